@@ -1,0 +1,1 @@
+#include "profile/button_table.h"

@@ -1,0 +1,1 @@
+#include "protocol/result_codes.h"

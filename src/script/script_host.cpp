@@ -1,0 +1,157 @@
+#include "script/script_host.h"
+
+#include <QFile>
+#include <QJSEngine>
+#include <QJSValue>
+#include <QStringConverter>
+#include <QStringList>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "profile/text_codec.h"
+
+// Interrupts the engine from its own thread when an evaluation overruns its deadline.
+class ScriptWatchdog {
+public:
+    explicit ScriptWatchdog(QJSEngine *engine) : m_engine(engine), m_thread([this] { run(); }) {}
+    ~ScriptWatchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+    }
+
+    void arm(int ms)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        m_armed = true;
+        m_fired = false;
+        m_cv.notify_all();
+    }
+    // Returns true when the watchdog interrupted the evaluation that just ended.
+    bool disarm()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_armed = false;
+        m_cv.notify_all();
+        return m_fired;
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        while (!m_quit) {
+            if (!m_armed) {
+                m_cv.wait(lock);
+                continue;
+            }
+            if (m_cv.wait_until(lock, m_deadline) == std::cv_status::timeout && m_armed && !m_quit) {
+                m_engine->setInterrupted(true);
+                m_fired = true;
+                m_armed = false;
+            }
+        }
+    }
+
+    QJSEngine *m_engine;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_quit = false;
+    bool m_armed = false;
+    bool m_fired = false;
+    std::chrono::steady_clock::time_point m_deadline;
+    std::thread m_thread;
+};
+
+ScriptHost::ScriptHost(int watchdogMs)
+    : m_engine(std::make_unique<QJSEngine>()), m_watchdogMs(watchdogMs)
+{
+    // No extensions are installed: profile expressions get plain ECMAScript and nothing else.
+    m_watchdog = std::make_unique<ScriptWatchdog>(m_engine.get());
+}
+
+ScriptHost::~ScriptHost()
+{
+    m_watchdog.reset();
+}
+
+ScriptResult ScriptHost::evaluate(const QString &program)
+{
+    QStringList trace;
+    m_watchdog->arm(m_watchdogMs);
+    const QJSValue v = m_engine->evaluate(program, QString(), 1, &trace);
+    const bool interrupted = m_watchdog->disarm();
+    if (interrupted || m_engine->isInterrupted()) {
+        m_engine->setInterrupted(false);
+        return ScriptResult::failure(
+            QStringLiteral("脚本运行超过 %1 毫秒，已被中止").arg(m_watchdogMs));
+    }
+    // A thrown plain value (throw "x") is not an Error object: the trace tells it was thrown.
+    if (v.isError() || !trace.isEmpty()) {
+        QString message = v.isError() ? v.property(QStringLiteral("message")).toString() : v.toString();
+        if (v.isError()) {
+            const QString name = v.property(QStringLiteral("name")).toString();
+            if (!name.isEmpty())
+                message = name + QStringLiteral(": ") + message;
+        }
+        return ScriptResult::failure(message.isEmpty() ? QStringLiteral("script error") : message);
+    }
+    ScriptResult r;
+    if (!v.isUndefined() && !v.isNull())
+        r.text = v.toString();
+    return r;
+}
+
+ScriptResult ScriptHost::evaluateFile(const QString &path, QString *fileError)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (fileError)
+            *fileError = QStringLiteral("无法打开文件 %1：%2").arg(path, f.errorString());
+        return ScriptResult::failure(f.errorString());
+    }
+    const QString source = DecodeText(f.readAll()).text;
+    return evaluate(source);
+}
+
+void ScriptHost::setGlobalString(const QString &name, const QString &value)
+{
+    m_engine->globalObject().setProperty(name, QJSValue(value));
+}
+
+ScriptResult ScriptHost::getCmd(const QString &name)
+{
+    return evaluate(QStringLiteral("GetCmd(%1);").arg(JsStringLiteral(name)));
+}
+
+QString JsStringLiteral(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out.append(QLatin1Char('"'));
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case '"': out.append(QStringLiteral("\\\"")); break;
+        case '\\': out.append(QStringLiteral("\\\\")); break;
+        case '\n': out.append(QStringLiteral("\\n")); break;
+        case '\r': out.append(QStringLiteral("\\r")); break;
+        case 0x2028: out.append(QStringLiteral("\\u2028")); break;
+        case 0x2029: out.append(QStringLiteral("\\u2029")); break;
+        default:
+            if (c.unicode() < 0x20)
+                out.append(QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
+            else
+                out.append(c);
+        }
+    }
+    out.append(QLatin1Char('"'));
+    return out;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The one JavaScript engine of the program: a persistent global scope, evaluation to text,
+// errors (thrown Error objects and thrown plain values alike) returned as values, and a
+// watchdog that interrupts a script running longer than the limit.
+#include <QString>
+#include <memory>
+
+class QJSEngine;
+class ScriptWatchdog;
+
+struct ScriptResult {
+    bool ok = true;
+    QString text;   // result converted to text; undefined and null give the empty text
+    QString error;  // the error's message when !ok
+
+    static ScriptResult failure(const QString &message) { return {false, QString(), message}; }
+};
+
+class ScriptHost {
+public:
+    explicit ScriptHost(int watchdogMs = 3000);
+    ~ScriptHost();
+    ScriptHost(const ScriptHost &) = delete;
+    ScriptHost &operator=(const ScriptHost &) = delete;
+
+    // Evaluates a program (statement or expression) in the persistent global scope.
+    ScriptResult evaluate(const QString &program);
+
+    // Reads the whole file as UTF-8 (GBK when it is not valid UTF-8) and evaluates it.
+    // `fileError` is set when the file cannot be opened; script errors go to the result.
+    ScriptResult evaluateFile(const QString &path, QString *fileError);
+
+    // Sets a global to a string without going through script source, so any text arrives intact.
+    void setGlobalString(const QString &name, const QString &value);
+    void setHexInput(const QString &digits) { setGlobalString(QStringLiteral("hexinput"), digits); }
+    void setAscInput(const QString &typed) { setGlobalString(QStringLiteral("ascinput"), typed); }
+
+    // "PrevCmd();" and `GetCmd("NAME");`
+    ScriptResult prevCmd() { return evaluate(QStringLiteral("PrevCmd();")); }
+    ScriptResult getCmd(const QString &name);
+
+    int watchdogMs() const { return m_watchdogMs; }
+    void setWatchdogMs(int ms) { m_watchdogMs = ms; }
+
+private:
+    std::unique_ptr<QJSEngine> m_engine;
+    std::unique_ptr<ScriptWatchdog> m_watchdog;
+    int m_watchdogMs;
+};
+
+// Text as a JavaScript string literal (double-quoted, escaped), for building calls safely.
+QString JsStringLiteral(const QString &text);

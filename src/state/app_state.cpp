@@ -1,0 +1,1 @@
+#include "state/app_state.h"
