@@ -1,0 +1,29 @@
+#pragma once
+// One data channel to the device. Reads never wait: `takeAvailable` hands over what has arrived.
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class Channel : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~Channel() override = default;
+
+    virtual bool isOpen() const = 0;
+    virtual void close() = 0;
+    // Writes the whole byte string; false with errorString() on failure.
+    virtual bool write(const QByteArray &bytes) = 0;
+    // Every byte that has arrived since the last call; empty when none. Never blocks.
+    virtual QByteArray takeAvailable() = 0;
+    // Bytes already buffered, without taking them.
+    virtual qint64 bytesAvailable() const = 0;
+    virtual QString errorString() const = 0;
+    // True after a read error that closed or should close the channel (device vanished).
+    virtual bool hasFatalError() const { return false; }
+
+signals:
+    void dataArrived();
+    // The peer vanished or the link failed; the channel has closed itself.
+    void lost(const QString &reason);
+};

@@ -1,0 +1,35 @@
+#pragma once
+// The channel-neutral operations: TCP wins while it is active, else the serial port.
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class SerialChannel;
+class TcpChannel;
+class Channel;
+
+class DataLink : public QObject {
+    Q_OBJECT
+public:
+    explicit DataLink(QObject *parent = nullptr);
+    ~DataLink() override;
+
+    SerialChannel &serial() { return *m_serial; }
+    TcpChannel &tcp() { return *m_tcp; }
+
+    bool IsDataChannelOpen() const;
+    bool isSerialOpen() const;
+    // False with `error` ("Device not opened." when no channel is open).
+    bool ChannelSend(const QByteArray &bytes, QString *error = nullptr);
+    // Takes what has arrived on the active channel; never waits. `error` set on a read error.
+    QByteArray ChannelRead(QString *error = nullptr);
+    // The channel ChannelSend/ChannelRead use now, or nullptr.
+    Channel *active() const;
+
+    static QString NotOpenedText() { return QStringLiteral("Device not opened."); }
+    static QString NoChannelMessage() { return QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接"); }
+
+private:
+    SerialChannel *m_serial;
+    TcpChannel *m_tcp;
+};

@@ -1,0 +1,83 @@
+#pragma once
+// The loaded device profile: its tree (member order kept), its encoding and line count,
+// loading into the tables, write-back and save-as. Widget-free: the window applies
+// `ProfileSettings` to its controls.
+#include "profile/text_codec.h"
+
+#include <QString>
+#include <QStringList>
+#include <nlohmann/json.hpp>
+#include <optional>
+
+class AppState;
+class ScriptHost;
+class ParamTable;
+class ButtonTable;
+
+struct ProfileSettings {
+    QString title;        // empty: caption unchanged
+    QString comport;      // empty: Edit1 unchanged
+    QString baudrate;     // empty: ComboBox1 unchanged
+    QString comOption;    // empty: ComboBox6 unchanged
+    QString tcpConfigIp;  // copied to Edit8 in every case; group shown when not empty
+    QString exParamFile;  // not empty: extended tab shown
+};
+
+struct ProfileLoadResult {
+    bool ok = false;            // false: the file could not be read or is not a JSON object
+    QString error;              // why, for the menu load's error box
+    QStringList entryErrors;    // one line per entry that failed (row kept, shown value empty)
+    ProfileSettings settings;   // valid when ok
+    bool extOk = true;          // false when ExParamFile is named but could not be loaded
+    QString extError;
+};
+
+class ProfileSession {
+public:
+    ProfileSession(AppState &state, ScriptHost &script, ParamTable &mainTable, ParamTable &extTable,
+                   ButtonTable &buttons);
+
+    // Loads a main profile: clears and fills the main table, the extended table (when named),
+    // the command buttons; sets MainParamChannel, ParamChannel and ExtTabVisible.
+    ProfileLoadResult LoadProfile(const QString &path);
+
+    bool isLoaded() const { return m_root.has_value(); }
+    QString path() const { return m_path; }
+    int lineCount() const { return m_lineCount; }
+    TextEncoding encoding() const { return m_encoding; }
+    const nlohmann::ordered_json *root() const { return m_root ? &*m_root : nullptr; }
+
+    // ProfileRoot[key] := text (Comport, Baudrate, ComOption after a port open).
+    bool SetTopLevelText(const QString &key, const QString &value);
+    // Writes ProfileRoot over the current profile file, atomically, in its original encoding.
+    bool WriteBackProfile(QString *error = nullptr);
+    // Copies the main table's stored values into ProfileRoot's entries (save-as step 1).
+    void StoreTableValues();
+    // The profile as indented JSON text in its encoding, non-ASCII unescaped.
+    QByteArray Serialize() const;
+    // Save-as: StoreTableValues, then writes to `path` atomically.
+    bool SaveProfileAs(const QString &path, QString *error = nullptr);
+
+private:
+    AppState &m_state;
+    ScriptHost &m_script;
+    ParamTable &m_main;
+    ParamTable &m_ext;
+    ButtonTable &m_buttons;
+    std::optional<nlohmann::ordered_json> m_root;
+    std::optional<nlohmann::ordered_json> m_extRoot;
+    QString m_path;
+    int m_lineCount = 0;
+    TextEncoding m_encoding = TextEncoding::Gbk;
+};
+
+// Lenient JSON: comments, trailing commas and a byte-order mark are accepted.
+// Returns nullopt with `error` set when the text is not JSON.
+std::optional<nlohmann::ordered_json> ParseLenientJson(const QString &text, QString *error);
+
+// "lastfile.log" in the working directory: the path of the last profile opened from the menu.
+bool WriteLastFile(const QString &profilePath, QString *error = nullptr);
+QString ReadLastFile();
+
+// Writes bytes to a file through a temporary file and a rename.
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error);

@@ -1,0 +1,1 @@
+#include "state/core_session.h"

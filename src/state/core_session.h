@@ -1,0 +1,53 @@
+#pragma once
+// Everything one running tool needs, widget-free: state, script, channels, receive poll,
+// exchange engine, both parameter tables, the command list and the loaded profile.
+// The window and the CLI each own one.
+#include "link/data_link.h"
+#include "link/receive_poll.h"
+#include "params/param_table.h"
+#include "profile/button_table.h"
+#include "profile/profile_session.h"
+#include "protocol/exchange_engine.h"
+#include "script/script_host.h"
+#include "state/app_state.h"
+
+#include <QObject>
+
+class CoreSession : public QObject {
+    Q_OBJECT
+public:
+    explicit CoreSession(QObject *parent = nullptr)
+        : QObject(parent),
+          state(this),
+          link(this),
+          poll(state, link, this),
+          engine(state, link, script, &poll, this),
+          mainTable(false, this),
+          extTable(true, this),
+          buttons(this),
+          profile(state, script, mainTable, extTable, buttons)
+    {
+    }
+
+    AppState state;
+    ScriptHost script;
+    DataLink link;
+    ReceivePoll poll;
+    ExchangeEngine engine;
+    ParamTable mainTable;
+    ParamTable extTable;
+    ButtonTable buttons;
+    ProfileSession profile;
+
+    // The active table: main when ParamChannel == MainParamChannel, extended when ParamChannel == 0
+    // (the second test wins); nullptr when neither holds.
+    ParamTable *activeTable()
+    {
+        ParamTable *t = nullptr;
+        if (state.ParamChannel == state.MainParamChannel)
+            t = &mainTable;
+        if (state.ParamChannel == 0)
+            t = &extTable;
+        return t;
+    }
+};
