@@ -98,7 +98,7 @@ ByteReply CheckByteReply(const QByteArray &b, uint16_t expectedCmd)
         r.value = rcBadChecksum;
         return r;
     }
-    r.value = b.size() == 9 ? at(b, 6) : rcNoReply;
+    r.value = b.size() == 9 ? static_cast<int>(at(b, 6)) : static_cast<int>(rcNoReply);
     return r;
 }
 
