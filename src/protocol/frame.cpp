@@ -12,8 +12,10 @@ bool startsWithHeader(const QByteArray &b)
 
 QByteArray dropLeadingNoise(const QByteArray &reply)
 {
+    // Only when the reply does not already start with the header: a reply that does may carry
+    // AA 55 inside its payload, and cutting there would mangle a good frame.
     static const QByteArray header("\xAA\x55", 2);
-    const int pos = reply.indexOf(header, 1);
+    const int pos = reply.indexOf(header);
     return pos > 0 ? reply.mid(pos) : reply;
 }
 
@@ -98,7 +100,10 @@ ByteReply CheckByteReply(const QByteArray &b, uint16_t expectedCmd)
         r.value = rcBadChecksum;
         return r;
     }
-    r.value = b.size() == 9 ? static_cast<int>(at(b, 6)) : static_cast<int>(rcNoReply);
+    // LEN must announce one value byte too: a LEN-4 frame plus a stray byte is also 9 bytes
+    // long, and its byte 6 is the checksum, not a value.
+    const int len = at(b, 2) * 256 + at(b, 3);
+    r.value = (b.size() == 9 && len == 5) ? static_cast<int>(at(b, 6)) : static_cast<int>(rcNoReply);
     return r;
 }
 

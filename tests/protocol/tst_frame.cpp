@@ -53,6 +53,9 @@ private slots:
         QTest::newRow("garbage") << B("01 02 03 04 05 06 07 08") << int(rcBadHeader);
         QTest::newRow("trailing bytes ignored") << B("AA 55 00 04 00 F0 00 F4 99") << int(rcOk);
         QTest::newRow("noise then refused") << B("00 AA AA 55 00 04 00 F1 00 F5") << int(rcRefused);
+        // A good frame that starts at once is not cut at a later AA 55.
+        QTest::newRow("AA 55 after a good start") << B("AA 55 00 04 00 F0 00 F4 AA 55 00 04 00 F1 00 F5")
+                                                  << int(rcOk);
     }
     void checkAck()
     {
@@ -79,6 +82,8 @@ private slots:
         QTest::newRow("truncated after header") << B("AA 55 00") << 0xE004 << int(rcRefused) << true;
         QTest::newRow("LEN past end") << B("AA 55 00 09 E0 04 02 00 EB") << 0xE004 << int(rcBadChecksum) << false;
         // A good frame of LEN 6 is two bytes of value: not a one-byte reply.
+        // LEN 4 plus one stray byte is 9 bytes too, but carries no value byte.
+        QTest::newRow("LEN 4 plus stray byte") << B("AA 55 00 04 E0 04 00 E8 F6") << 0xE004 << int(rcNoReply) << false;
         QTest::newRow("two value bytes") << B("AA 55 00 06 E0 04 02 03 00 EF") << 0xE004 << int(rcNoReply) << false;
     }
     void checkByteReply()
@@ -132,6 +137,12 @@ private slots:
         r = frame::CheckParamReply(B("33 44") + reply, 0xE0, 0);
         QCOMPARE(r.status, frame::DataCheck::Ok);
         QCOMPARE(r.records, records);
+
+        // A value holding AA 55 inside a reply that starts with its header stays whole.
+        const QByteArray withHeaderBytes = B("00 04 00 12 AA 55");
+        r = frame::CheckParamReply(frame::Build(QByteArray(), 0xE081, withHeaderBytes), 0xE0, 0);
+        QCOMPARE(r.status, frame::DataCheck::Ok);
+        QCOMPARE(r.records, withHeaderBytes);
 
         QCOMPARE(frame::CheckParamReply(QByteArray(), 0xE0, 0).status, frame::DataCheck::NoReply);
         QCOMPARE(frame::CheckParamReply(B("01 02 03 04 05 06"), 0xE0, 0).status, frame::DataCheck::BadHeader);
