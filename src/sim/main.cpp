@@ -1,0 +1,102 @@
+// dtusim: a simulated device on a pseudo-terminal and/or a loopback TCP port.
+#include "sim/device_model.h"
+#include "sim/frame_log.h"
+#include "sim/profile_source.h"
+#include "sim/pty_endpoint.h"
+#include "sim/session.h"
+#include "sim/sim_options.h"
+#include "sim/tcp_endpoint.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+
+void say(const QString &line)
+{
+    std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+// SIGTERM/SIGINT end the event loop, so the endpoints clean up (the link is removed).
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+        char c;
+        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &c, 1);
+        app.quit();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("dtusim"));
+
+    SimOptions options;
+    QString error;
+    if (!ParseSimOptions(app.arguments(), options, error)) {
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+        return app.arguments().contains(QStringLiteral("--help")) ? 0 : 2;
+    }
+
+    ParamStore store = ParamStore::BuiltIn();
+    if (!options.profilePath.isEmpty() && !LoadProfileStore(options.profilePath, options.mainSet, store, error)) {
+        std::fprintf(stderr, "dtusim: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    DeviceModel model(store, options.state, options.csq);
+    FrameLog log;
+    if (!options.logPath.isEmpty() && !log.open(options.logPath, error)) {
+        std::fprintf(stderr, "dtusim: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+    SimContext ctx{options, model, log};
+    quitOnSignals(app);
+
+    PtyEndpoint pty;
+    if (options.pty) {
+        if (!pty.open(options.linkPath, error)) {
+            std::fprintf(stderr, "dtusim: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
+        pty.attach(ctx);
+        // The serial device vanished: nothing left to serve.
+        QObject::connect(&pty, &PtyEndpoint::hungUp, &app, [] { QCoreApplication::exit(0); });
+        say(QStringLiteral("PTY ") + pty.slavePath());
+    }
+    TcpEndpoint tcp(ctx);
+    if (options.tcpPort >= 0) {
+        if (!tcp.listen(static_cast<quint16>(options.tcpPort), error)) {
+            std::fprintf(stderr, "dtusim: %s\n", error.toLocal8Bit().constData());
+            return 1;
+        }
+        say(QStringLiteral("TCP %1").arg(tcp.port()));
+    }
+    say(QStringLiteral("READY"));
+    const int rc = app.exec();
+    pty.hangup();
+    return rc;
+}

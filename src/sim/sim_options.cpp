@@ -1,0 +1,141 @@
+#include "sim/sim_options.h"
+#include "protocol/hex.h"
+
+#include <QCommandLineParser>
+
+namespace {
+bool toInt(const QString &text, int min, int max, int &out)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < min || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+bool hexBytes(const QString &text, QByteArray &out)
+{
+    QString t = text;
+    t.remove(QLatin1Char(' '));
+    if (t.size() % 2 != 0 || !IsHexText(t))
+        return false;
+    out = HexTextToBytes(t);
+    return true;
+}
+} // namespace
+
+bool ParseCommandSet(const QString &text, CommandSet &out)
+{
+    out = CommandSet();
+    if (text.trimmed().compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
+        out.all = true;
+        return true;
+    }
+    const QStringList parts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return false;
+    for (const QString &raw : parts) {
+        const QString p = raw.trimmed();
+        if (p.size() != 4 || !IsHexText(p))
+            return false;
+        out.words.insert(static_cast<uint16_t>(HexToInt(p)));
+    }
+    return true;
+}
+
+bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
+{
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral("Simulated DTU on a pseudo-terminal and/or a loopback TCP port."));
+    p.addHelpOption();
+    const QCommandLineOption pty(QStringLiteral("pty"), QStringLiteral("Serve a pseudo-terminal."));
+    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Symlink to the pty slave."), QStringLiteral("PATH"));
+    const QCommandLineOption tcp(QStringLiteral("tcp"), QStringLiteral("Listen on 127.0.0.1:PORT (0: any)."), QStringLiteral("PORT"));
+    const QCommandLineOption profile(QStringLiteral("profile"), QStringLiteral("Start values from a profile."), QStringLiteral("FILE"));
+    const QCommandLineOption mainSet(QStringLiteral("main-set"), QStringLiteral("Parameter set of the main table."), QStringLiteral("N"));
+    const QCommandLineOption prefix(QStringLiteral("prefix"), QStringLiteral("Prefix bytes of requests."), QStringLiteral("HEX"));
+    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Append each received frame."), QStringLiteral("FILE"));
+    const QCommandLineOption noise(QStringLiteral("noise"), QStringLiteral("Bytes before every reply."), QStringLiteral("HEX"));
+    const QCommandLineOption split(QStringLiteral("split"), QStringLiteral("Send N bytes, wait MS, send the rest."), QStringLiteral("N:MS"));
+    const QCommandLineOption badSum(QStringLiteral("bad-checksum"), QStringLiteral("Corrupt reply checksums."));
+    const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Words that get no reply."), QStringLiteral("CMDS"));
+    const QCommandLineOption garble(QStringLiteral("garble"), QStringLiteral("Words answered without header."), QStringLiteral("CMDS"));
+    const QCommandLineOption refuse(QStringLiteral("refuse"), QStringLiteral("Words answered with a refusal."), QStringLiteral("CMDS"));
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Delay before every reply."), QStringLiteral("MS"));
+    const QCommandLineOption hangup(QStringLiteral("hangup-after"), QStringLiteral("Hang up after N answered frames."), QStringLiteral("N"));
+    const QCommandLineOption lineRate(QStringLiteral("line-rate"), QStringLiteral("Pace output at BPS bytes/s."), QStringLiteral("BPS"));
+    const QCommandLineOption wrongCmd(QStringLiteral("wrong-cmd"), QStringLiteral("One-byte replies carry another word."));
+    const QCommandLineOption state(QStringLiteral("state"), QStringLiteral("Device state."), QStringLiteral("N"));
+    const QCommandLineOption csq(QStringLiteral("csq"), QStringLiteral("Signal strength."), QStringLiteral("N"));
+    const QCommandLineOption stream(QStringLiteral("stream"), QStringLiteral("Transparent-mode stream rate."), QStringLiteral("BPS"));
+    const QCommandLineOption streamBytes(QStringLiteral("stream-bytes"), QStringLiteral("Stream length."), QStringLiteral("N"));
+    p.addOptions({pty, link, tcp, profile, mainSet, prefix, log, noise, split, badSum, silent, garble, refuse,
+                  delay, hangup, lineRate, wrongCmd, state, csq, stream, streamBytes});
+    if (!p.parse(args)) {
+        error = p.errorText();
+        return false;
+    }
+    if (p.isSet(QStringLiteral("help"))) {
+        error = p.helpText();
+        return false;
+    }
+    if (!p.positionalArguments().isEmpty()) {
+        error = QStringLiteral("unexpected argument: ") + p.positionalArguments().first();
+        return false;
+    }
+    auto fail = [&error](const QString &what) {
+        error = QStringLiteral("invalid value for --") + what;
+        return false;
+    };
+    o.pty = p.isSet(pty);
+    o.linkPath = p.value(link);
+    if (p.isSet(tcp) && !toInt(p.value(tcp), 0, 65535, o.tcpPort))
+        return fail(QStringLiteral("tcp"));
+    if (!o.pty && o.tcpPort < 0) {
+        error = QStringLiteral("nothing to serve: give --pty and/or --tcp PORT");
+        return false;
+    }
+    if (!o.linkPath.isEmpty() && !o.pty)
+        return fail(QStringLiteral("link (needs --pty)"));
+    o.profilePath = p.value(profile);
+    if (p.isSet(mainSet) && !toInt(p.value(mainSet), 0, 255, o.mainSet))
+        return fail(QStringLiteral("main-set"));
+    if (p.isSet(prefix) && !hexBytes(p.value(prefix), o.prefix))
+        return fail(QStringLiteral("prefix"));
+    o.logPath = p.value(log);
+    if (p.isSet(noise) && !hexBytes(p.value(noise), o.noise))
+        return fail(QStringLiteral("noise"));
+    if (p.isSet(split)) {
+        const QStringList parts = p.value(split).split(QLatin1Char(':'));
+        if (parts.size() != 2 || !toInt(parts[0], 1, 65535, o.splitBytes) || !toInt(parts[1], 0, 600000, o.splitMs))
+            return fail(QStringLiteral("split"));
+    }
+    o.badChecksum = p.isSet(badSum);
+    if (p.isSet(silent) && !ParseCommandSet(p.value(silent), o.silent))
+        return fail(QStringLiteral("silent"));
+    if (p.isSet(garble) && !ParseCommandSet(p.value(garble), o.garble))
+        return fail(QStringLiteral("garble"));
+    if (p.isSet(refuse) && !ParseCommandSet(p.value(refuse), o.refuse))
+        return fail(QStringLiteral("refuse"));
+    if (p.isSet(delay) && !toInt(p.value(delay), 0, 600000, o.delayMs))
+        return fail(QStringLiteral("delay"));
+    if (p.isSet(hangup) && !toInt(p.value(hangup), 1, 1 << 30, o.hangupAfter))
+        return fail(QStringLiteral("hangup-after"));
+    if (p.isSet(lineRate) && !toInt(p.value(lineRate), 1, 100000000, o.lineRate))
+        return fail(QStringLiteral("line-rate"));
+    o.wrongCmd = p.isSet(wrongCmd);
+    if (p.isSet(state) && !toInt(p.value(state), 0, 255, o.state))
+        return fail(QStringLiteral("state"));
+    if (p.isSet(csq) && !toInt(p.value(csq), 0, 255, o.csq))
+        return fail(QStringLiteral("csq"));
+    if (p.isSet(stream) && !toInt(p.value(stream), 1, 100000000, o.streamRate))
+        return fail(QStringLiteral("stream"));
+    if (p.isSet(streamBytes)) {
+        bool ok = false;
+        o.streamBytes = p.value(streamBytes).toLongLong(&ok);
+        if (!ok || o.streamBytes < 0)
+            return fail(QStringLiteral("stream-bytes"));
+    }
+    return true;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Command-line settings of the simulated device: endpoints, start values and injected faults.
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+// A set of command words, or every word.
+struct CommandSet {
+    bool all = false;
+    QSet<uint16_t> words;
+    bool contains(uint16_t w) const { return all || words.contains(w); }
+    bool isEmpty() const { return !all && words.isEmpty(); }
+};
+
+struct SimOptions {
+    bool pty = false;
+    QString linkPath;
+    int tcpPort = -1;            // -1: no TCP endpoint
+    QString profilePath;
+    int mainSet = -1;            // -1: from the profile, else 1
+    QByteArray prefix;
+    QString logPath;
+
+    // Faults.
+    QByteArray noise;
+    int splitBytes = 0;
+    int splitMs = 0;
+    bool badChecksum = false;
+    CommandSet silent;
+    CommandSet garble;
+    CommandSet refuse;
+    int delayMs = 0;
+    int hangupAfter = 0;         // 0: never
+    int lineRate = 0;            // bytes per second, 0: unpaced
+    bool wrongCmd = false;
+    int state = 2;
+    int csq = 23;
+    int streamRate = 0;          // bytes per second in transparent mode, 0: off
+    qint64 streamBytes = 0;      // 0: endless
+};
+
+// Fills `out` from the arguments; on failure returns false and sets `error`.
+bool ParseSimOptions(const QStringList &args, SimOptions &out, QString &error);
+// "all" or a comma list of four hex digits per word.
+bool ParseCommandSet(const QString &text, CommandSet &out);
