@@ -1,12 +1,14 @@
 #pragma once
 // The channel-neutral operations: TCP wins while it is active, else the serial port.
+#include "link/channel.h"
+
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class SerialChannel;
 class TcpChannel;
-class Channel;
 
 class DataLink : public QObject {
     Q_OBJECT
@@ -17,14 +19,22 @@ public:
     SerialChannel &serial() { return *m_serial; }
     TcpChannel &tcp() { return *m_tcp; }
 
+    // The seam for tests and tools: a channel that stands in for the serial port (TCP still
+    // wins while active). nullptr puts the real serial port back. Not owned.
+    void setOverrideChannel(Channel *channel) { m_override = channel; }
+    Channel *overrideChannel() const { return m_override; }
+
     bool IsDataChannelOpen() const;
     bool isSerialOpen() const;
-    // False with `error` ("Device not opened." when no channel is open).
+    // False with `error` ("Device not opened." when no channel is open, NotConnectedText while
+    // TCP is still connecting).
     bool ChannelSend(const QByteArray &bytes, QString *error = nullptr);
     // Takes what has arrived on the active channel; never waits. `error` set on a read error.
     QByteArray ChannelRead(QString *error = nullptr);
     // The channel ChannelSend/ChannelRead use now, or nullptr.
     Channel *active() const;
+    // The serial port or the channel standing in for it.
+    Channel *serialSide() const;
 
     static QString NotOpenedText() { return QStringLiteral("Device not opened."); }
     static QString NoChannelMessage() { return QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接"); }
@@ -32,4 +42,5 @@ public:
 private:
     SerialChannel *m_serial;
     TcpChannel *m_tcp;
+    QPointer<Channel> m_override;
 };

@@ -8,6 +8,8 @@
 class SerialChannel : public Channel {
     Q_OBJECT
 public:
+    static constexpr int kWriteTimeoutMs = 5000;
+
     explicit SerialChannel(QObject *parent = nullptr);
 
     // Applies every setting, then opens. A refused RTS is not a failure.
@@ -21,8 +23,15 @@ public:
     bool hasFatalError() const override { return m_fatal; }
     QSerialPort &port() { return m_port; }
 
+    static QString WriteTimeoutText() { return QStringLiteral("串口写入超时"); }
+
 private:
+    void onError(QSerialPort::SerialPortError error);
+    // Closes the port after the device vanished and reports it once.
+    void dropLostPort(quint64 generation);
+
     QSerialPort m_port;
+    quint64 m_generation = 0;  // counts opens, so a late loss report never closes a newer port
     QString m_error;
     bool m_fatal = false;
 };

@@ -17,14 +17,17 @@ public:
     void disconnectFromHost();
     // Connected or connecting.
     bool isActive() const;
+    bool isConnected() const { return m_phase == Phase::Connected; }
     bool isOpen() const override { return isActive(); }
     void close() override { disconnectFromHost(); }
+    // Fails with NotConnectedText() while the connection is still being made.
     bool write(const QByteArray &bytes) override;
     QByteArray takeAvailable() override;
     qint64 bytesAvailable() const override;
     QString errorString() const override { return m_error; }
 
     static void SplitAddress(const QString &address, QString *host, quint16 *port);
+    static QString NotConnectedText() { return QStringLiteral("TCP连接尚未建立"); }
 
 signals:
     void connecting();   // "TCP维护端口连接中..."
@@ -32,6 +35,11 @@ signals:
     void disconnected(); // also a failed attempt: "TCP维护端口连接失败"
 
 private:
+    enum class Phase { Idle, Connecting, Connected };
+    void onConnected();
+    void onStateChanged(QAbstractSocket::SocketState state);
+
     QTcpSocket m_socket;
     QString m_error;
+    Phase m_phase = Phase::Idle;
 };

@@ -34,7 +34,8 @@ public:
     bool SendLogged(const QByteArray &bytes, QString *error = nullptr);
 
     // Waits for one reply: first byte polled every 100 ms up to the time-out, then gathered every
-    // 10 ms until 41 empty reads. Empty when nothing came.
+    // 10 ms until 41 empty reads. Empty when nothing came, and at once when called from inside
+    // another wait (the outer wait keeps its bytes). A read error ends the wait.
     QByteArray ReceiveReply(int timeoutMs, ReplyKind kind = ReplyKind::Raw);
 
     ResultCode AwaitAck();        // 3000 ms
@@ -90,5 +91,6 @@ private:
     ScriptHost &m_script;
     ReceivePoll *m_poll;
     bool m_busy = false;
+    bool m_receiving = false;  // a ReceiveReply is running
     int m_lineRate = 11520;
 };

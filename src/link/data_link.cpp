@@ -1,0 +1,66 @@
+#include "link/data_link.h"
+
+#include "link/serial_channel.h"
+#include "link/tcp_channel.h"
+
+DataLink::DataLink(QObject *parent)
+    : QObject(parent), m_serial(new SerialChannel(this)), m_tcp(new TcpChannel(this))
+{
+}
+
+DataLink::~DataLink() = default;
+
+Channel *DataLink::serialSide() const
+{
+    if (m_override)
+        return m_override.data();
+    return m_serial;
+}
+
+bool DataLink::isSerialOpen() const
+{
+    return serialSide()->isOpen();
+}
+
+bool DataLink::IsDataChannelOpen() const
+{
+    return m_tcp->isActive() || isSerialOpen();
+}
+
+Channel *DataLink::active() const
+{
+    if (m_tcp->isActive())
+        return m_tcp;
+    Channel *serial = serialSide();
+    return serial->isOpen() ? serial : nullptr;
+}
+
+bool DataLink::ChannelSend(const QByteArray &bytes, QString *error)
+{
+    Channel *channel = active();
+    if (!channel) {
+        if (error)
+            *error = NotOpenedText();
+        return false;
+    }
+    if (!channel->write(bytes)) {
+        if (error)
+            *error = channel->errorString();
+        return false;
+    }
+    return true;
+}
+
+QByteArray DataLink::ChannelRead(QString *error)
+{
+    Channel *channel = active();
+    if (!channel)
+        return {};
+    const QByteArray bytes = channel->takeAvailable();
+    if (channel->hasFatalError() && error) {
+        *error = channel->errorString();
+        if (error->isEmpty())
+            *error = QStringLiteral("读取数据出错");
+    }
+    return bytes;
+}

@@ -1,0 +1,47 @@
+#include "link/receive_poll.h"
+
+#include "link/channel.h"
+#include "link/data_link.h"
+#include "link/serial_channel.h"
+#include "protocol/hex.h"
+#include "state/app_state.h"
+
+ReceivePoll::ReceivePoll(AppState &state, DataLink &link, QObject *parent)
+    : QObject(parent), m_state(state), m_link(link), m_timer(this), m_lineGet(state)
+{
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    m_timer.setInterval(100);
+    connect(&m_timer, &QTimer::timeout, this, &ReceivePoll::Timer1Timer);
+    // The serial port may also notice the device vanish by itself (between polls).
+    connect(&m_link.serial(), &Channel::lost, this, &ReceivePoll::serialLost);
+}
+
+QString ReceivePoll::CounterText(int received, int sent)
+{
+    return QStringLiteral("收：%1字节，发:%2字节").arg(received).arg(sent);
+}
+
+void ReceivePoll::Timer1Timer()
+{
+    if (!m_link.IsDataChannelOpen())
+        return;
+    Channel *channel = m_link.active();
+    QString error;
+    const QByteArray bytes = m_link.ChannelRead(&error);
+    // Bytes that came with a read error are still shown: they did arrive.
+    if (!bytes.isEmpty()) {
+        if (m_state.PrivilegeLevel == 1)
+            m_state.log(QStringLiteral("上行：") + HexDump(bytes));
+        if (m_state.WorkMode == 0) {
+            m_lineGet.append(bytes);
+            emit transparentLine(m_lineGet.flush(m_hexMode));
+        } else if (m_state.WorkMode == 2) {
+            emit modemChunk(bytes);
+        }
+    }
+    if (!error.isEmpty() && channel && channel == m_link.serialSide() && channel->isOpen()) {
+        channel->close();
+        emit serialLost(error);
+    }
+    emit countersChanged(CounterText(m_state.ReceivedBytes, m_state.SentBytes));
+}

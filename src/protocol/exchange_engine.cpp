@@ -1,0 +1,207 @@
+#include "protocol/exchange_engine.h"
+
+#include "link/data_link.h"
+#include "link/receive_poll.h"
+#include "protocol/hex.h"
+#include "script/script_host.h"
+#include "state/app_state.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+constexpr int kFirstBytePollMs = 100;
+constexpr int kGatherPollMs = 10;
+constexpr int kMaxIdleReads = 40;  // the reply ends on the 41st empty read in a row
+constexpr int kFastPollMs = 1;
+constexpr int kMaxPrefixPlusPayload = 65531;  // LEN must fit 16 bits
+} // namespace
+
+ExchangeEngine::ExchangeEngine(AppState &state, DataLink &link, ScriptHost &script, ReceivePoll *poll,
+                               QObject *parent)
+    : QObject(parent), m_state(state), m_link(link), m_script(script), m_poll(poll)
+{
+}
+
+std::optional<uint16_t> ExchangeEngine::CmdWordOf(const QString &name, QString *error)
+{
+    const ScriptResult r = m_script.getCmd(name);
+    if (!r.ok) {
+        if (error)
+            *error = r.error;
+        return std::nullopt;
+    }
+    // Characters after the fourth are ignored; short texts give short (or empty) pairs.
+    const int high = HexToInt(r.text.mid(0, 2)) & 0xFF;
+    const int low = HexToInt(r.text.mid(2, 2)) & 0xFF;
+    return static_cast<uint16_t>(high * 256 + low);
+}
+
+std::optional<QByteArray> ExchangeEngine::BuildFrame(uint16_t cmd, const QByteArray &payload, QString *error)
+{
+    const ScriptResult r = m_script.prevCmd();
+    if (!r.ok) {
+        if (error)
+            *error = r.error;
+        return std::nullopt;
+    }
+    const QByteArray prefix = HexTextToBytes(r.text);
+    if (prefix.size() + payload.size() > kMaxPrefixPlusPayload) {
+        if (error)
+            *error = QStringLiteral("数据过长，无法组帧");
+        return std::nullopt;
+    }
+    m_state.LastPrefix = prefix;
+    const QByteArray f = frame::Build(prefix, cmd, payload);
+    if (m_state.PrivilegeLevel == 1)
+        m_state.log(QStringLiteral("下行：") + HexDump(f));
+    return f;
+}
+
+bool ExchangeEngine::SendLogged(const QByteArray &bytes, QString *error)
+{
+    if (!m_link.ChannelSend(bytes, error))
+        return false;
+    if (m_state.PrivilegeLevel == 1)
+        m_state.log(QStringLiteral("下行：") + HexDump(bytes));
+    return true;
+}
+
+ResultCode ExchangeEngine::SendFrame(uint16_t cmd, const QByteArray &payload, QString *error)
+{
+    const std::optional<QByteArray> f = BuildFrame(cmd, payload, error);
+    if (!f)
+        return rcNotSent;
+    if (!m_link.ChannelSend(*f, error))
+        return rcNotSent;
+    return rcOk;
+}
+
+void ExchangeEngine::setBusy(bool b)
+{
+    if (m_busy == b)
+        return;
+    m_busy = b;
+    emit busyChanged(b);
+}
+
+void ExchangeEngine::pump(int ms)
+{
+    if (m_state.CloseRequested)
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(&m_state, &AppState::closeRequested, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    loop.exec();
+}
+
+bool ExchangeEngine::completeFrame(const QByteArray &bytes) const
+{
+    // Any AA 55 may start the frame: leading noise is skipped, as the checkers do.
+    static const QByteArray header("\xAA\x55", 2);
+    for (int pos = bytes.indexOf(header); pos >= 0; pos = bytes.indexOf(header, pos + 1)) {
+        if (bytes.size() - pos < 4)
+            return false;
+        const auto at = [&](int i) { return static_cast<uint8_t>(bytes[pos + i]); };
+        const int len = at(2) * 256 + at(3);
+        if (len < 4 || bytes.size() - pos < len + 4)
+            continue;
+        const uint16_t stored = static_cast<uint16_t>(at(len + 2) * 256 + at(len + 3));
+        if (stored == frame::Sum16(bytes, pos + 2, len))
+            return true;
+    }
+    return false;
+}
+
+QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
+{
+    // A wait started from inside another wait would take the first one's reply.
+    if (m_receiving)
+        return {};
+    m_receiving = true;
+    const bool ownBusy = !m_busy;
+    if (ownBusy)
+        setBusy(true);
+    if (m_poll)
+        m_poll->stop();
+
+    QByteArray reply;
+    bool readFailed = false;
+    const int polls = std::max(0, timeoutMs / kFirstBytePollMs);
+    for (int i = 0; i < polls && !m_state.CloseRequested; ++i) {
+        QString error;
+        reply = m_link.ChannelRead(&error);
+        if (!error.isEmpty())
+            readFailed = true;
+        if (!reply.isEmpty() || readFailed)
+            break;
+        pump(kFirstBytePollMs);
+    }
+
+    if (!reply.isEmpty() && !readFailed) {
+        const bool fast = kind == ReplyKind::Framed && m_state.FastReplies;
+        // Three character times at the line rate, but never under 5 ms.
+        const qint64 quietMs = std::max<qint64>(5, m_lineRate > 0 ? (3000 + m_lineRate - 1) / m_lineRate : 5);
+        const qint64 strictSilenceMs = (kMaxIdleReads + 1) * kGatherPollMs;
+        QElapsedTimer sinceLast;
+        sinceLast.start();
+        int idle = 0;
+        while (!m_state.CloseRequested) {
+            pump(fast ? kFastPollMs : kGatherPollMs);
+            if (m_state.CloseRequested)
+                break;
+            QString error;
+            const QByteArray more = m_link.ChannelRead(&error);
+            if (!more.isEmpty()) {
+                reply.append(more);
+                idle = 0;
+                sinceLast.restart();
+            } else if (fast) {
+                const qint64 quiet = sinceLast.elapsed();
+                if (quiet >= strictSilenceMs || (quiet >= quietMs && completeFrame(reply)))
+                    break;
+            } else if (++idle > kMaxIdleReads) {
+                break;
+            }
+            if (!error.isEmpty())
+                break;
+        }
+    }
+
+    if (!reply.isEmpty() && m_state.PrivilegeLevel == 1)
+        m_state.log(QStringLiteral("上行：") + HexDump(reply));
+    // On again at the end, also when the wait began before the poll was first enabled.
+    if (m_poll)
+        m_poll->start();
+    if (ownBusy)
+        setBusy(false);
+    m_receiving = false;
+    return reply;
+}
+
+ResultCode ExchangeEngine::AwaitAck()
+{
+    return frame::CheckAck(ReceiveReply(3000, ReplyKind::Framed));
+}
+
+ResultCode ExchangeEngine::AwaitAckQuick()
+{
+    return frame::CheckAck(ReceiveReply(500, ReplyKind::Framed));
+}
+
+frame::ByteReply ExchangeEngine::AwaitByteReply(uint16_t expectedCmd, int timeoutMs)
+{
+    return frame::CheckByteReply(ReceiveReply(timeoutMs, ReplyKind::Framed), expectedCmd);
+}
+
+std::optional<QByteArray> ExchangeEngine::AwaitTextReply()
+{
+    return frame::CheckTextReply(ReceiveReply(4000, ReplyKind::Framed));
+}
