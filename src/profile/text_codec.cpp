@@ -58,7 +58,8 @@ QByteArray iconvConvert(const QByteArray &in, const char *to, const char *from, 
 bool isValidUtf8(const QByteArray &bytes)
 {
     QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)dec.decode(bytes);
+    // decode() is lazy: the conversion (and hasError) happens only when the result is taken.
+    const QString text = dec.decode(bytes);
     return !dec.hasError();
 }
 
