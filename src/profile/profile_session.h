@@ -46,6 +46,9 @@ public:
     int lineCount() const { return m_lineCount; }
     TextEncoding encoding() const { return m_encoding; }
     const nlohmann::ordered_json *root() const { return m_root ? &*m_root : nullptr; }
+    const nlohmann::ordered_json *extRoot() const { return m_extRoot ? &*m_extRoot : nullptr; }
+    // The extended file actually read by the last load (empty when none).
+    QString extPath() const { return m_extPath; }
 
     // ProfileRoot[key] := text (Comport, Baudrate, ComOption after a port open).
     bool SetTopLevelText(const QString &key, const QString &value);
@@ -59,6 +62,13 @@ public:
     bool SaveProfileAs(const QString &path, QString *error = nullptr);
 
 private:
+    // Fills the extended table from an extended parameter file (only its Params are read).
+    bool LoadExtParamFile(const QString &path, QStringList *entryErrors, QString *error);
+    // Adds the rows of a Params list to `table`; one error line per failed entry.
+    void addParamRows(const nlohmann::ordered_json &params, ParamTable &table, const QString &label,
+                      QStringList *entryErrors);
+    QString resolveExtPath(const QString &exParamFile) const;
+
     AppState &m_state;
     ScriptHost &m_script;
     ParamTable &m_main;
@@ -67,6 +77,7 @@ private:
     std::optional<nlohmann::ordered_json> m_root;
     std::optional<nlohmann::ordered_json> m_extRoot;
     QString m_path;
+    QString m_extPath;
     int m_lineCount = 0;
     TextEncoding m_encoding = TextEncoding::Gbk;
 };

@@ -1,0 +1,71 @@
+#include "profile/param_row_loader.h"
+
+#include "params/param_table.h"
+#include "profile/json_text.h"
+#include "profile/profile_session.h"
+#include "script/script_host.h"
+
+using nlohmann::ordered_json;
+
+ParamRow ParamRowFromEntry(const ordered_json &entry)
+{
+    ParamRow r;
+    r.cmdId = JsonMemberText(entry, "CMDID");
+    r.name = JsonMemberText(entry, "PNAME");
+    r.stored = JsonMemberText(entry, "PVALUE");
+    r.onSet = JsonMemberText(entry, "ONSET");
+    r.onGet = JsonMemberText(entry, "ONGET");
+    r.onList = JsonMemberText(entry, "ONLIST");
+    r.note = JsonMemberText(entry, "PNOTE");
+    return r;
+}
+
+bool ListShownValue(const QString &onList, const QString &stored, QString *shown, QString *error)
+{
+    shown->clear();
+    QString parseError;
+    const auto doc = ParseLenientJson(onList, &parseError);
+    if (!doc) {
+        *error = QStringLiteral("值列表不是有效的 JSON：%1").arg(parseError);
+        return false;
+    }
+    if (!doc->is_array() || doc->size() < 2 || !(*doc)[0].is_array() || !(*doc)[1].is_array()
+        || (*doc)[0].size() != (*doc)[1].size()) {
+        *error = QStringLiteral("值列表不是两个等长的数组");
+        return false;
+    }
+    const ordered_json &names = (*doc)[0];
+    const ordered_json &values = (*doc)[1];
+    for (size_t k = 0; k < names.size(); ++k) {
+        if (QStringLiteral("HEX:") + JsonValueText(values[k]) == stored) {
+            *shown = JsonValueText(names[k]);
+            break;
+        }
+    }
+    return true;
+}
+
+QString AddParamRow(ScriptHost &script, ParamTable &table, const ParamRow &row)
+{
+    ParamRow r = row;
+    r.shown.clear();
+    QString error;
+    // Four characters or fewer: no value, and nothing is evaluated.
+    if (r.stored.size() >= 5) {
+        // Set directly, never spliced into script source, so any character arrives intact.
+        script.setHexInput(r.stored.mid(4));
+        if (r.onList.startsWith(QLatin1String("[["))) {
+            QString shown;
+            if (ListShownValue(r.onList, r.stored, &shown, &error))
+                r.shown = shown;
+        } else {
+            const ScriptResult res = script.evaluate(r.onGet);
+            if (res.ok)
+                r.shown = res.text;
+            else
+                error = res.error;
+        }
+    }
+    table.addRow(r);
+    return error;
+}

@@ -1,0 +1,246 @@
+#include "profile/profile_session.h"
+
+#include "params/param_table.h"
+#include "profile/button_table.h"
+#include "profile/json_text.h"
+#include "profile/param_row_loader.h"
+#include "script/script_host.h"
+#include "state/app_state.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using nlohmann::ordered_json;
+
+namespace {
+// Lines as a text box counts them: a final line break does not start another line.
+int countLines(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    int lines = 1;
+    const int n = text.size();
+    for (int i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        if ((c == QLatin1Char('\n') || c == QLatin1Char('\r')) && i + 1 < n)
+            ++lines;
+    }
+    return lines;
+}
+
+struct ReadJson {
+    std::optional<ordered_json> root;
+    DecodedText decoded;
+};
+
+// Reads, decodes and parses a profile-form file that must hold one JSON object.
+ReadJson readJsonObjectFile(const QString &path, QString *error)
+{
+    ReadJson out;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString());
+        return out;
+    }
+    out.decoded = DecodeText(f.readAll());
+    QString why;
+    auto root = ParseLenientJson(out.decoded.text, &why);
+    if (!root) {
+        *error = QStringLiteral("文件 %1 不是有效的 JSON：%2").arg(QDir::toNativeSeparators(path), why);
+        return out;
+    }
+    if (!root->is_object()) {
+        *error = QStringLiteral("文件 %1 的内容不是 JSON 对象").arg(QDir::toNativeSeparators(path));
+        return out;
+    }
+    out.root = std::move(root);
+    return out;
+}
+
+const ordered_json *member(const ordered_json &obj, const char *key)
+{
+    const auto it = obj.find(key);
+    return it == obj.end() ? nullptr : &*it;
+}
+} // namespace
+
+ProfileSession::ProfileSession(AppState &state, ScriptHost &script, ParamTable &mainTable, ParamTable &extTable,
+                               ButtonTable &buttons)
+    : m_state(state), m_script(script), m_main(mainTable), m_ext(extTable), m_buttons(buttons)
+{
+}
+
+void ProfileSession::addParamRows(const ordered_json &params, ParamTable &table, const QString &label,
+                                  QStringList *entryErrors)
+{
+    // Bounded by the list's own size: the file's line count says nothing about its entries.
+    const int bound = JsonIndexBound(params);
+    for (int i = 0; i < bound; ++i) {
+        const ordered_json *entry = JsonIndexEntry(params, i);
+        if (!entry)
+            continue;
+        QString error;
+        ParamRow row;
+        if (entry->is_object()) {
+            row = ParamRowFromEntry(*entry);
+            error = AddParamRow(m_script, table, row);
+        } else {
+            // Kept as an empty row so later rows keep their positions.
+            table.addRow(row);
+            error = QStringLiteral("不是 JSON 对象");
+        }
+        if (!error.isEmpty()) {
+            const QString which = row.cmdId.isEmpty() ? QStringLiteral("%1 %2").arg(label).arg(i)
+                                                      : QStringLiteral("%1 %2 (%3)").arg(label).arg(i).arg(row.cmdId);
+            entryErrors->append(QStringLiteral("%1 载入失败：%2").arg(which, error));
+        }
+    }
+}
+
+QString ProfileSession::resolveExtPath(const QString &exParamFile) const
+{
+    const QFileInfo asWritten(exParamFile);
+    if (asWritten.isAbsolute() || asWritten.exists())
+        return exParamFile;
+    // Not in the working directory: a file beside the profile is the likely meaning.
+    const QString besideProfile = QFileInfo(m_path).absoluteDir().filePath(exParamFile);
+    return QFileInfo::exists(besideProfile) ? besideProfile : exParamFile;
+}
+
+bool ProfileSession::LoadExtParamFile(const QString &path, QStringList *entryErrors, QString *error)
+{
+    ReadJson read = readJsonObjectFile(path, error);
+    if (!read.root)
+        return false;
+    m_extRoot = std::move(read.root);
+    m_extPath = path;
+    m_ext.clear();
+    if (const ordered_json *params = member(*m_extRoot, "Params"))
+        addParamRows(*params, m_ext, QStringLiteral("扩展参数项"), entryErrors);
+    return true;
+}
+
+ProfileLoadResult ProfileSession::LoadProfile(const QString &path)
+{
+    ProfileLoadResult result;
+    ReadJson read = readJsonObjectFile(path, &result.error);
+    if (!read.root)
+        return result;  // nothing changes: the previous profile and its rows stay
+
+    m_root = std::move(read.root);
+    m_encoding = read.decoded.encoding;
+    m_lineCount = countLines(read.decoded.text);
+    m_path = path;
+    const ordered_json &root = *m_root;
+
+    ProfileSettings &s = result.settings;
+    s.title = JsonMemberText(root, "Title");
+    s.exParamFile = JsonMemberText(root, "ExParamFile");
+    s.comport = JsonMemberText(root, "Comport");
+    s.baudrate = JsonMemberText(root, "Baudrate");
+    s.comOption = JsonMemberText(root, "ComOption");
+    s.tcpConfigIp = JsonMemberText(root, "TcpConfigIP");
+    m_state.MainParamChannel = s.exParamFile.isEmpty() ? 1 : JsonMemberInt(root, "ExParamChannel");
+
+    // A repeated load starts from empty tables and an empty command list.
+    m_main.clear();
+    m_ext.clear();
+    m_buttons.clear();
+    m_extRoot.reset();
+    m_extPath.clear();
+
+    if (const ordered_json *params = member(root, "Params")) {
+        if (params->is_array() || params->is_object())
+            addParamRows(*params, m_main, QStringLiteral("参数项"), &result.entryErrors);
+        else
+            result.entryErrors.append(QStringLiteral("Params 不是数组，未载入任何参数"));
+    }
+
+    if (const ordered_json *buttons = member(root, "Buttons")) {
+        const int bound = JsonIndexBound(*buttons);
+        for (int i = 0; i < bound; ++i) {
+            const ordered_json *b = JsonIndexEntry(*buttons, i);
+            if (!b)
+                continue;
+            if (!b->is_object()) {
+                result.entryErrors.append(QStringLiteral("命令项 %1 载入失败：不是 JSON 对象").arg(i));
+                continue;
+            }
+            m_buttons.addRow({JsonMemberText(*b, "BNAME"), JsonMemberText(*b, "ONCLICK"), JsonMemberText(*b, "ONREPLY")});
+        }
+    }
+
+    m_state.ParamChannel = m_state.MainParamChannel;
+    m_state.ExtTabVisible = !s.exParamFile.isEmpty();
+    if (!s.exParamFile.isEmpty()) {
+        QString extError;
+        result.extOk = LoadExtParamFile(resolveExtPath(s.exParamFile), &result.entryErrors, &extError);
+        result.extError = extError;
+    }
+    result.ok = true;
+    return result;
+}
+
+bool ProfileSession::SetTopLevelText(const QString &key, const QString &value)
+{
+    if (!m_root)
+        return false;
+    (*m_root)[key.toStdString()] = value.toStdString();
+    return true;
+}
+
+void ProfileSession::StoreTableValues()
+{
+    if (!m_root)
+        return;
+    auto it = m_root->find("Params");
+    if (it == m_root->end())
+        return;
+    ordered_json &params = *it;
+    const int bound = JsonIndexBound(params);
+    for (int i = 0; i < bound; ++i) {
+        const ordered_json *found = JsonIndexEntry(params, i);
+        if (!found || !found->is_object())
+            continue;
+        ordered_json &entry = const_cast<ordered_json &>(*found);
+        const QString code = JsonMemberText(entry, "CMDID");
+        if (code.isEmpty())
+            continue;
+        const int row = m_main.findByCode(code, true);
+        if (row < 0)
+            continue;
+        entry["PVALUE"] = m_main.row(row).stored.toStdString();
+    }
+}
+
+QByteArray ProfileSession::Serialize() const
+{
+    if (!m_root)
+        return QByteArray();
+    const std::string text = m_root->dump(2, ' ', false, ordered_json::error_handler_t::replace);
+    return EncodeText(QString::fromStdString(text), m_encoding);
+}
+
+bool ProfileSession::SaveProfileAs(const QString &path, QString *error)
+{
+    if (!m_root) {
+        if (error)
+            *error = QStringLiteral("尚未载入参数文件");
+        return false;
+    }
+    StoreTableValues();
+    return WriteFileAtomically(path, Serialize(), error);
+}
+
+bool ProfileSession::WriteBackProfile(QString *error)
+{
+    if (!m_root || m_path.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("尚未载入参数文件");
+        return false;
+    }
+    return WriteFileAtomically(m_path, Serialize(), error);
+}
