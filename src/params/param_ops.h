@@ -1,0 +1,58 @@
+#pragma once
+// Reading all parameters of a table and writing one or all of them.
+#include "params/op_sink.h"
+#include "protocol/result_codes.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+class CoreSession;
+class ParamTable;
+
+class ParamOps {
+public:
+    // `selectParamChannel` points the device at a parameter set (it decides itself whether to send).
+    ParamOps(CoreSession &session, std::function<void(int)> selectParamChannel);
+
+    // "读取" on the main tab and on the extended tab. False when nothing could be read.
+    bool btReadClick(OpSink &sink);
+    bool Button16Click(OpSink &sink);
+    // Reads the table(s) the device is addressed to; true when every read succeeded.
+    bool N2Click(OpSink &sink);
+    // One request/reply exchange and the decoding of its records into `table`.
+    bool ReadParamList(ParamTable &table, const QByteArray &readList, OpSink &sink);
+    // Builds and sends the parameter request and gathers the reply (empty when nothing came).
+    // `error` set when the frame could not be built or sent.
+    QByteArray RequestParams(const QByteArray &payload, QString *error);
+    void DecodeParamRecords(ParamTable &table, const QByteArray &records, OpSink &sink);
+    // False when the row's value list is malformed (the row's shown value is left alone).
+    bool ApplyParamValue(ParamTable &table, uint16_t code, const QByteArray &value, OpSink &sink);
+
+    // "设置": writes the selected row of the active table.
+    int btWriteClick(OpSink &sink);
+    int WriteSelectedParam(OpSink &sink);
+    int WriteParam(const QString &code, OpSink &sink, const QString &progress = QString());
+
+    struct BatchResult {
+        int written = 0;
+        int failed = 0;
+        int skipped = 0;
+    };
+    // "批量写参数": every coded row of the active table, one write each.
+    BatchResult N4Click(OpSink &sink);
+
+    static QString ReadingText() { return QStringLiteral("[参数读取中，请稍候...]"); }
+    static QString ReadDoneText() { return QStringLiteral("[参数读取完毕]"); }
+    static QString WritingText() { return QStringLiteral("正在设置，请稍候..."); }
+    static QString WriteResultText(int code);
+
+private:
+    bool readPrologue(OpSink &sink);
+
+    CoreSession &m_s;
+    std::function<void(int)> m_select;
+};
+
+// Dotted IPv4 text to four bytes; empty when it is not four decimal parts 0..255.
+QByteArray IpTextToBytes(const QString &text);

@@ -1,0 +1,107 @@
+#include "params/timed_query.h"
+
+#include "params/param_ops.h"
+#include "profile/text_codec.h"
+#include "protocol/hex.h"
+#include "state/core_session.h"
+
+TimedQuerySettings CheckTimedQuery(const TimedQueryInput &in)
+{
+    TimedQuerySettings out;
+    int period = 0;
+    if (in.enabled) {
+        const QString p = in.periodText.trimmed();
+        if (p.isEmpty()) {
+            out.lines << QStringLiteral("设置失败:定时查询周期不能为空!");
+            return out;
+        }
+        period = p.toInt();
+        if (period > 6500) {
+            out.lines << QStringLiteral("设置失败:定时查询周期不能大于6500秒!");
+            return out;
+        }
+        if (period == 0) {
+            out.lines << QStringLiteral("设置失败:定时查询周期不为0!");
+            return out;
+        }
+        if (in.commandText.trimmed().isEmpty()) {
+            out.lines << QStringLiteral("设置失败:定时查询命令内容不能为空!");
+            return out;
+        }
+    }
+    const QByteArray command = in.hexMode ? HexTextToBytes(in.commandText) : GbkEncode(in.commandText);
+    out.lines << (in.enabled ? QStringLiteral("设置定时查询参数  状态:启用,  查询周期")
+                             : QStringLiteral("设置定时查询参数  状态:不启用,  查询周期")) +
+                     QString::number(period) + QStringLiteral("秒");
+    if (in.hexMode)
+        out.lines << QStringLiteral("定时查询命令内容:[HEX:") + in.commandText + QStringLiteral("]") + GbkDecode(command);
+    else
+        out.lines << QStringLiteral("定时查询命令内容:") + in.commandText;
+    out.lines << QString();
+    out.record = BuildTimedQueryRecord(in.enabled, period, command);
+    out.ok = true;
+    return out;
+}
+
+QByteArray BuildTimedQueryRecord(bool enabled, int period, const QByteArray &command)
+{
+    QByteArray r;
+    r.append(enabled ? '\x5A' : '\x00');
+    r.append(static_cast<char>((period >> 8) & 0xFF));
+    r.append(static_cast<char>(period & 0xFF));
+    r.append(static_cast<char>(command.size() & 0xFF));
+    r.append(command);
+    if (r.size() < 254)
+        r.append(QByteArray(254 - r.size(), '\xFF'));
+    return r;
+}
+
+bool ReadTimedQueryParams(CoreSession &s, OpSink &sink)
+{
+    ExchangeEngine::Guard guard(s.engine);
+    if (!guard.ok()) {
+        sink.message(ExchangeEngine::BusyText());
+        return false;
+    }
+    const ScriptResult reply = s.script.getCmd(QStringLiteral("CMD_REPLYCONFIG"));
+    if (!reply.ok) {
+        sink.error(reply.error);
+        return false;
+    }
+    sink.setPanel(ParamOps::ReadingText());
+    QByteArray payload;
+    for (int code = 0x49; code <= 0x4F; ++code) {
+        payload.append('\0');
+        payload.append(static_cast<char>(code));
+    }
+    QString error;
+    const auto cmd = s.engine.CmdWordOf(QStringLiteral("CMD_GETPARAM"), &error);
+    if (!cmd || s.engine.SendFrame(*cmd, payload, &error) != rcOk) {
+        sink.error(error);
+        return false;
+    }
+    const QByteArray bytes = s.engine.ReceiveReply(3000, ExchangeEngine::ReplyKind::Framed);
+    // Decoded like the full read so both reads agree on one reply layout.
+    const frame::ParamReply r = frame::CheckParamReply(bytes, static_cast<uint8_t>(HexToInt(reply.text.left(2)) & 0xFF),
+                                                       s.state.LastPrefix.size());
+    QString failure;
+    switch (r.status) {
+    case frame::DataCheck::Ok: break;
+    case frame::DataCheck::NoReply: failure = QStringLiteral("[参数读取失败，设备无响应！]"); break;
+    case frame::DataCheck::BadHeader: failure = QStringLiteral("[参数读取失败，返回数据包头非法！]"); break;
+    case frame::DataCheck::BadCommand: failure = QStringLiteral("[参数读取失败，返回数据包命令字非法！]"); break;
+    case frame::DataCheck::BadChecksum: failure = QStringLiteral("[参数读取失败，返回数据包校验错！]"); break;
+    }
+    if (!failure.isEmpty()) {
+        sink.setPanel(failure);
+        sink.logLine(failure);
+        return false;
+    }
+    if (ParamTable *table = s.activeTable()) {
+        ParamOps ops(s, nullptr);
+        ops.DecodeParamRecords(*table, r.records, sink);
+    }
+    sink.setPanel(ParamOps::ReadDoneText());
+    sink.logLine(ParamOps::ReadDoneText());
+    return true;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The timed-query panel: checking its entries, the record it prepares, and reading the
+// related device parameters 0049..004F.
+#include "params/op_sink.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class CoreSession;
+
+struct TimedQueryInput {
+    bool enabled = false;   // cbAutoQuery
+    QString periodText;     // Edit6
+    QString commandText;    // Memo9
+    bool hexMode = false;   // CheckBox5
+};
+
+struct TimedQuerySettings {
+    bool ok = false;
+    QStringList lines;      // appended to Memo10 in order (a failure gives one line)
+    QByteArray record;      // the 254-byte timed-query record when ok
+};
+
+// Button5Click without the widgets.
+TimedQuerySettings CheckTimedQuery(const TimedQueryInput &in);
+// State byte (5A/00), period (2 bytes), command length (low 8 bits), command, FF padding to 254.
+QByteArray BuildTimedQueryRecord(bool enabled, int period, const QByteArray &command);
+
+// Button4Click: reads 0049..004F into the active table. Returns true on success.
+bool ReadTimedQueryParams(CoreSession &session, OpSink &sink);
