@@ -1,0 +1,125 @@
+// The serial channel on a real pseudo-terminal: open with settings, traffic both ways,
+// reopening, and the device vanishing.
+#include "link/data_link.h"
+#include "link/receive_poll.h"
+#include "link/serial_channel.h"
+#include "state/app_state.h"
+
+#include <QtTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+// The device end of a pseudo-terminal; the tool opens the slave path.
+struct PtyDevice {
+    int master = -1;
+    QString slavePath;
+
+    bool create()
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+            return false;
+        slavePath = QString::fromLocal8Bit(ptsname(master));
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        return true;
+    }
+    void send(const QByteArray &bytes) { QCOMPARE(::write(master, bytes.constData(), bytes.size()), bytes.size()); }
+    QByteArray receive()
+    {
+        QByteArray out;
+        char buf[256];
+        ssize_t n;
+        while ((n = ::read(master, buf, sizeof buf)) > 0)
+            out.append(buf, static_cast<int>(n));
+        return out;
+    }
+    void hangUp()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    ~PtyDevice() { hangUp(); }
+};
+
+SerialSettings settingsFor(const QString &path)
+{
+    SerialSettings s;
+    s.portName = path;
+    s.baudRate = 115200;
+    return s;
+}
+} // namespace
+
+class TestSerialChannel : public QObject {
+    Q_OBJECT
+private slots:
+    void missingDeviceFailsWithText()
+    {
+        SerialChannel serial;
+        QVERIFY(!serial.open(settingsFor(QStringLiteral("/dev/does-not-exist-dtu"))));
+        QVERIFY(!serial.isOpen());
+        QVERIFY(!serial.errorString().isEmpty());
+        QVERIFY(!serial.write("x"));
+        QCOMPARE(serial.errorString(), QStringLiteral("Device not opened."));
+    }
+
+    void trafficBothWaysOnPty()
+    {
+        PtyDevice dev;
+        QVERIFY(dev.create());
+        SerialChannel serial;
+        SerialSettings s = settingsFor(dev.slavePath);
+        QVERIFY(ApplyFormatText(QStringLiteral("8E1"), s));
+        QVERIFY2(serial.open(s), qPrintable(serial.errorString()));  // RTS refused by the pty: still open
+        QCOMPARE(serial.port().parity(), QSerialPort::EvenParity);
+        QCOMPARE(serial.port().baudRate(), 115200);
+        QCOMPARE(serial.port().flowControl(), QSerialPort::NoFlowControl);
+
+        const QByteArray frame("\xAA\x55\x00\x04\xE0\x0E\x00\xF2", 8);
+        QVERIFY(serial.write(frame));
+        QByteArray got;
+        QTRY_COMPARE((got += dev.receive()), frame);
+
+        dev.send(QByteArray("\x01\x00\xFF", 3));
+        QTRY_COMPARE(serial.bytesAvailable(), qint64(3));
+        QCOMPARE(serial.takeAvailable(), QByteArray("\x01\x00\xFF", 3));
+        QVERIFY(serial.takeAvailable().isEmpty());
+        QVERIFY(!serial.hasFatalError());
+
+        // Reopening with other settings keeps the port usable.
+        s.baudRate = 9600;
+        QVERIFY(serial.open(s));
+        QCOMPARE(serial.port().baudRate(), 9600);
+        dev.send("again");
+        QByteArray again;
+        QTRY_COMPARE((again += serial.takeAvailable()), QByteArray("again"));
+    }
+
+    void deviceVanishingClosesPortAndTellsOnce()
+    {
+        PtyDevice dev;
+        QVERIFY(dev.create());
+        AppState state;
+        DataLink link;
+        ReceivePoll poll(state, link);
+        QVERIFY(link.serial().open(settingsFor(dev.slavePath)));
+        QSignalSpy lost(&poll, &ReceivePoll::serialLost);
+        poll.start();
+        dev.hangUp();
+        QVERIFY(lost.wait(3000));
+        QVERIFY(!link.serial().isOpen());
+        QVERIFY(!link.IsDataChannelOpen());
+        QTest::qWait(300);
+        QCOMPARE(lost.count(), 1);
+        QString error;
+        QVERIFY(!link.ChannelSend("x", &error));
+        QCOMPARE(error, DataLink::NotOpenedText());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSerialChannel)
+#include "tst_serial_channel.moc"
