@@ -4,11 +4,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -66,7 +68,7 @@ void PtyEndpoint::attach(SimContext ctx)
 {
     m_session = new Session(
         ctx, [this](const QByteArray &b) { write(b); }, [this] { return static_cast<qint64>(m_pending.size()); }, this);
-    connect(m_session, &Session::hangupDue, this, &PtyEndpoint::hangup);
+    connect(m_session, &Session::hangupDue, this, [this] { hangupWhenDrained(); });
 }
 
 void PtyEndpoint::onReadable()
@@ -121,6 +123,28 @@ void PtyEndpoint::flush()
     }
     if (m_writeNotifier)
         m_writeNotifier->setEnabled(m_active && !m_pending.isEmpty());
+}
+
+void PtyEndpoint::hangupWhenDrained(int graceMs)
+{
+    if (!m_active || m_hangingUp)
+        return;
+    m_hangingUp = true;
+    auto *poll = new QTimer(this);
+    auto *clock = new QElapsedTimer;
+    clock->start();
+    connect(poll, &QTimer::timeout, this, [this, poll, clock, graceMs] {
+        int unread = 0;
+        if (m_active)
+            ::ioctl(m_slave, FIONREAD, &unread);
+        if (!m_active || (m_pending.isEmpty() && unread == 0) || clock->elapsed() > graceMs) {
+            poll->stop();
+            poll->deleteLater();
+            delete clock;
+            hangup();
+        }
+    });
+    poll->start(10);
 }
 
 void PtyEndpoint::hangup()

@@ -20,6 +20,9 @@ public:
     void attach(SimContext ctx);
     // Closes the master (the tool's port goes dead) and removes the link.
     void hangup();
+    // Hangs up once the tool has read what was written (a hang-up discards unread bytes),
+    // or after `graceMs` at the latest.
+    void hangupWhenDrained(int graceMs = 2000);
 
 signals:
     void hungUp();
@@ -39,4 +42,5 @@ private:
     QByteArray m_pending;
     Session *m_session = nullptr;
     bool m_active = false;
+    bool m_hangingUp = false;
 };
