@@ -1,6 +1,53 @@
+#include "app/dialogs.h"
+#include "app/tform1.h"
+#include "state/core_session.h"
+#include "tools/tform2.h"
+#include "tools/tfrm_file_test.h"
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("dtu-config"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("DTU configuration and test tool"));
+    parser.addHelpOption();
+    const QCommandLineOption profileOption(QStringLiteral("profile"),
+                                           QStringLiteral("Load this device profile at start (instead of lastfile.log)."),
+                                           QStringLiteral("FILE"));
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
+                                              QStringLiteral("Save a picture of the main window to FILE and exit."),
+                                              QStringLiteral("FILE"));
+    parser.addOption(profileOption);
+    parser.addOption(screenshotOption);
+    parser.process(app);
+
+    CoreSession session;
+    WidgetDialogs dialogs;
+    TForm1 form1(session, dialogs);
+    TForm2 form2(session, dialogs);
+    TfrmFileTest fileTest(session, dialogs);
+    form1.commandWindow = &form2;
+    form1.fileTestWindow = &fileTest;
+
+    if (parser.isSet(profileOption))
+        form1.loadProfileFromCommandLine(parser.value(profileOption));
+    form1.show();
+
+    if (parser.isSet(screenshotOption)) {
+        const QString file = parser.value(screenshotOption);
+        QTimer::singleShot(500, &form1, [&form1, &app, file] {
+            const bool saved = form1.grab().save(file);
+            if (!saved)
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            app.exit(saved ? 0 : 1);
+        });
+    }
+    return app.exec();
 }

@@ -1,0 +1,33 @@
+#pragma once
+// The one seam for message boxes and file dialogs, so tests can answer them without a modal loop.
+#include <QString>
+
+class QWidget;
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // The application's standard error box.
+    virtual void error(QWidget *parent, const QString &text) = 0;
+    virtual void information(QWidget *parent, const QString &text) = 0;
+    // OK/Cancel question; true for OK.
+    virtual bool confirm(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // Empty text when the user cancels. `preset` is the initial file name (may hold a folder and a pattern).
+    virtual QString openFile(QWidget *parent, const QString &caption, const QString &preset,
+                             const QString &filter) = 0;
+    virtual QString saveFile(QWidget *parent, const QString &caption, const QString &preset,
+                             const QString &filter, const QString &defaultSuffix) = 0;
+};
+
+// Real message boxes and file dialogs.
+class WidgetDialogs : public Dialogs {
+public:
+    void error(QWidget *parent, const QString &text) override;
+    void information(QWidget *parent, const QString &text) override;
+    bool confirm(QWidget *parent, const QString &caption, const QString &text) override;
+    QString openFile(QWidget *parent, const QString &caption, const QString &preset,
+                     const QString &filter) override;
+    QString saveFile(QWidget *parent, const QString &caption, const QString &preset,
+                     const QString &filter, const QString &defaultSuffix) override;
+};

@@ -1,0 +1,315 @@
+// The main window: start-up state, profile loading from the menu and from lastfile.log,
+// applying a profile to the controls, tab handlers, closing.
+#include "window_fixture.h"
+
+#include "app/comm_page.h"
+#include "app/ext_page.h"
+#include "params/ui/param_view.h"
+#include "tools/control_page.h"
+#include "tools/transparent_page.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QtTest>
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startsWithDefaultsAndNoDialog();
+    void missingScriptShowsOneErrorBox();
+    void reloadsProfileNamedInLastFile();
+    void reloadIgnoresMissingProfile();
+    void menuLoadWritesLastFileAndLoads();
+    void menuLoadCancelChangesNothing();
+    void menuLoadOfBadFileShowsReason();
+    void menuLoadReportsFailedEntries();
+    void extendedTabFollowsProfile();
+    void tcpGroupFollowsProfile();
+    void tabHandlersSelectParamChannel();
+    void closingRequestsClose();
+};
+
+void TestMainWindow::startsWithDefaultsAndNoDialog()
+{
+    WindowFixture fx;
+    TForm1 &w = fx.create();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // The receive poll starts with the first activation.
+    QTRY_VERIFY(fx.session->poll.isActive());
+    QCOMPARE(fx.session->poll.timer().objectName(), QStringLiteral("Timer1"));
+    QTRY_VERIFY(!w.Timer3.isActive());
+
+    QCOMPARE(w.TabSheet1->Edit1->text(), QStringLiteral("COM1"));
+    QCOMPARE(w.TabSheet1->ComboBox1->currentText(), QStringLiteral("57600"));
+    QCOMPARE(w.TabSheet1->ComboBox1->count(), 15);
+    QVERIFY(!w.TabSheet1->ComboBox1->isEditable());
+    QCOMPARE(w.TabSheet1->ComboBox6->currentText(), QStringLiteral("8N1"));
+    QCOMPARE(w.TabSheet1->ComboBox6->count(), 12);
+    QCOMPARE(w.TabSheet1->Edit8->text(), QStringLiteral("192.168.1.56"));
+    QCOMPARE(w.TabSheet1->Label10->text(), QString());
+    QCOMPARE(fx.session->mainTable.rowCount(), 0);
+    QVERIFY(w.windowTitle().isEmpty());
+    QCOMPARE(w.size(), QSize(740, 771));
+
+    QCOMPARE(w.PageControl1->tabPosition(), QTabWidget::South);
+    QCOMPARE(w.PageControl1->currentIndex(), 0);
+    const QStringList captions = {QStringLiteral("   通信参数设置   "), QStringLiteral("  透明传输测试  "),
+                                  QStringLiteral("控制模式测试"), QStringLiteral("工业MODEM模式测试"),
+                                  QStringLiteral("   扩展参数设置   ")};
+    for (int i = 0; i < captions.size(); ++i) {
+        QCOMPARE(w.PageControl1->tabText(i), captions.at(i));
+        QCOMPARE(w.PageControl1->widget(i)->objectName(), QStringLiteral("TabSheet%1").arg(i + 1));
+    }
+    QVERIFY(w.PageControl1->isTabVisible(4));
+    QVERIFY(!w.PageControl1->isTabVisible(3));
+    QVERIFY(fx.session->state.ExtTabVisible);
+
+    // Menu entries in order, the hidden ones hidden.
+    QStringList names;
+    for (QAction *a : w.MainMenu1->actions())
+        names << (a->menu() ? a->menu()->objectName() : a->objectName());
+    QCOMPARE(names, (QStringList{"N1", "N6", "N3", "N2", "N4", "N7"}));
+    QVERIFY(w.N1->isVisible() && w.N6->isVisible() && w.N4->isVisible() && w.N5->isVisible());
+    QVERIFY(!w.N3->isVisible() && !w.ba1->isVisible() && !w.N7->isVisible());
+    QCOMPARE(w.N5->text(), QStringLiteral("调入参数文件"));
+    QCOMPARE(w.N2->title(), QStringLiteral("文件操作"));
+
+    for (const char *hidden : {"GroupBox16", "Panel12", "CheckBox1", "BitBtn1", "filename", "CheckBox4", "CheckBox6",
+                               "MaskEdit3", "GroupBox4", "Panel8", "Button10", "ComboBox3", "Edit3", "Button1",
+                               "Memo6", "suiButton15", "CheckBox7", "BitBtn2", "GEdit", "GComboBox"}) {
+        QWidget *c = fx.child<QWidget>(hidden);
+        QVERIFY2(c, hidden);
+        QVERIFY2(c->isHidden(), hidden);
+    }
+    for (const char *shown : {"ListView1", "Button3", "btRead", "btWrite", "Memo1", "GroupBox5", "Button9"}) {
+        QWidget *c = fx.child<QWidget>(shown);
+        QVERIFY2(c && !c->isHidden(), shown);
+    }
+    QVERIFY(fx.child<QCheckBox>("CheckBox1")->isChecked());
+    QCOMPARE(w.MaskEdit3->echoMode(), QLineEdit::Password);
+    QVERIFY(w.Memo1->isReadOnly());
+    QCOMPARE(w.TabSheet1->btRead->toolTip(), QStringLiteral("读取全部参数"));
+    QCOMPARE(w.TabSheet1->btWrite->toolTip(), QStringLiteral("设置当前选中参数"));
+
+    QCOMPARE(w.StatusBar1Panel0->text(), QStringLiteral("串口状态"));
+    QCOMPARE(w.StatusBar1Panel1->text(), QStringLiteral("串口未打开"));
+    QCOMPARE(w.StatusBar1Panel2->text(), QStringLiteral("操作结果"));
+    QCOMPARE(w.StatusBar1Panel3->text(), QString());
+    QCOMPARE(w.TabSheet2->StatusBar2Panel0->text(), QString());
+    QCOMPARE(w.TabSheet2->ComboBox2->currentText(), QStringLiteral("1"));
+    QCOMPARE(w.TabSheet3->ComboBox3->itemText(2), QStringLiteral("05-GPRS状态"));
+
+    QVERIFY(w.Timer2.isActive());
+    QCOMPARE(w.Timer2.interval(), 10);
+    QCOMPARE(fx.session->state.WorkMode, uint8_t(0));
+    QVERIFY(!fx.session->state.PasswordAccepted);
+    QVERIFY(fx.dialogs.shown.isEmpty());
+}
+
+void TestMainWindow::missingScriptShowsOneErrorBox()
+{
+    WindowFixture fx(false);
+    TForm1 &w = fx.create();
+    QCOMPARE(fx.dialogs.shown.size(), 1);
+    QCOMPARE(fx.dialogs.shown.first().kind, QStringLiteral("error"));
+    QVERIFY(fx.dialogs.shown.first().text.contains(QStringLiteral("script.js")));
+    // The program goes on: the later start-up steps ran.
+    QCOMPARE(fx.session->state.WorkMode, uint8_t(0));
+    QVERIFY(w.Timer2.isActive());
+    QVERIFY(w.Timer3.isActive());
+}
+
+void TestMainWindow::reloadsProfileNamedInLastFile()
+{
+    WindowFixture fx;
+    writeFile(fx.path("dev.txt"),
+              profileText(QStringLiteral("测试设备"),
+                          QStringLiteral(" \"Comport\": \"/dev/ttyS9\",\n \"Baudrate\": \"33600\",\n"
+                                         " \"ComOption\": \"8E1\",\n")));
+    writeFile(fx.path("lastfile.log"), fx.path("dev.txt").toUtf8());
+    TForm1 &w = fx.create();
+    w.show();
+    QCOMPARE(fx.session->mainTable.rowCount(), 0);  // not yet: the reload runs from the event loop
+    QTRY_COMPARE(w.windowTitle(), QStringLiteral("参数配置程序 测试设备"));
+    QCOMPARE(fx.session->mainTable.rowCount(), 3);
+    QCOMPARE(fx.session->mainTable.row(0).shown, QStringLiteral("v01"));
+    QCOMPARE(w.TabSheet1->Edit1->text(), QStringLiteral("/dev/ttyS9"));
+    // A rate the list does not offer is still taken from the profile.
+    QCOMPARE(w.TabSheet1->ComboBox1->currentText(), QStringLiteral("33600"));
+    QCOMPARE(w.TabSheet1->ComboBox6->currentText(), QStringLiteral("8E1"));
+    QCOMPARE(w.TabSheet1->filename->toPlainText(), fx.path("dev.txt"));
+    QCOMPARE(fx.session->buttons.rowCount(), 1);
+    QVERIFY(fx.dialogs.shown.isEmpty());
+}
+
+void TestMainWindow::reloadIgnoresMissingProfile()
+{
+    WindowFixture fx;
+    writeFile(fx.path("lastfile.log"), fx.path("gone.txt").toUtf8());
+    TForm1 &w = fx.create();
+    QTRY_VERIFY(!w.Timer3.isActive());
+    QCOMPARE(fx.session->mainTable.rowCount(), 0);
+    QVERIFY(w.windowTitle().isEmpty());
+    QVERIFY(fx.dialogs.shown.isEmpty());
+    QVERIFY(w.Memo1->toPlainText().isEmpty());
+}
+
+void TestMainWindow::menuLoadWritesLastFileAndLoads()
+{
+    WindowFixture fx;
+    writeFile(fx.path("dev.txt"), profileText(QStringLiteral("甲")));
+    TForm1 &w = fx.create();
+    fx.dialogs.fileAnswers << fx.path("dev.txt");
+    w.N5->trigger();
+
+    QCOMPARE(fx.dialogs.shown.size(), 1);
+    QCOMPARE(fx.dialogs.shown.first().kind, QStringLiteral("open"));
+    QCOMPARE(fx.dialogs.shown.first().text, QCoreApplication::applicationDirPath() + QStringLiteral("/*.txt"));
+    QCOMPARE(readFile(fx.path("lastfile.log")), fx.path("dev.txt").toUtf8());
+    QCOMPARE(w.TabSheet1->filename->toPlainText(), fx.path("dev.txt"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("参数配置程序 甲"));
+    QCOMPARE(fx.session->mainTable.rowCount(), 3);
+
+    // The start-up reload does not run over a profile that is already loaded.
+    QTRY_VERIFY(!w.Timer3.isActive());
+    QCOMPARE(fx.session->mainTable.rowCount(), 3);
+}
+
+void TestMainWindow::menuLoadCancelChangesNothing()
+{
+    WindowFixture fx;
+    TForm1 &w = fx.create();
+    w.N5Click();
+    QCOMPARE(fx.dialogs.texts(QStringLiteral("open")).size(), 1);
+    QVERIFY(!QFile::exists(fx.path("lastfile.log")));
+    QVERIFY(w.TabSheet1->filename->toPlainText().isEmpty());
+    QCOMPARE(fx.session->mainTable.rowCount(), 0);
+    QVERIFY(w.windowTitle().isEmpty());
+    QVERIFY(!fx.session->profile.isLoaded());
+}
+
+void TestMainWindow::menuLoadOfBadFileShowsReason()
+{
+    WindowFixture fx;
+    writeFile(fx.path("bad.txt"), "[1, 2, 3]");
+    TForm1 &w = fx.create();
+    fx.dialogs.fileAnswers << fx.path("bad.txt") << fx.path("missing.txt");
+    w.N5Click();
+    w.N5Click();
+    const QStringList errors = fx.dialogs.texts(QStringLiteral("error"));
+    QCOMPARE(errors.size(), 2);
+    QVERIFY(errors.at(0).contains(QStringLiteral("bad.txt")));
+    QVERIFY(errors.at(0).contains(QStringLiteral("JSON")));
+    QVERIFY(errors.at(1).contains(QStringLiteral("missing.txt")));
+    QCOMPARE(fx.session->mainTable.rowCount(), 0);
+    QVERIFY(w.windowTitle().isEmpty());
+}
+
+void TestMainWindow::menuLoadReportsFailedEntries()
+{
+    WindowFixture fx;
+    QByteArray text = profileText(QStringLiteral("乙"));
+    text.replace("\"ONGET\":\"Echo()\"", "\"ONGET\":\"NoSuchFunction()\"");
+    writeFile(fx.path("dev.txt"), text);
+    TForm1 &w = fx.create();
+    fx.dialogs.fileAnswers << fx.path("dev.txt");
+    w.N5Click();
+    QVERIFY(fx.dialogs.texts(QStringLiteral("error")).isEmpty());
+    QVERIFY2(w.Memo1->toPlainText().contains(QStringLiteral("载入失败")), qPrintable(w.Memo1->toPlainText()));
+    QCOMPARE(w.windowTitle(), QStringLiteral("参数配置程序 乙"));
+}
+
+void TestMainWindow::extendedTabFollowsProfile()
+{
+    WindowFixture fx;
+    writeFile(fx.path("ext.txt"), profileText(QString(), QString(), true));
+    writeFile(fx.path("with.txt"),
+              profileText(QStringLiteral("A"), QStringLiteral(" \"ExParamFile\": \"ext.txt\",\n \"ExParamChannel\": 3,\n")));
+    writeFile(fx.path("without.txt"), profileText(QStringLiteral("B")));
+    TForm1 &w = fx.create();
+
+    fx.dialogs.fileAnswers << fx.path("without.txt") << fx.path("with.txt");
+    w.N5Click();
+    QVERIFY(!w.PageControl1->isTabVisible(TForm1::kExtTabIndex));
+    QVERIFY(!fx.session->state.ExtTabVisible);
+    QCOMPARE(fx.session->state.MainParamChannel, 1);
+    QCOMPARE(fx.session->state.ParamChannel, 1);
+
+    w.N5Click();
+    QVERIFY(w.PageControl1->isTabVisible(TForm1::kExtTabIndex));
+    QVERIFY(fx.session->state.ExtTabVisible);
+    QCOMPARE(fx.session->state.MainParamChannel, 3);
+    QCOMPARE(fx.session->extTable.rowCount(), 3);
+    QCOMPARE(w.TabSheet5->ListView2->model()->rowCount(), 3);
+}
+
+void TestMainWindow::tcpGroupFollowsProfile()
+{
+    WindowFixture fx;
+    writeFile(fx.path("tcp.txt"), profileText(QStringLiteral("T"), QStringLiteral(" \"TcpConfigIP\": \"127.0.0.1\",\n")));
+    writeFile(fx.path("plain.txt"), profileText(QStringLiteral("P")));
+    TForm1 &w = fx.create();
+    fx.dialogs.fileAnswers << fx.path("tcp.txt") << fx.path("plain.txt");
+    w.N5Click();
+    QVERIFY(!w.TabSheet1->GroupBox16->isHidden());
+    QCOMPARE(w.TabSheet1->Edit8->text(), QStringLiteral("127.0.0.1"));
+    w.N5Click();
+    QVERIFY(w.TabSheet1->GroupBox16->isHidden());
+    QCOMPARE(w.TabSheet1->Edit8->text(), QString());
+}
+
+void TestMainWindow::tabHandlersSelectParamChannel()
+{
+    WindowFixture fx;
+    writeFile(fx.path("ext.txt"), profileText(QString()));
+    writeFile(fx.path("dev.txt"),
+              profileText(QStringLiteral("A"), QStringLiteral(" \"ExParamFile\": \"ext.txt\",\n \"ExParamChannel\": 2,\n")));
+    TForm1 &w = fx.create();
+    QList<int> selected;
+    w.selectParamChannel = [&selected](int n) { selected << n; };
+    fx.dialogs.fileAnswers << fx.path("dev.txt");
+    w.N5Click();
+
+    w.PageControl1->setCurrentIndex(TForm1::kExtTabIndex);
+    QCOMPARE(selected, QList<int>{0});
+    QCOMPARE(fx.session->extTable.selectedRow(), 0);
+    QCOMPARE(w.TabSheet5->ListView2->selectionModel()->selectedRows().size(), 1);
+
+    w.PageControl1->setCurrentIndex(1);
+    w.PageControl1->setCurrentIndex(2);
+    w.PageControl1->setCurrentIndex(0);
+    QCOMPARE(selected, (QList<int>{0, 2, 2, 2}));
+    QCOMPARE(fx.session->mainTable.selectedRow(), 0);
+
+    // Picking a row in the view reaches the model, and the model's choice reaches the view.
+    w.TabSheet1->ListView1->selectRow(2);
+    QCOMPARE(fx.session->mainTable.selectedRow(), 2);
+    fx.session->mainTable.setSelectedRow(1);
+    QCOMPARE(w.TabSheet1->ListView1->currentIndex().row(), 1);
+}
+
+void TestMainWindow::closingRequestsClose()
+{
+    WindowFixture fx;
+    TForm1 &w = fx.create();
+    w.show();
+    QSignalSpy spy(&fx.session->state, &AppState::closeRequested);
+    QVERIFY(!fx.session->state.CloseRequested);
+    QVERIFY(w.close());
+    QVERIFY(fx.session->state.CloseRequested);
+    QCOMPARE(spy.count(), 1);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
