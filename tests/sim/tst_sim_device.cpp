@@ -153,6 +153,21 @@ private slots:
         m_wire.send("xyz\r");
         QCOMPARE(m_wire.drain(500), QByteArray());
         QCOMPARE(frame::CheckAck(m_wire.exchange(0xE022, modeSwitch(3))), rcRefused);
+        // A frame with a bad checksum is ignored; the good one right behind it is answered.
+        QByteArray bad = frame::Build({}, 0xE005, {});
+        bad[bad.size() - 1] = static_cast<char>(bad[bad.size() - 1] + 1);
+        m_wire.send(bad + frame::Build({}, 0xE023, {}));
+        const QByteArray got = m_wire.drain(2000);
+        QCOMPARE(frame::CheckByteReply(got, 0xE023).value, 23);
+    }
+
+    void unfinishedFrameStartIsGivenUpWhenTheLineGoesQuiet()
+    {
+        // AA 55 with a LEN that never arrives: after a pause the bytes count as loose (echoed).
+        const QByteArray start("\xAA\x55\x00\x10" "ab", 6);
+        m_wire.send(start);
+        QCOMPARE(m_wire.drain(2000, 500), start);
+        QCOMPARE(frame::CheckByteReply(m_wire.exchange(0xE023), 0xE023).value, 23);
     }
 
     void socketsLoopBackSentData()
