@@ -1,0 +1,272 @@
+#include "protocol/device_commands.h"
+
+#include "profile/text_codec.h"
+#include "protocol/result_texts.h"
+#include "state/core_session.h"
+
+namespace {
+constexpr int kStateTimeoutMs = 4000;
+constexpr int kSignalTimeoutMs = 10000;
+
+OpOutcome busy()
+{
+    OpOutcome out;
+    out.code = rcNotSent;
+    out.errorText = ExchangeEngine::BusyText();
+    return out;
+}
+} // namespace
+
+DeviceCommands::DeviceCommands(CoreSession &session) : m_s(session) {}
+
+OpOutcome DeviceCommands::CheckDataChannel() const
+{
+    OpOutcome out;
+    if (!m_s.link.IsDataChannelOpen()) {
+        out.code = rcNotSent;
+        out.messageText = DataLink::NoChannelMessage();
+    }
+    return out;
+}
+
+std::optional<uint16_t> DeviceCommands::wordOf(const QString &name, OpOutcome &out)
+{
+    QString error;
+    const std::optional<uint16_t> w = m_s.engine.CmdWordOf(name, &error);
+    if (!w) {
+        out.code = rcNotSent;
+        out.errorText = error;
+    }
+    return w;
+}
+
+bool DeviceCommands::send(uint16_t cmd, const QByteArray &payload, OpOutcome &out)
+{
+    QString error;
+    if (m_s.engine.SendFrame(cmd, payload, &error) == rcOk)
+        return true;
+    out.code = rcNotSent;
+    out.errorText = error;
+    return false;
+}
+
+OpOutcome DeviceCommands::ackCommand(const QString &cmdName, const QByteArray &payload, QString (*texts)(int))
+{
+    ExchangeEngine::Guard guard(m_s.engine);
+    if (!guard.ok())
+        return busy();
+    OpOutcome out;
+    const std::optional<uint16_t> cmd = wordOf(cmdName, out);
+    if (!cmd || !send(*cmd, payload, out))
+        return out;
+    out.code = m_s.engine.AwaitAck();
+    out.panelText = texts(out.code);
+    out.memo1Lines << out.panelText;
+    return out;
+}
+
+OpOutcome DeviceCommands::cancelled(const QString &currentPanelText)
+{
+    OpOutcome out;
+    out.code = rcNotSent;
+    out.memo1Lines << currentPanelText;
+    return out;
+}
+
+OpOutcome DeviceCommands::Reset()
+{
+    OpOutcome out = CheckDataChannel();
+    if (!out.messageText.isEmpty())
+        return out;
+    out = ackCommand(QStringLiteral("CMD_RESET"), QByteArray(), ResetResultText);
+    if (out.errorText != ExchangeEngine::BusyText())
+        m_s.state.WorkMode = 0;
+    return out;
+}
+
+OpOutcome DeviceCommands::ResetCancelled(const QString &currentPanelText)
+{
+    m_s.state.WorkMode = 0;
+    return cancelled(currentPanelText);
+}
+
+OpOutcome DeviceCommands::ReadState()
+{
+    ExchangeEngine::Guard guard(m_s.engine);
+    if (!guard.ok())
+        return busy();
+    OpOutcome out;
+    const std::optional<uint16_t> cmd = wordOf(QStringLiteral("CMD_GETSTATUS"), out);
+    if (!cmd || !send(*cmd, QByteArray(), out))
+        return out;
+    // The reply word is fixed, whatever word the script gives for the request.
+    const frame::ByteReply r = m_s.engine.AwaitByteReply(kStateReplyWord, kStateTimeoutMs);
+    out.code = r.value;
+    if (r.wrongCommand) {
+        out.panelText = StateWrongCommandText();
+        out.memo1Lines << out.panelText;
+    }
+    const QString line = DeviceStateLine(r.value);
+    if (!line.isEmpty())
+        out.memo4Lines << line;
+    return out;
+}
+
+QStringList DeviceCommands::StateItems()
+{
+    return {QStringLiteral("00-睡眠状态"), QStringLiteral("02-待机状态"), QStringLiteral("05-GPRS状态")};
+}
+
+std::optional<uint8_t> DeviceCommands::StateOfItem(const QString &item)
+{
+    static const uint8_t states[] = {0x00, 0x02, 0x05};
+    const QStringList items = StateItems();
+    const int i = items.indexOf(item);
+    if (i < 0)
+        return std::nullopt;
+    return states[i];
+}
+
+OpOutcome DeviceCommands::SetState(const QString &comboText)
+{
+    // A text that is none of the items is refused like an empty one: nothing sensible to send.
+    const std::optional<uint8_t> state = StateOfItem(comboText);
+    if (!state) {
+        OpOutcome out;
+        out.code = rcNotSent;
+        out.messageText = QStringLiteral("请选择一个状态!");
+        return out;
+    }
+    return ackCommand(QStringLiteral("CMD_GETSTATUS"), QByteArray(1, static_cast<char>(*state)),
+                      StateSetResultText);
+}
+
+OpOutcome DeviceCommands::ReadSignal()
+{
+    ExchangeEngine::Guard guard(m_s.engine);
+    if (!guard.ok())
+        return busy();
+    OpOutcome out;
+    if (!send(kSignalWord, QByteArray(), out))
+        return out;
+    const frame::ByteReply r = m_s.engine.AwaitByteReply(kSignalWord, kSignalTimeoutMs);
+    out.code = r.value;
+    if (r.wrongCommand) {
+        out.panelText = SignalWrongCommandText();
+        out.memo1Lines << out.panelText;
+    }
+    out.memo4Lines << SignalLine(r.value);
+    return out;
+}
+
+OpOutcome DeviceCommands::ReadVersion()
+{
+    ExchangeEngine::Guard guard(m_s.engine);
+    if (!guard.ok())
+        return busy();
+    OpOutcome out;
+    const std::optional<uint16_t> cmd = wordOf(QStringLiteral("CMD_GETDTUVER"), out);
+    if (!cmd || !send(*cmd, QByteArray(), out))
+        return out;
+    const QByteArray text = m_s.engine.AwaitTextReply().value_or(QByteArray());
+    out.code = text.isEmpty() ? rcNoReply : rcOk;
+    if (text.isEmpty())
+        out.memo4Lines << VersionFailedText();
+    out.memo4Lines << VersionLine(GbkDecode(text));
+    return out;
+}
+
+OpOutcome DeviceCommands::ReadClock()
+{
+    ExchangeEngine::Guard guard(m_s.engine);
+    if (!guard.ok())
+        return busy();
+    OpOutcome out;
+    if (!send(kClockReadWord, QByteArray(), out))
+        return out;
+    const QByteArray text = m_s.engine.AwaitTextReply().value_or(QByteArray());
+    out.code = text.isEmpty() ? rcNoReply : rcOk;
+    out.panelText = ClockReadText(!text.isEmpty());
+    out.memo4Lines << out.panelText << GbkDecode(text);
+    return out;
+}
+
+QString DeviceCommands::ClockText(const QDateTime &t)
+{
+    const QDate d = t.date();
+    const QTime tm = t.time();
+    return QString::asprintf("%.4d-%.2d-%.2d %.2d:%.2d:%.2d", d.year(), d.month(), d.day(), tm.hour(),
+                             tm.minute(), tm.second());
+}
+
+OpOutcome DeviceCommands::SetClock(const QDateTime &now)
+{
+    ExchangeEngine::Guard guard(m_s.engine);
+    if (!guard.ok())
+        return busy();
+    const QString clock = ClockText(now);
+    OpOutcome out;
+    out.memo4Lines << ClockSetLine(clock);
+    if (!send(kClockSetWord, clock.toLatin1(), out))
+        return out;
+    out.code = m_s.engine.AwaitAck();
+    out.panelText = ClockSetResultText(out.code);
+    out.memo4Lines << out.panelText;
+    return out;
+}
+
+OpOutcome DeviceCommands::SwitchWorkMode(uint8_t mode)
+{
+    ExchangeEngine::Guard guard(m_s.engine);
+    if (!guard.ok())
+        return busy();
+    OpOutcome out;
+    if (mode == m_s.state.WorkMode)
+        return out;
+    // The device listens for the switch on its serial line only; a TCP link does not count.
+    if (!m_s.link.isSerialOpen()) {
+        out.code = rcNotSerial;
+        return out;
+    }
+    const QByteArray payload = QByteArray(1, static_cast<char>(mode)) + AccessCode();
+    int code = rcNoReply;
+    for (int attempt = 0; attempt < SwitchAttempts && !m_s.state.CloseRequested; ++attempt) {
+        if (!send(kWorkModeWord, payload, out))
+            return out;
+        code = m_s.engine.AwaitAckQuick();
+        if (code == rcOk)
+            break;
+    }
+    out.code = code;
+    if (code == rcOk)
+        m_s.state.WorkMode = mode;
+    out.panelText = WorkModeResultText(code);
+    out.memo1Lines << out.panelText;
+    return out;
+}
+
+OpOutcome DeviceCommands::SelectParamChannel(int n)
+{
+    ExchangeEngine::Guard guard(m_s.engine);
+    if (!guard.ok())
+        return busy();
+    OpOutcome out;
+    if (!m_s.state.ExtTabVisible || n == m_s.state.ParamChannel)
+        return out;
+    // Recorded before sending, whatever the device answers.
+    m_s.state.ParamChannel = n;
+    if (!m_s.link.isSerialOpen())
+        return out;
+    if (!send(kParamSetWord, QByteArray(1, static_cast<char>(n & 0xFF)), out))
+        return out;
+    out.code = m_s.engine.AwaitAck();
+    return out;
+}
+
+OpOutcome DeviceCommands::RestoreFactoryDefaults()
+{
+    OpOutcome out = CheckDataChannel();
+    if (!out.messageText.isEmpty())
+        return out;
+    return ackCommand(QStringLiteral("CMD_SETDEFAULT"), QByteArray(), FactoryDefaultsResultText);
+}

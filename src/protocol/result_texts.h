@@ -1,0 +1,27 @@
+#pragma once
+// The texts each device operation shows for its result, one table per operation, shared by
+// the window and the CLI. An empty text means "no text for this result".
+#include <QString>
+
+// Reset, panel 3 and Memo1.
+QString ResetResultText(int code);
+// Device state read: the Memo4 line for a state value or a result code.
+QString DeviceStateLine(int value);
+QString StateWrongCommandText();
+// Device state set, panel 3 and Memo1.
+QString StateSetResultText(int code);
+// Signal strength read: the Memo4 line for a value or a result code.
+QString SignalLine(int value);
+QString SignalWrongCommandText();
+// Firmware version read: the Memo4 lines.
+QString VersionFailedText();
+QString VersionLine(const QString &version);
+// Device clock read, panel 3 and Memo4.
+QString ClockReadText(bool gotText);
+// Device clock set: the Memo4 line before sending, then panel 3 by the result.
+QString ClockSetLine(const QString &clockText);
+QString ClockSetResultText(int code);
+// Work-mode switch, panel 3 and Memo1.
+QString WorkModeResultText(int code);
+// Factory defaults, panel 3 and Memo1.
+QString FactoryDefaultsResultText(int code);
