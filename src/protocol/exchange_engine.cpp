@@ -138,7 +138,8 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     for (int i = 0; i < polls && !m_state.CloseRequested; ++i) {
         QString error;
         reply = m_link.ChannelRead(&error);
-        if (!error.isEmpty())
+        // A channel that failed or closed (device vanished, TCP dropped) will bring nothing more.
+        if (!error.isEmpty() || !m_link.IsDataChannelOpen())
             readFailed = true;
         if (!reply.isEmpty() || readFailed)
             break;
@@ -170,7 +171,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
             } else if (++idle > kMaxIdleReads) {
                 break;
             }
-            if (!error.isEmpty())
+            if (!error.isEmpty() || !m_link.IsDataChannelOpen())
                 break;
         }
     }

@@ -166,6 +166,14 @@ private slots:
         QVERIFY(r.engine.ReceiveReply(5000).isEmpty());
         QVERIFY(t.elapsed() < 600);
         QVERIFY(r.poll.isActive());
+
+        // A channel that closes during gathering ends the wait too, keeping what came.
+        r.fake.open();
+        r.fake.feed("AB");
+        QTimer::singleShot(60, &r.fake, [&] { r.fake.close(); });
+        t.restart();
+        QCOMPARE(r.engine.ReceiveReply(5000), QByteArray("AB"));
+        QVERIFY(t.elapsed() < 300);
     }
 
     void oneExchangeAtATime()
