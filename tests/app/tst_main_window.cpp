@@ -4,6 +4,7 @@
 
 #include "app/comm_page.h"
 #include "app/ext_page.h"
+#include "params/param_table.h"
 #include "params/ui/param_view.h"
 #include "tools/control_page.h"
 #include "tools/transparent_page.h"
@@ -37,6 +38,8 @@ private slots:
     void tcpGroupFollowsProfile();
     void tabHandlersSelectParamChannel();
     void closingRequestsClose();
+    void saveAsWritesTableValues();
+    void headingRowsArePaintedRed();
 };
 
 void TestMainWindow::startsWithDefaultsAndNoDialog()
@@ -309,6 +312,55 @@ void TestMainWindow::closingRequestsClose()
     QVERIFY(w.close());
     QVERIFY(fx.session->state.CloseRequested);
     QCOMPARE(spy.count(), 1);
+}
+
+void TestMainWindow::saveAsWritesTableValues()
+{
+    WindowFixture fx;
+    writeFile(fx.path("dev.txt"), profileText(QStringLiteral("A")));
+    TForm1 &w = fx.create();
+    fx.dialogs.fileAnswers << fx.path("dev.txt");
+    w.N5Click();
+    const QByteArray original = readFile(fx.path("dev.txt"));
+    fx.session->mainTable.setStored(2, QStringLiteral("HEX:7E7F"));
+
+    w.ba1Click();  // cancelled: no file
+    QCOMPARE(fx.dialogs.texts(QStringLiteral("save")).size(), 1);
+    QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files).size(), 3);  // script.js, dev.txt, lastfile.log
+
+    fx.dialogs.fileAnswers << fx.path("copy.txt") << fx.path("no-dir/copy.txt");
+    w.ba1Click();
+    const QByteArray copy = readFile(fx.path("copy.txt"));
+    QVERIFY(copy.contains("HEX:7E7F"));
+    QVERIFY(copy.contains("名称B"));  // non-ASCII written as it is
+    QCOMPARE(readFile(fx.path("dev.txt")), original);
+
+    w.ba1Click();
+    QCOMPARE(fx.dialogs.texts(QStringLiteral("error")).size(), 1);
+    QVERIFY(fx.dialogs.texts(QStringLiteral("error")).first().contains(QStringLiteral("no-dir")));
+}
+
+void TestMainWindow::headingRowsArePaintedRed()
+{
+    WindowFixture fx;
+    writeFile(fx.path("dev.txt"), profileText(QStringLiteral("A")));
+    TForm1 &w = fx.create();
+    fx.dialogs.fileAnswers << fx.path("dev.txt");
+    w.N5Click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    ParamView *view = w.TabSheet1->ListView1;
+    QVERIFY(view->isColumnHidden(ParamTable::ColCode) && view->isColumnHidden(ParamTable::ColStored));
+    QCOMPARE(view->columnWidth(ParamTable::ColName), 210);
+    QCOMPARE(view->columnWidth(ParamTable::ColShown), 180);
+
+    const QImage image = view->viewport()->grab().toImage();
+    const int x = view->columnViewportPosition(ParamTable::ColShown) + 150;  // past any text
+    auto colourOfRow = [&](int row) {
+        return image.pixelColor(x, view->rowViewportPosition(row) + view->rowHeight(row) / 2);
+    };
+    QCOMPARE(colourOfRow(1), QColor(250, 140, 130));
+    QCOMPARE(colourOfRow(2), QColor(248, 253, 254));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,0 +1,123 @@
+// The test pages' displays and the two secondary windows: batching of the conversation box,
+// the AT reply box, the command window's list and hiding, the file-test window's start state.
+#include "window_fixture.h"
+
+#include "profile/text_codec.h"
+#include "tools/batched_memo.h"
+#include "tools/modem_page.h"
+#include "tools/tform2.h"
+#include "tools/tfrm_file_test.h"
+#include "tools/transparent_page.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTreeView>
+#include <QtTest>
+
+class TestToolWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void conversationLinesAreBatched();
+    void conversationIsCapped();
+    void modemChunksBecomeLines();
+    void commandWindowListsProfileButtons();
+    void fileTestWindowStartsIdle();
+};
+
+void TestToolWindows::conversationLinesAreBatched()
+{
+    WindowFixture fx;
+    TForm1 &w = fx.create();
+    QPlainTextEdit *memo2 = w.TabSheet2->Memo2;
+    QVERIFY(memo2->isReadOnly());
+    QSignalSpy changes(memo2->document(), &QTextDocument::contentsChange);
+
+    for (int i = 0; i < 500; ++i)
+        emit fx.session->poll.transparentLine(QStringLiteral("line %1").arg(i));
+    // Nothing is drawn per line; the batch lands once the interval is over.
+    QVERIFY(memo2->toPlainText().isEmpty());
+    QTRY_COMPARE(memo2->blockCount(), 500);
+    QVERIFY2(changes.count() <= 3, qPrintable(QString::number(changes.count())));
+    QCOMPARE(memo2->document()->findBlockByNumber(0).text(), QStringLiteral("line 0"));
+    QCOMPARE(memo2->document()->findBlockByNumber(499).text(), QStringLiteral("line 499"));
+}
+
+void TestToolWindows::conversationIsCapped()
+{
+    QPlainTextEdit memo;
+    BatchedMemo batch(&memo);
+    const int total = BatchedMemo::kMaxBlocks + 1500;
+    for (int i = 0; i < total; ++i)
+        batch.appendLine(QString::number(i));
+    QVERIFY(batch.pendingCount() <= BatchedMemo::kMaxBlocks);
+    batch.flush();
+    QCOMPARE(memo.blockCount(), BatchedMemo::kMaxBlocks);
+    // The newest lines are the ones kept.
+    QCOMPARE(memo.document()->lastBlock().text(), QString::number(total - 1));
+    batch.appendLine(QStringLiteral("more"));
+    batch.flush();
+    QCOMPARE(memo.blockCount(), BatchedMemo::kMaxBlocks);
+    QCOMPARE(memo.document()->lastBlock().text(), QStringLiteral("more"));
+}
+
+void TestToolWindows::modemChunksBecomeLines()
+{
+    WindowFixture fx;
+    TForm1 &w = fx.create();
+    emit fx.session->poll.modemChunk(GbkEncode(QStringLiteral("OK 信号")));
+    emit fx.session->poll.modemChunk(QByteArray("+CSQ: 20"));
+    QTRY_COMPARE(w.TabSheet4->Memo8->toPlainText(), QStringLiteral("OK 信号\n+CSQ: 20"));
+    QVERIFY(w.TabSheet4->Memo8->isReadOnly());
+}
+
+void TestToolWindows::commandWindowListsProfileButtons()
+{
+    WindowFixture fx;
+    writeFile(fx.path("dev.txt"), profileText(QStringLiteral("A")));
+    TForm1 &w = fx.create();
+    TForm2 form2(*fx.session, fx.dialogs);
+    QCOMPARE(form2.windowTitle(), QStringLiteral("命令执行窗口"));
+    QVERIFY(form2.isHidden());
+    QVERIFY(form2.Button2->isHidden());
+    QVERIFY(form2.Memo1->isReadOnly());
+    QVERIFY(form2.Memo1->font().bold());
+    QVERIFY(form2.ListView1->isColumnHidden(1) && form2.ListView1->isColumnHidden(2));
+    QCOMPARE(form2.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("命令名称"));
+
+    fx.dialogs.fileAnswers << fx.path("dev.txt");
+    w.N5Click();
+    QCOMPARE(form2.ListView1->model()->rowCount(), 1);
+    QCOMPARE(form2.ListView1->model()->index(0, 0).data().toString(), QStringLiteral("查询"));
+
+    form2.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form2));
+    QVERIFY(!form2.close());  // closing only hides
+    QVERIFY(form2.isHidden());
+    form2.show();
+    QTest::mouseClick(form2.Button1, Qt::LeftButton);
+    QVERIFY(form2.isHidden());
+}
+
+void TestToolWindows::fileTestWindowStartsIdle()
+{
+    WindowFixture fx;
+    fx.create();
+    TfrmFileTest window(*fx.session, fx.dialogs);
+    QCOMPARE(window.windowTitle(), QStringLiteral("文件收发"));
+    QVERIFY(window.isHidden());
+    QVERIFY(window.btOpenFile->isEnabled());
+    QVERIFY(!window.btSendFile->isEnabled());
+    QVERIFY(!window.btStopSend->isEnabled());
+    QCOMPARE(window.edinteval->maxLength(), 8);
+    QCOMPARE(window.edPackLen->maxLength(), 5);
+    QCOMPARE(window.Edit1->text(), QStringLiteral("recv.dat"));
+    QVERIFY(!window.CheckBox1->isChecked());
+    QCOMPARE(window.CheckBox1->text(), QStringLiteral("接收数据写入到文件:   "));
+    QVERIFY(!window.Timer2.isActive());
+}
+
+QTEST_MAIN(TestToolWindows)
+#include "tst_tool_windows.moc"
