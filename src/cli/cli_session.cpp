@@ -1,0 +1,153 @@
+#include "cli/cli_session.h"
+
+#include "link/serial_channel.h"
+#include "link/serial_settings.h"
+#include "link/tcp_channel.h"
+#include "profile/json_text.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace {
+constexpr int kTcpLineRate = 1000000;  // bytes/s: the quiet gap after a frame falls to its minimum
+const char kDefaultBaud[] = "57600";
+const char kDefaultFormat[] = "8N1";
+} // namespace
+
+void CliSink::logLine(const QString &line)
+{
+    RecordingSink::logLine(line);
+    if (m_echo)
+        CliOutput::note(line);
+}
+
+CliSession::CliSession(const CliOptions &options)
+    : m_opt(options),
+      m_commands(m_core),
+      m_params(m_core, [this](int n) { m_commands.SelectParamChannel(n); }),
+      m_out(options.json),
+      m_sink(options.trace)
+{
+    if (m_opt.trace) {
+        // Every frame sent and received, in hex, as the service level logs them.
+        m_core.state.PrivilegeLevel = 1;
+        QObject::connect(&m_core.state, &AppState::logAppended, &m_core.state,
+                         [](const QString &line) { CliOutput::note(line); });
+    }
+}
+
+std::optional<CliError> CliSession::loadScript()
+{
+    QString fileError;
+    const ScriptResult r = m_core.script.evaluateFile(m_opt.script, &fileError);
+    if (!fileError.isEmpty())
+        return CliError{exOther, QStringLiteral("cannot read the script file %1: %2").arg(m_opt.script, fileError)};
+    if (!r.ok)
+        return CliError{exOther, QStringLiteral("error in the script file %1: %2").arg(m_opt.script, r.error)};
+    return std::nullopt;
+}
+
+std::optional<CliError> CliSession::loadProfile(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return CliError{exOther, QStringLiteral("profile file %1 does not exist").arg(path)};
+    const ProfileLoadResult r = m_core.profile.LoadProfile(path);
+    if (!r.ok)
+        return CliError{exOther, QStringLiteral("cannot load the profile: ") + r.error};
+    for (const QString &e : r.entryErrors)
+        CliOutput::note(QStringLiteral("warning: ") + e);
+    if (!r.extOk)
+        CliOutput::note(QStringLiteral("warning: the extended parameter file was not loaded: ") + r.extError);
+    return std::nullopt;
+}
+
+std::optional<CliError> CliSession::loadProfileOption()
+{
+    if (m_opt.profile.isEmpty())
+        return std::nullopt;
+    return loadProfile(m_opt.profile);
+}
+
+std::optional<CliError> CliSession::requireProfile() const
+{
+    if (m_core.profile.isLoaded())
+        return std::nullopt;
+    return CliError{exUsage, QStringLiteral("the command \"%1\" needs a device profile: give --profile FILE").arg(m_opt.command)};
+}
+
+std::optional<CliError> CliSession::connect()
+{
+    m_core.state.FastReplies = !m_opt.strictTiming;
+    if (m_opt.port.isEmpty() && m_opt.tcp.isEmpty())
+        return CliError{exUsage, QStringLiteral("no connection given: use --port PATH or --tcp HOST[:PORT]")};
+
+    if (viaTcp()) {
+        TcpChannel &tcp = m_core.link.tcp();
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&tcp, &TcpChannel::connected, &loop, &QEventLoop::quit);
+        QObject::connect(&tcp, &TcpChannel::disconnected, &loop, &QEventLoop::quit);
+        tcp.connectTo(m_opt.tcp);
+        if (tcp.isActive() && !tcp.isConnected()) {
+            deadline.start(m_opt.timeoutMs);
+            loop.exec();
+        }
+        if (!tcp.isConnected()) {
+            const QString why = tcp.errorString();
+            tcp.disconnectFromHost();
+            return CliError{exNoChannel, QStringLiteral("cannot connect to %1%2").arg(
+                                             m_opt.tcp, why.isEmpty() ? QStringLiteral(" (no answer in time)")
+                                                                      : QStringLiteral(": ") + why)};
+        }
+        m_core.engine.setLineRate(kTcpLineRate);
+        return std::nullopt;
+    }
+
+    const auto *root = m_core.profile.root();
+    auto profileText = [root](const char *key) { return root ? JsonMemberText(*root, key) : QString(); };
+    QString baudText = m_opt.baud;
+    if (baudText.isEmpty())
+        baudText = profileText("Baudrate");
+    if (baudText.isEmpty())
+        baudText = QLatin1String(kDefaultBaud);
+    // A rate the port cannot take falls back to 9600 in the window; on the command line it is a mistake.
+    if (!m_opt.baud.isEmpty() && BaudFromText(m_opt.baud) == 9600 && m_opt.baud != QLatin1String("9600"))
+        return CliError{exUsage, QStringLiteral("unsupported baud rate \"%1\"").arg(m_opt.baud)};
+    QString formatText = m_opt.format;
+    if (formatText.isEmpty())
+        formatText = profileText("ComOption");
+    if (formatText.isEmpty())
+        formatText = QLatin1String(kDefaultFormat);
+    static const QRegularExpression formatRe(QStringLiteral("^[78][NEO][12]$"));
+    if (!m_opt.format.isEmpty() && !formatRe.match(m_opt.format).hasMatch())
+        return CliError{exUsage, QStringLiteral("data format \"%1\" is not like 8N1 (data bits 7/8, parity N/E/O, stop bits 1/2)").arg(m_opt.format)};
+
+    SerialSettings s;
+    s.portName = m_opt.port;
+    s.baudRate = BaudFromText(baudText);
+    ApplyFormatText(formatText, s);
+    SerialChannel &serial = m_core.link.serial();
+    if (!serial.open(s))
+        return CliError{exNoChannel, QStringLiteral("cannot open the serial port %1: %2").arg(m_opt.port, serial.errorString())};
+    // As after opening the port in the window: no set is selected while the extended table exists.
+    m_core.state.ParamChannel = m_core.state.ExtTabVisible ? -1 : m_core.state.MainParamChannel;
+    m_core.engine.setLineRate(qMax(1, s.baudRate / 10));
+    return std::nullopt;
+}
+
+void CliSession::selectSetFor(const ParamTable &table)
+{
+    m_commands.SelectParamChannel(table.isExtended() ? 0 : m_core.state.MainParamChannel);
+}
+
+CliError CliSession::errorFromText(const QString &text)
+{
+    if (text == DataLink::NotOpenedText() || text == DataLink::NoChannelMessage() ||
+        text == TcpChannel::NotConnectedText())
+        return CliError{exNoChannel, QStringLiteral("no data channel: ") + text};
+    return CliError{exOther, text};
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The subcommands of dtucfg, one group per file. Each returns its exit status after putting
+// its results into the session's output; a failure text goes to `error`.
+#include <QString>
+
+class CliSession;
+
+// cmd_params.cpp: read, get, set, apply, dump
+int RunRead(CliSession &s, QString &error);
+int RunGet(CliSession &s, QString &error);
+int RunSet(CliSession &s, QString &error);
+int RunApply(CliSession &s, QString &error);
+int RunDump(CliSession &s, QString &error);
+
+// cmd_device.cpp: status, signal, version, clock, reset, defaults, mode
+int RunDeviceCommand(CliSession &s, QString &error);
+
+// cmd_raw.cpp: send, at, button
+int RunSend(CliSession &s, QString &error);
+int RunAt(CliSession &s, QString &error);
+int RunButton(CliSession &s, QString &error);
+
+// cmd_ports.cpp
+int RunPorts(CliSession &s, QString &error);

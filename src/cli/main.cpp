@@ -1,0 +1,65 @@
+// dtucfg: the tool's device operations from the command line, for scripts and test benches.
+#include "cli/cli_options.h"
+#include "cli/cli_output.h"
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace {
+using Runner = int (*)(CliSession &, QString &);
+
+Runner runnerFor(const QString &command)
+{
+    static const QList<QPair<QString, Runner>> table = {
+        {QStringLiteral("ports"), RunPorts},   {QStringLiteral("read"), RunRead},
+        {QStringLiteral("get"), RunGet},       {QStringLiteral("set"), RunSet},
+        {QStringLiteral("apply"), RunApply},   {QStringLiteral("dump"), RunDump},
+        {QStringLiteral("send"), RunSend},     {QStringLiteral("at"), RunAt},
+        {QStringLiteral("button"), RunButton},
+    };
+    for (const auto &entry : table)
+        if (entry.first == command)
+            return entry.second;
+    return RunDeviceCommand;
+}
+
+bool needsProfile(const QString &command)
+{
+    static const QStringList commands = {QStringLiteral("read"), QStringLiteral("get"), QStringLiteral("set"),
+                                         QStringLiteral("dump"), QStringLiteral("button")};
+    return commands.contains(command);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("dtucfg"));
+
+    CliOptions options;
+    QString error;
+    if (!ParseCliOptions(app.arguments(), options, error)) {
+        CliOutput out(app.arguments().contains(QStringLiteral("--json")));
+        return out.finish(exUsage, error);
+    }
+    if (options.help) {
+        const QByteArray text = CliHelpText().toUtf8();
+        std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+        return exOk;
+    }
+
+    CliSession session(options);
+    if (options.command != QLatin1String("ports")) {
+        std::optional<CliError> e = session.loadScript();
+        if (!e)
+            e = session.loadProfileOption();
+        if (!e && needsProfile(options.command))
+            e = session.requireProfile();
+        if (e)
+            return session.out().finish(e->exit, e->text);
+    }
+    const int rc = runnerFor(options.command)(session, error);
+    return session.out().finish(rc, error);
+}

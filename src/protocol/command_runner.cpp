@@ -1,0 +1,95 @@
+#include "protocol/command_runner.h"
+
+#include "profile/json_text.h"
+#include "profile/profile_session.h"
+#include "profile/text_codec.h"
+#include "protocol/hex.h"
+#include "state/core_session.h"
+
+CommandRunner::CommandRunner(CoreSession &session) : m_s(session) {}
+
+QString CommandRunner::BusyText()
+{
+    return ExchangeEngine::BusyText();
+}
+
+OutgoingCommand CommandRunner::BuildOutgoing(const QString &onClick)
+{
+    OutgoingCommand out;
+    const ScriptResult described = m_s.script.evaluate(onClick);
+    if (!described.ok) {
+        out.error = described.error;
+        return out;
+    }
+    QString why;
+    const auto root = ParseLenientJson(described.text, &why);
+    if (!root || !root->is_object()) {
+        out.error = QStringLiteral("命令描述不是 JSON 对象：") + described.text;
+        return out;
+    }
+    const QString type = JsonMemberText(*root, "TYPE");
+    if (type == QLatin1String("PACKET")) {
+        const QString cmd = JsonMemberText(*root, "CMD");
+        // A missing pair counts as 0: "12" is the word 1200.
+        const int word = (HexToInt(cmd.mid(0, 2)) & 0xFF) * 256 + (HexToInt(cmd.mid(2, 2)) & 0xFF);
+        const QByteArray payload = HexTextToBytes(JsonMemberText(*root, "DATA"));
+        const std::optional<QByteArray> f =
+            m_s.engine.BuildFrame(static_cast<uint16_t>(word), payload, &out.error);
+        if (!f)
+            return out;
+        out.bytes = *f;
+    } else if (type == QLatin1String("HEX")) {
+        const QString data = JsonMemberText(*root, "DATA");
+        out.bytes = HexTextToBytes(data);
+        out.logLine = QStringLiteral("下行HEX：") + data;
+    } else if (type == QLatin1String("ASCII")) {
+        const QString cmd = JsonMemberText(*root, "CMD");
+        out.bytes = GbkEncode(cmd);
+        out.logLine = QStringLiteral("下行ASCII：") + cmd;
+    }
+    // Any other TYPE (the test is case-sensitive) sends nothing but still waits for an answer.
+    out.ok = true;
+    return out;
+}
+
+CommandRunResult CommandRunner::Run(const ButtonRow &button, CommandRunSink &sink, int timeoutMs)
+{
+    CommandRunResult result;
+    // One exchange at a time: a second run would take the first one's answer.
+    ExchangeEngine::Guard guard(m_s.engine);
+    if (!guard.ok()) {
+        result.error = BusyText();
+        return result;
+    }
+    sink.outputLine(QLatin1Char('[') + button.name + QLatin1Char(']'));
+
+    const OutgoingCommand out = BuildOutgoing(button.onClick);
+    if (!out.ok) {
+        result.error = out.error;
+        return result;
+    }
+    if (!out.logLine.isEmpty())
+        sink.logLine(out.logLine);
+
+    // Through the active channel, so a TCP link works like the serial line.
+    QString sendError;
+    if (!m_s.link.ChannelSend(out.bytes, &sendError)) {
+        result.error = sendError;
+        return result;
+    }
+    result.sent = out.bytes;
+
+    result.answer = m_s.engine.ReceiveReply(timeoutMs, ExchangeEngine::ReplyKind::Raw);
+    sink.logLine(QStringLiteral("上行：") + HexDump(result.answer));
+
+    m_s.script.setHexInput(StrToHexText(result.answer));
+    const ScriptResult reply = m_s.script.evaluate(button.onReply);
+    if (!reply.ok) {
+        result.error = reply.error;
+        return result;
+    }
+    result.replyText = reply.text;
+    sink.outputLine(reply.text);
+    result.ok = true;
+    return result;
+}
