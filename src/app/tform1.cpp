@@ -1,4 +1,5 @@
 #include "app/tform1.h"
+#include "tools/tool_handlers.h"
 
 #include "app/comm_page.h"
 #include "app/dialogs.h"
@@ -91,6 +92,9 @@ TForm1::TForm1(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::TabSheetShow);
     connect(N5, &QAction::triggered, this, &TForm1::N5Click);
     connect(ba1, &QAction::triggered, this, &TForm1::ba1Click);
+
+    // The test tools, the command window and the privilege levels install their own handlers.
+    InstallToolHandlers(*this);
 
     FormCreate();
     Timer3.start();

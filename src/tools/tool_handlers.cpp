@@ -1,0 +1,5 @@
+#include "tools/tool_handlers.h"
+
+void InstallToolHandlers(TForm1 &)
+{
+}
