@@ -17,7 +17,10 @@ int outcomeExit(const OpOutcome &o, const QString &what, QString &error)
     }
     const int rc = ExitForResult(o.code);
     if (rc != exOk)
-        error = what + QStringLiteral(": ") + (o.panelText.isEmpty() ? QStringLiteral("failed (%1)").arg(o.code) : o.panelText);
+        error = what + QStringLiteral(": ") +
+                (!o.panelText.isEmpty()    ? o.panelText
+                 : !o.memo4Lines.isEmpty() ? o.memo4Lines.join(QStringLiteral("; "))
+                                           : QStringLiteral("failed (%1)").arg(o.code));
     return rc;
 }
 
