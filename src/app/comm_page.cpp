@@ -4,13 +4,16 @@
 #include "app/named.h"
 #include "link/serial_channel.h"
 #include "link/tcp_channel.h"
+#include "params/timed_query.h"
 #include "params/ui/param_view.h"
+#include "protocol/hex.h"
 #include "state/core_session.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,6 +46,18 @@ CommPage::CommPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     connect(ComboBox6, &QComboBox::activated, this, &CommPage::ComboBox6Change);
     connect(Button15, &QPushButton::clicked, this, &CommPage::Button15Click);
     connect(Button18, &QPushButton::clicked, this, &CommPage::Button18Click);
+    connect(Button4, &QPushButton::clicked, this, &CommPage::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &CommPage::Button5Click);
+    connect(CheckBox5, &QCheckBox::clicked, this, &CommPage::CheckBox5Click);
+    Memo9->installEventFilter(this);
+    Edit6->installEventFilter(this);
+    // Pasted text is held to the same length limit as typed text.
+    connect(Memo9, &QPlainTextEdit::textChanged, this, [this] {
+        const int limit = CheckBox5->isChecked() ? 500 : 250;
+        const QString text = Memo9->toPlainText();
+        if (text.size() > limit)
+            Memo9->setPlainText(text.left(limit));
+    });
 
     TcpChannel &tcp = m_session.link.tcp();
     connect(&tcp, &TcpChannel::connecting, this, [this] { Label10->setText(QStringLiteral("TCP维护端口连接中...")); });
@@ -239,4 +254,61 @@ void CommPage::Button18Click()
     TcpChannel &tcp = m_session.link.tcp();
     if (tcp.isActive())
         tcp.disconnectFromHost();
+}
+
+void CommPage::Button4Click()
+{
+    if (sink)
+        ReadTimedQueryParams(m_session, *sink);
+}
+
+void CommPage::Button5Click()
+{
+    const TimedQueryInput in{cbAutoQuery->isChecked(), Edit6->text(), Memo9->toPlainText(), CheckBox5->isChecked()};
+    const TimedQuerySettings out = CheckTimedQuery(in);
+    if (!out.ok) {
+        for (const QString &line : out.lines)
+            Memo10->appendPlainText(line);
+        return;
+    }
+    Panel13->setEnabled(false);
+    for (const QString &line : out.lines)
+        Memo10->appendPlainText(line);
+    // No command word exists to send the record: it is shown so it can be checked by hand.
+    Memo10->appendPlainText(HexDump(out.record));
+    Panel13->setEnabled(true);
+}
+
+void CommPage::CheckBox5Click()
+{
+    const bool hex = CheckBox5->isChecked();
+    GroupBox12->setTitle(hex ? QStringLiteral("查询命令输入窗口[HEX模式]") : QStringLiteral("查询命令输入窗口"));
+    Memo9->clear();
+}
+
+bool CommPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || (watched != Memo9 && watched != Edit6))
+        return QWidget::eventFilter(watched, event);
+    const auto *ke = static_cast<QKeyEvent *>(event);
+    if (ke->key() == Qt::Key_Backspace)
+        return false;
+    const QString text = ke->text();
+    if (text.isEmpty())
+        return false;   // arrows and other keys without a character
+    const bool digitsOnly = watched == Edit6;
+    if (watched == Memo9 && !CheckBox5->isChecked()) {
+        // Text mode: every key, but no more than the limit.
+        return Memo9->toPlainText().size() >= 250 && !Memo9->textCursor().hasSelection();
+    }
+    for (const QChar ch : text) {
+        const ushort c = ch.unicode();
+        const bool digit = c >= '0' && c <= '9';
+        const bool hexLetter = (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+        if (!(digit || (!digitsOnly && hexLetter)))
+            return true;
+    }
+    if (watched == Memo9 && Memo9->toPlainText().size() >= 500 && !Memo9->textCursor().hasSelection())
+        return true;
+    return false;
 }

@@ -6,6 +6,7 @@
 
 class CoreSession;
 class Dialogs;
+class OpSink;
 class ParamView;
 class QCheckBox;
 class QComboBox;
@@ -27,6 +28,13 @@ public:
     void ComboBox6Change() { Button3Click(); }
     void Button15Click();
     void Button18Click();
+    // Timed-query panel: read 0049..004F, check and prepare the settings, switch HEX mode.
+    void Button4Click();
+    void Button5Click();
+    void CheckBox5Click();
+
+    // Where the timed-query read reports; set by the main window.
+    OpSink *sink = nullptr;
 
     ParamView *ListView1;
     QLineEdit *GEdit;
@@ -59,6 +67,9 @@ public:
     QPlainTextEdit *filename;
     QCheckBox *CheckBox1;
     QPushButton *BitBtn1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     // Panel 1 of the main status bar: the serial port's state.

@@ -2,9 +2,13 @@
 #include "tools/tool_handlers.h"
 
 #include "app/comm_page.h"
+#include "app/device_actions.h"
 #include "app/dialogs.h"
 #include "app/ext_page.h"
+#include "app/gui_sink.h"
 #include "app/named.h"
+#include "params/param_ops.h"
+#include "params/ui/param_editor.h"
 #include "params/ui/param_view.h"
 #include "state/core_session.h"
 #include "tools/control_page.h"
@@ -23,7 +27,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -92,6 +98,7 @@ TForm1::TForm1(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::TabSheetShow);
     connect(N5, &QAction::triggered, this, &TForm1::N5Click);
     connect(ba1, &QAction::triggered, this, &TForm1::ba1Click);
+    wireParamActions();
 
     // The test tools, the command window and the privilege levels install their own handlers.
     InstallToolHandlers(*this);
@@ -102,6 +109,10 @@ TForm1::TForm1(CoreSession &session, Dialogs &dialogs, QWidget *parent)
 
 TForm1::~TForm1()
 {
+    Timer2.stop();
+    onTimer2 = [] {};
+    // Tearing the pages down changes the current tab: no handler may run on half-deleted pages.
+    disconnect(PageControl1, nullptr, this, nullptr);
     // The pages' views watch the session's tables; let them go before anything else does.
     delete Splitter1;
 }
@@ -125,6 +136,10 @@ void TForm1::buildMenu()
     ba1 = action("ba1", QStringLiteral("保存参数文件"), false);
     N2->addAction(N5);
     N2->addAction(ba1);
+    NFast = action("NFast", QStringLiteral("快速应答"), true);
+    NFast->setCheckable(true);
+    NFast->setChecked(false);
+    N2->addAction(NFast);
     N4 = action("N4", QStringLiteral("批量写参数"), true);
     N7 = action("N7", QStringLiteral("其他操作"), false);
     MainMenu1->addAction(N1);
@@ -224,6 +239,8 @@ void TForm1::TabSheetShow(int index)
     case 0:
         TabSheet1->ListView1->selectFirstRow();
         selectParamChannel(st.MainParamChannel);
+        // The set just selected may have made the other table active.
+        m_editor->refresh();
         break;
     case 1:
     case 2:
@@ -233,6 +250,7 @@ void TForm1::TabSheetShow(int index)
     case kExtTabIndex:
         TabSheet5->ListView2->selectFirstRow();
         selectParamChannel(0);
+        m_editor->refresh();
         break;
     default:
         break;
@@ -333,6 +351,66 @@ void TForm1::applyProfile(const ProfileLoadResult &result)
     setExtTabVisible(!s.exParamFile.isEmpty());
     TabSheet1->GroupBox16->setVisible(!s.tcpConfigIp.isEmpty());
     TabSheet1->Edit8->setText(s.tcpConfigIp);
+
+    bool fast = false;
+    if (const nlohmann::ordered_json *root = m_session.profile.root()) {
+        const auto it = root->find("FastReplies");
+        fast = it != root->end() && it->is_string() && it->get<std::string>() == "1";
+    }
+    m_session.state.FastReplies = fast;
+    const QSignalBlocker block(NFast);
+    NFast->setChecked(fast);
+}
+
+void TForm1::wireParamActions()
+{
+    m_editor = new ParamEditor(m_session, m_dialogs, TabSheet1->ListView1, TabSheet5->ListView2, TabSheet1->GEdit,
+                               TabSheet1->GComboBox, this);
+    onTimer2 = [this] { m_editor->place(); };
+    m_sink = std::make_unique<GuiSink>(*this, m_editor);
+    m_ops = std::make_unique<ParamOps>(m_session, [this](int n) { selectParamChannel(n); });
+    m_deviceActions = new DeviceActions(*this, *m_sink, *m_ops);
+    TabSheet1->sink = m_sink.get();
+
+    connect(TabSheet1->btRead, &QPushButton::clicked, this, &TForm1::btReadClick);
+    connect(TabSheet1->btWrite, &QPushButton::clicked, this, &TForm1::btWriteClick);
+    connect(TabSheet5->Button16, &QPushButton::clicked, this, &TForm1::Button16Click);
+    connect(TabSheet5->Button17, &QPushButton::clicked, this, &TForm1::btWriteClick);
+    connect(N4, &QAction::triggered, this, &TForm1::N4Click);
+    connect(NFast, &QAction::toggled, this, &TForm1::NFastClick);
+    connect(CheckBox4, &QCheckBox::toggled, this, [this](bool on) { TabSheet1->Panel12->setVisible(on); });
+}
+
+void TForm1::btReadClick()
+{
+    m_ops->btReadClick(*m_sink);
+}
+
+void TForm1::Button16Click()
+{
+    m_ops->Button16Click(*m_sink);
+}
+
+void TForm1::btWriteClick()
+{
+    m_ops->btWriteClick(*m_sink);
+}
+
+void TForm1::N4Click()
+{
+    m_ops->N4Click(*m_sink);
+}
+
+void TForm1::NFastClick(bool checked)
+{
+    m_session.state.FastReplies = checked;
+    ProfileSession &profile = m_session.profile;
+    if (!profile.isLoaded())
+        return;
+    profile.SetTopLevelText(QStringLiteral("FastReplies"), checked ? QStringLiteral("1") : QStringLiteral("0"));
+    QString error;
+    if (!profile.WriteBackProfile(&error))
+        log(QStringLiteral("[参数文件回写失败：%1]").arg(error));
 }
 
 void TForm1::ba1Click()

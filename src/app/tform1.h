@@ -1,15 +1,21 @@
 #pragma once
 // The main window: menu, the five tab pages, the log panel, the status bar and the timers.
 // Each page owns its own handlers; this window assembles them and applies a loaded profile.
+#include "state/core_session.h"
+
 #include <QMainWindow>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 class CommPage;
 class ControlPage;
-class CoreSession;
+class DeviceActions;
 class Dialogs;
 class ExtPage;
+class GuiSink;
+class ParamEditor;
+class ParamOps;
 class ModemPage;
 class QAction;
 class QCheckBox;
@@ -50,6 +56,19 @@ public:
     void setResultText(const QString &text);
     QString resultText() const;
 
+    // "读取" / "设置" of both tabs and "批量写参数".
+    void btReadClick();
+    void Button16Click();
+    void btWriteClick();
+    void N4Click();
+    // "快速应答": replies end as soon as a whole frame arrived; kept in the profile.
+    void NFastClick(bool checked);
+
+    ParamEditor &editor() { return *m_editor; }
+    GuiSink &sink() { return *m_sink; }
+    ParamOps &paramOps() { return *m_ops; }
+    DeviceActions &deviceActions() { return *m_deviceActions; }
+
     void setExtTabVisible(bool visible);
     bool isExtTabVisible() const;
 
@@ -70,6 +89,7 @@ public:
     QAction *ba1;
     QAction *N4;
     QAction *N7;
+    QAction *NFast;
 
     QTabWidget *PageControl1;
     CommPage *TabSheet1;
@@ -106,7 +126,12 @@ private:
     void FormActivate();
     void TabSheetShow(int index);
     void applyProfile(const ProfileLoadResult &result);
+    void wireParamActions();
 
     CoreSession &m_session;
     Dialogs &m_dialogs;
+    ParamEditor *m_editor = nullptr;
+    std::unique_ptr<GuiSink> m_sink;
+    std::unique_ptr<ParamOps> m_ops;
+    DeviceActions *m_deviceActions = nullptr;
 };
