@@ -1,5 +1,6 @@
 #include "protocol/exchange_engine.h"
 
+#include "link/channel.h"
 #include "link/data_link.h"
 #include "link/receive_poll.h"
 #include "protocol/hex.h"
@@ -16,7 +17,6 @@ namespace {
 constexpr int kFirstBytePollMs = 100;
 constexpr int kGatherPollMs = 10;
 constexpr int kMaxIdleReads = 40;  // the reply ends on the 41st empty read in a row
-constexpr int kFastPollMs = 1;
 constexpr int kMaxPrefixPlusPayload = 65531;  // LEN must fit 16 bits
 } // namespace
 
@@ -88,9 +88,12 @@ void ExchangeEngine::setBusy(bool b)
     emit busyChanged(b);
 }
 
-void ExchangeEngine::pump(int ms)
+void ExchangeEngine::pump(int ms, bool wakeOnData)
 {
     if (m_state.CloseRequested)
+        return;
+    Channel *channel = wakeOnData ? m_link.active() : nullptr;
+    if (channel && channel->bytesAvailable() > 0)
         return;
     QEventLoop loop;
     QTimer timer;
@@ -98,6 +101,8 @@ void ExchangeEngine::pump(int ms)
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(&m_state, &AppState::closeRequested, &loop, &QEventLoop::quit);
+    if (channel)
+        connect(channel, &Channel::dataArrived, &loop, &QEventLoop::quit);
     timer.start(ms);
     loop.exec();
 }
@@ -134,8 +139,14 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
 
     QByteArray reply;
     bool readFailed = false;
+    // Fast replies wake on arriving bytes instead of sleeping whole poll steps; the time-out
+    // and the silence fallback stay those of the strict rule.
+    const bool fast = kind == ReplyKind::Framed && m_state.FastReplies;
     const int polls = std::max(0, timeoutMs / kFirstBytePollMs);
-    for (int i = 0; i < polls && !m_state.CloseRequested; ++i) {
+    const qint64 firstByteLimitMs = qint64(polls) * kFirstBytePollMs;
+    QElapsedTimer waited;
+    waited.start();
+    for (int i = 0; (fast ? firstByteLimitMs > 0 : i < polls) && !m_state.CloseRequested; ++i) {
         QString error;
         reply = m_link.ChannelRead(&error);
         // A channel that failed or closed (device vanished, TCP dropped) will bring nothing more.
@@ -143,19 +154,33 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
             readFailed = true;
         if (!reply.isEmpty() || readFailed)
             break;
-        pump(kFirstBytePollMs);
+        if (!fast) {
+            pump(kFirstBytePollMs);
+            continue;
+        }
+        const qint64 left = firstByteLimitMs - waited.elapsed();
+        if (left <= 0)
+            break;
+        pump(static_cast<int>(std::min<qint64>(left, kFirstBytePollMs)), true);
     }
 
     if (!reply.isEmpty() && !readFailed) {
-        const bool fast = kind == ReplyKind::Framed && m_state.FastReplies;
         // Three character times at the line rate, but never under 5 ms.
         const qint64 quietMs = std::max<qint64>(5, m_lineRate > 0 ? (3000 + m_lineRate - 1) / m_lineRate : 5);
         const qint64 strictSilenceMs = (kMaxIdleReads + 1) * kGatherPollMs;
         QElapsedTimer sinceLast;
         sinceLast.start();
+        bool complete = fast && completeFrame(reply);
         int idle = 0;
         while (!m_state.CloseRequested) {
-            pump(fast ? kFastPollMs : kGatherPollMs);
+            if (fast) {
+                const qint64 wait = (complete ? quietMs : strictSilenceMs) - sinceLast.elapsed();
+                if (wait <= 0)
+                    break;
+                pump(static_cast<int>(wait), true);
+            } else {
+                pump(kGatherPollMs);
+            }
             if (m_state.CloseRequested)
                 break;
             QString error;
@@ -164,11 +189,9 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
                 reply.append(more);
                 idle = 0;
                 sinceLast.restart();
-            } else if (fast) {
-                const qint64 quiet = sinceLast.elapsed();
-                if (quiet >= strictSilenceMs || (quiet >= quietMs && completeFrame(reply)))
-                    break;
-            } else if (++idle > kMaxIdleReads) {
+                if (fast)
+                    complete = completeFrame(reply);
+            } else if (!fast && ++idle > kMaxIdleReads) {
                 break;
             }
             if (!error.isEmpty() || !m_link.IsDataChannelOpen())

@@ -82,8 +82,9 @@ signals:
 
 private:
     void setBusy(bool b);
-    // Sleeps `ms` with the event loop running; returns early when the window closes.
-    void pump(int ms);
+    // Sleeps `ms` with the event loop running; returns early when the window closes and, with
+    // `wakeOnData`, as soon as the active channel has bytes.
+    void pump(int ms, bool wakeOnData = false);
     bool completeFrame(const QByteArray &bytes) const;
 
     AppState &m_state;

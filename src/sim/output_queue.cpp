@@ -1,9 +1,10 @@
 #include "sim/output_queue.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
-constexpr int kTickMs = 5;
+constexpr int kMinTickMs = 1;
 }
 
 OutputQueue::OutputQueue(Writer writer, int lineRate, QObject *parent)
@@ -72,7 +73,10 @@ void OutputQueue::pump()
             m_clock.start();
             m_allowance = 1;   // the first byte leaves at once
         } else {
-            m_allowance += m_clock.restart() * static_cast<double>(m_lineRate) / 1000.0;
+            // Nanoseconds: whole milliseconds would drop up to one tick's worth of bytes each time.
+            const qint64 ns = m_clock.nsecsElapsed();
+            m_clock.start();
+            m_allowance += static_cast<double>(ns) * m_lineRate / 1e9;
         }
         const int n = std::min<qint64>(item.bytes.size(), static_cast<qint64>(m_allowance));
         if (n > 0) {
@@ -85,7 +89,9 @@ void OutputQueue::pump()
             m_items.dequeue();
             continue;
         }
-        m_timer.start(kTickMs);
+        // Back when the next byte is due, so a short reply ends near its wire time.
+        const double dueMs = (1.0 - m_allowance) * 1000.0 / m_lineRate;
+        m_timer.start(std::max(kMinTickMs, static_cast<int>(std::ceil(dueMs))));
         return;
     }
     // Idle: the next burst starts its own pacing.
