@@ -38,6 +38,7 @@ void ReceivePoll::Timer1Timer()
         } else if (m_state.WorkMode == 2) {
             emit modemChunk(bytes);
         }
+        emit chunkReceived(bytes);
     }
     if (!error.isEmpty() && channel && channel == m_link.serialSide() && channel->isOpen()) {
         channel->close();

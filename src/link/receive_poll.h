@@ -29,6 +29,7 @@ public:
 signals:
     void transparentLine(const QString &line);   // Memo2, WorkMode 0
     void modemChunk(const QByteArray &bytes);    // Memo8, WorkMode 2
+    void chunkReceived(const QByteArray &bytes); // every chunk, whatever the mode (receive file)
     void countersChanged(const QString &text);   // StatusBar2 panel 0
     // The serial port was closed after a read error.
     void serialLost(const QString &reason);

@@ -46,6 +46,7 @@ ControlPage::ControlPage(CoreSession &session, Dialogs &dialogs, QWidget *parent
 
     buildDataPanel();
     top->addWidget(Panel8);
+    connectHandlers();
 }
 
 void ControlPage::buildStatusGroup()

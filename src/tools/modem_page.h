@@ -15,6 +15,13 @@ public:
 
     BatchedMemo &replies() { return *m_replies; }
 
+    // Enter sends the entry + CR, Ctrl+Z the entry + 1A; the entry is emptied once sent.
+    void Edit5KeyPress(char terminator);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+public:
     QLineEdit *Edit5;
     QPlainTextEdit *Memo8;
 

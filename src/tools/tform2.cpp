@@ -1,6 +1,8 @@
 #include "tools/tform2.h"
 
+#include "app/dialogs.h"
 #include "app/named.h"
+#include "protocol/command_runner.h"
 #include "state/core_session.h"
 
 #include <QCloseEvent>
@@ -12,7 +14,8 @@
 #include <QVBoxLayout>
 
 TForm2::TForm2(CoreSession &session, Dialogs &dialogs, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_session(session), m_dialogs(dialogs)
+    : QWidget(parent, Qt::Window), answerTimeoutMs(CommandRunner::kAnswerTimeoutMs), m_session(session),
+      m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("命令执行窗口"));
@@ -54,6 +57,50 @@ TForm2::TForm2(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     top->addLayout(buttons);
 
     connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
+    connect(ListView1, &QAbstractItemView::doubleClicked, this, [this] { ListView1DblClick(); });
+}
+
+namespace {
+// The window's output box and the main log.
+class WindowSink : public CommandRunSink {
+public:
+    WindowSink(QPlainTextEdit *output, AppState &state) : m_output(output), m_state(state) {}
+    void outputLine(const QString &line) override { m_output->appendPlainText(line); }
+    void logLine(const QString &line) override { m_state.log(line); }
+
+private:
+    QPlainTextEdit *m_output;
+    AppState &m_state;
+};
+
+// The runner's words for a description that is not a JSON object.
+bool NotAnObject(const QString &error)
+{
+    return error.startsWith(QStringLiteral("命令描述不是 JSON 对象"));
+}
+} // namespace
+
+void TForm2::ListView1DblClick()
+{
+    const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return;
+    const int i = rows.first().row();
+    if (i < 0 || i >= m_session.buttons.size())
+        return;
+    // A copy: a profile loaded during the answer wait replaces the rows.
+    const ButtonRow button = m_session.buttons.row(i);
+    WindowSink sink(Memo1, m_session.state);
+    CommandRunner runner(m_session);
+    const CommandRunResult r = runner.Run(button, sink, answerTimeoutMs);
+    if (r.ok || r.error.isEmpty())
+        return;
+    // A bad description is the profile's fault, told in the output box like every result;
+    // busy, script and send errors go to the error box.
+    if (NotAnObject(r.error))
+        Memo1->appendPlainText(r.error);
+    else
+        m_dialogs.error(this, r.error);
 }
 
 void TForm2::closeEvent(QCloseEvent *event)

@@ -14,6 +14,11 @@ class TForm2 : public QWidget {
 public:
     TForm2(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
+    // Runs the selected row: ONCLICK → send → answer → hexinput → ONREPLY. No selection: nothing.
+    void ListView1DblClick();
+    // How long a run waits for the answer (shortened by tests).
+    int answerTimeoutMs;
+
     QTreeView *ListView1;
     QPlainTextEdit *Memo1;
     QPushButton *Button1;

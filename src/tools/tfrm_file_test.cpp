@@ -54,4 +54,5 @@ TfrmFileTest::TfrmFileTest(CoreSession &session, Dialogs &dialogs, QWidget *pare
     recvRow->addWidget(CheckBox1);
     recvRow->addWidget(Edit1, 1);
     top->addLayout(recvRow);
+    connectHandlers();
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The file send/receive test window "文件收发". Created hidden.
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 
@@ -15,6 +16,15 @@ class TfrmFileTest : public QWidget {
 public:
     TfrmFileTest(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
+    void btOpenFileClick();
+    void btSendFileClick();
+    void btStopSendClick();
+    // Sends one packet; the last (short) one ends the test.
+    void Timer2Timer();
+    void CheckBox1Click();
+    // Milliseconds per unit of the interval field (seconds); tests make the clock faster.
+    void setIntervalUnitMs(int ms) { m_unitMs = ms; }
+
     QPushButton *btOpenFile;
     QPushButton *btSendFile;
     QPushButton *btStopSend;
@@ -26,6 +36,18 @@ public:
     QTimer Timer2;  // packet clock, not started
 
 private:
+    void connectHandlers();
+    // Sending is over (file end, stop, failed send): closes the file, "打开文件" again.
+    void endSending();
+    void writeReceived(const QByteArray &bytes);
+    // The main window's conversation box, with its hex mode.
+    void conversationLine(const QByteArray &packet);
+
     CoreSession &m_session;
     Dialogs &m_dialogs;
+    QFile m_sendFile;
+    QFile m_recvFile;
+    int m_interval = 0;
+    int m_packLen = 0;
+    int m_unitMs = 1000;
 };

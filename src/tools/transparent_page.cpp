@@ -80,4 +80,5 @@ TransparentPage::TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget
     connect(&poll, &ReceivePoll::countersChanged, StatusBar2Panel0, &QLabel::setText);
     connect(CheckBox2, &QCheckBox::toggled, this, [&poll](bool on) { poll.setHexMode(on); });
     poll.setHexMode(CheckBox2->isChecked());
+    connectHandlers();
 }

@@ -21,6 +21,15 @@ public:
 
     // Lines for Memo2 go through here: batched, capped.
     BatchedMemo &conversation() { return *m_conversation; }
+    bool hexMode() const;
+
+    // Sends the input box, as often as ComboBox2 says; one conversation line.
+    void Button8Click();
+    void CheckBox2Click();
+    void Memo3Change();
+    // Appends the character whose code the two hex digits of Edit3 give.
+    void Button1Click();
+    void Button7Click();
 
     QPlainTextEdit *Memo2;
     QGroupBox *GroupBox1;
@@ -37,6 +46,8 @@ public:
     QPushButton *suiButton15;
 
 private:
+    void connectHandlers();
+
     CoreSession &m_session;
     Dialogs &m_dialogs;
     BatchedMemo *m_conversation;

@@ -1,0 +1,60 @@
+#include "app/privilege.h"
+
+#include "state/app_state.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+int PasswordLevel(const QString &text)
+{
+    if (text == QLatin1String("qorvelmapt"))
+        return 2;
+    if (text == QLatin1String("lumix"))
+        return 1;
+    return 0;
+}
+
+PrivilegeGate::PrivilegeGate(AppState &state, QPlainTextEdit *memo1, QLineEdit *maskEdit3, QObject *parent)
+    : QObject(parent), m_state(state), m_memo1(memo1), m_box(maskEdit3)
+{
+    // The log is read-only, so the key is caught before the widget handles it.
+    m_memo1->installEventFilter(this);
+    m_box->installEventFilter(this);
+}
+
+void PrivilegeGate::Memo1KeyPress()
+{
+    m_box->setVisible(true);
+    m_box->setFocus();
+}
+
+void PrivilegeGate::MaskEdit3Enter()
+{
+    const int level = PasswordLevel(m_box->text());
+    m_box->clear();
+    if (level == 0)
+        return;
+    m_state.PasswordAccepted = true;
+    m_box->setVisible(false);
+    m_state.PrivilegeLevel = level;
+}
+
+bool PrivilegeGate::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == m_memo1) {
+        const bool ctrlA = key->text() == QString(QChar(1)) ||
+                           (key->key() == Qt::Key_A && (key->modifiers() & Qt::ControlModifier));
+        if (ctrlA)
+            Memo1KeyPress();
+        return false;  // the key goes on to the log unchanged
+    }
+    if (watched == m_box && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        MaskEdit3Enter();
+        return true;
+    }
+    return false;
+}

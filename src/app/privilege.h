@@ -1,0 +1,29 @@
+#pragma once
+// Privilege levels: Ctrl+A in the main log opens the password box; Enter in it checks the text.
+#include <QObject>
+
+class AppState;
+class QLineEdit;
+class QPlainTextEdit;
+
+// The level a password grants: 2 administrator, 1 service, 0 for any other text.
+int PasswordLevel(const QString &text);
+
+class PrivilegeGate : public QObject {
+    Q_OBJECT
+public:
+    PrivilegeGate(AppState &state, QPlainTextEdit *memo1, QLineEdit *maskEdit3, QObject *parent = nullptr);
+
+    // Ctrl+A: shows the password box and gives it the focus.
+    void Memo1KeyPress();
+    // Enter: an accepted password sets the level and hides the box; a wrong one only empties it.
+    void MaskEdit3Enter();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    AppState &m_state;
+    QPlainTextEdit *m_memo1;
+    QLineEdit *m_box;
+};

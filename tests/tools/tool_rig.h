@@ -1,0 +1,115 @@
+#pragma once
+// The main window with its two secondary windows in a temporary working directory, talking
+// to dtusim over a pseudo-terminal. The device loops transparent data back (work mode 0).
+#include "app/comm_page.h"
+#include "app/tform1.h"
+#include "state/core_session.h"
+#include "support/scripted_dialogs.h"
+#include "support/sim_process.h"
+#include "tools/batched_memo.h"
+#include "tools/tform2.h"
+#include "tools/tfrm_file_test.h"
+#include "tools/transparent_page.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace toolrig {
+
+inline const char *kScript = "var PREFIX = \"\";\n"
+                             "function GetCmd(n) { return \"\"; }\n"
+                             "function PrevCmd() { return PREFIX; }\n";
+
+inline QStringList lines(const QPlainTextEdit *memo)
+{
+    const QString text = memo->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+}
+
+inline QStringList linesContaining(const QPlainTextEdit *memo, const QString &part)
+{
+    return lines(memo).filter(part);
+}
+
+struct Rig {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    SimProcess sim;
+    std::unique_ptr<CoreSession> session;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm2> form2;
+    std::unique_ptr<TfrmFileTest> fileTest;
+
+    ~Rig()
+    {
+        fileTest.reset();
+        form2.reset();
+        form.reset();
+        session.reset();
+        sim.stop();
+        QDir::setCurrent(QDir::tempPath());
+    }
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QString logPath() const { return path(QStringLiteral("frames.log")); }
+
+    // Starts the simulator (unless `withSim` is false) and the windows, and opens the port.
+    bool start(const QStringList &simArgs = {}, bool withSim = true)
+    {
+        QDir::setCurrent(dir.path());
+        QFile script(path(QStringLiteral("script.js")));
+        if (!script.open(QIODevice::WriteOnly))
+            return false;
+        script.write(kScript);
+        script.close();
+        if (withSim &&
+            !sim.start(QStringList{QStringLiteral("--pty"), QStringLiteral("--log"), logPath()} + simArgs)) {
+            qWarning("%s", qPrintable(sim.errorText()));
+            return false;
+        }
+        session = std::make_unique<CoreSession>();
+        // Framed replies end once complete: the reply timing is not under test here.
+        session->state.FastReplies = true;
+        form = std::make_unique<TForm1>(*session, dialogs);
+        form2 = std::make_unique<TForm2>(*session, dialogs);
+        fileTest = std::make_unique<TfrmFileTest>(*session, dialogs);
+        form->commandWindow = form2.get();
+        form->fileTestWindow = fileTest.get();
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            return false;
+        if (withSim) {
+            form->TabSheet1->Edit1->setText(sim.ptyPath());
+            form->TabSheet1->Button3Click();
+            if (!session->link.isSerialOpen())
+                return false;
+        }
+        session->poll.start();
+        return true;
+    }
+
+    AppState &state() { return session->state; }
+    QPlainTextEdit *memo2() { return form->TabSheet2->Memo2; }
+    QStringList memo1() const { return lines(form->Memo1); }
+    // Conversation lines, after writing what is pending.
+    QStringList conversation()
+    {
+        form->TabSheet2->conversation().flush();
+        return lines(form->TabSheet2->Memo2);
+    }
+    // Frames the simulated device received, as hex dump lines.
+    QStringList framesSeen() const
+    {
+        QFile f(logPath());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+};
+
+} // namespace toolrig

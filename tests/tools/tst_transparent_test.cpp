@@ -1,0 +1,208 @@
+// The transparent page against the simulated device, which loops the data back: text and hex
+// sends with repeats, the echoed lines, the input helpers, and the window's responsiveness
+// while the device streams.
+#include "tool_rig.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+
+using namespace toolrig;
+
+class TestTransparent : public QObject {
+    Q_OBJECT
+private slots:
+    void textSendIsEchoed();
+    void hexSendDropsBlanksAndOddDigit();
+    void receivedNulShowsAs01();
+    void tenThousandRepeatsMakeOneLine();
+    void nothingToSendOrNoChannel();
+    void inputHelpers();
+    void staysResponsiveWhileStreaming();
+};
+
+void TestTransparent::textSendIsEchoed()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    TransparentPage *page = rig.form->TabSheet2;
+    page->Memo3->setPlainText(QStringLiteral("hello测试"));
+    QTest::mouseClick(page->Button8, Qt::LeftButton);
+    // 5 ASCII bytes and two GBK characters of 2 bytes each.
+    QCOMPARE(rig.state().SentBytes, 9);
+    QVERIFY(page->Memo3->toPlainText().isEmpty());
+    QVERIFY(page->Memo6->toPlainText().isEmpty());
+    const QRegularExpression sent(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d 发送数据：hello测试\\[1次\\]$"));
+    QVERIFY2(rig.conversation().first().contains(sent), qPrintable(rig.conversation().first()));
+    QTRY_COMPARE(rig.state().ReceivedBytes, 9);
+    QTRY_VERIFY(!linesContaining(rig.memo2(), QStringLiteral(" 收到数据：hello测试")).isEmpty());
+}
+
+void TestTransparent::hexSendDropsBlanksAndOddDigit()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    TransparentPage *page = rig.form->TabSheet2;
+    QTest::mouseClick(page->CheckBox2, Qt::LeftButton);
+    QVERIFY(page->hexMode());
+    page->Memo3->setPlainText(QStringLiteral("41 42 4"));
+    page->ComboBox2->setCurrentIndex(1);  // 10
+    page->Button8Click();
+    QCOMPARE(rig.state().SentBytes, 20);
+    const QStringList out = rig.conversation().filter(QStringLiteral("发送数据"));
+    QCOMPARE(out.size(), 1);
+    QVERIFY2(out.first().endsWith(QStringLiteral(" 发送数据：{41 42 }AB[10次]")), qPrintable(out.first()));
+    // The device got exactly 41 42, ten times over: the echo adds up to 20 bytes of A and B.
+    QTRY_COMPARE(rig.state().ReceivedBytes, 20);
+    QString echoed;
+    for (const QString &l : rig.conversation().filter(QStringLiteral("收到数据")))
+        echoed += l.mid(l.indexOf(QLatin1Char('}')) + 1);
+    QCOMPARE(echoed, QStringLiteral("AB").repeated(10));
+}
+
+void TestTransparent::receivedNulShowsAs01()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    TransparentPage *page = rig.form->TabSheet2;
+    page->CheckBox2->click();
+    page->Memo3->setPlainText(QStringLiteral("410042"));
+    page->Button8Click();
+    QTRY_VERIFY(!rig.conversation().filter(QStringLiteral("收到数据")).isEmpty());
+    const QString line = rig.conversation().filter(QStringLiteral("收到数据")).first();
+    QVERIFY2(line.endsWith(QStringLiteral(" 收到数据：{41 00 42 }A\x01" "B")), qPrintable(line));
+    QCOMPARE(rig.state().ReceivedBytes, 3);
+}
+
+void TestTransparent::tenThousandRepeatsMakeOneLine()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    TransparentPage *page = rig.form->TabSheet2;
+    page->Memo3->setPlainText(QStringLiteral("0123456789"));
+    page->ComboBox2->setCurrentIndex(5);
+    QCOMPARE(page->ComboBox2->currentText(), QStringLiteral("10000"));
+    QElapsedTimer t;
+    t.start();
+    page->Button8Click();
+    const qint64 ms = t.elapsed();
+    qInfo("10000 sends of 10 bytes took %lld ms", ms);
+    QCOMPARE(rig.state().SentBytes, 100000);
+    const QStringList sent = rig.conversation().filter(QStringLiteral("发送数据"));
+    QCOMPARE(sent.size(), 1);
+    QVERIFY(sent.first().endsWith(QStringLiteral("0123456789[10000次]")));
+    QVERIFY2(ms < 30000, qPrintable(QString::number(ms)));
+    // Every byte came back through the poll, also those received during the loop.
+    QTRY_COMPARE_WITH_TIMEOUT(rig.state().ReceivedBytes, 100000, 20000);
+}
+
+void TestTransparent::nothingToSendOrNoChannel()
+{
+    {
+        Rig rig;
+        QVERIFY(rig.start({}, false));
+        TransparentPage *page = rig.form->TabSheet2;
+        page->Memo3->setPlainText(QStringLiteral("abc"));
+        page->Button8Click();
+        QCOMPARE(rig.dialogs.texts(QStringLiteral("information")),
+                 QStringList{QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接")});
+        QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("abc"));
+        QCOMPARE(rig.state().SentBytes, 0);
+    }
+    Rig rig;
+    QVERIFY(rig.start());
+    TransparentPage *page = rig.form->TabSheet2;
+    page->Button8Click();  // empty
+    page->CheckBox2->click();
+    page->Memo3->setPlainText(QStringLiteral("   "));
+    page->Button8Click();  // only blanks in hex mode
+    page->Memo3->setPlainText(QStringLiteral("7"));
+    page->Button8Click();  // one odd digit
+    QCOMPARE(rig.state().SentBytes, 0);
+    QVERIFY(rig.conversation().isEmpty());
+    QVERIFY(rig.dialogs.shown.isEmpty());
+    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("7"));
+}
+
+void TestTransparent::inputHelpers()
+{
+    Rig rig;
+    QVERIFY(rig.start({}, false));
+    TransparentPage *page = rig.form->TabSheet2;
+    QCOMPARE(page->GroupBox1->title(), QStringLiteral("文字输入窗口(文本模式)"));
+    page->Memo3->setFocus();
+    QTest::keyClicks(page->Memo3, QStringLiteral("G z"));
+    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("G z"));
+    QCOMPARE(page->Memo6->toPlainText(), QStringLiteral("47207A"));
+
+    page->Memo3->clear();
+    QTest::mouseClick(page->CheckBox2, Qt::LeftButton);
+    QCOMPARE(page->GroupBox1->title(), QStringLiteral("文字输入窗口[HEX模式]"));
+    QTest::keyClicks(page->Memo3, QStringLiteral("G 1aF9x"));
+    QTest::keyClick(page->Memo3, Qt::Key_Return);
+    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("1aF9"));
+    QTest::keyClick(page->Memo3, Qt::Key_Backspace);
+    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("1aF"));
+    QTest::mouseClick(page->CheckBox2, Qt::LeftButton);
+    QCOMPARE(page->GroupBox1->title(), QStringLiteral("文字输入窗口(文本模式)"));
+    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("1aF"));
+
+    // Edit3 takes upper-case hex only; "添加HEX字符" appends that character.
+    page->Memo3->clear();
+    QTest::keyClicks(page->Edit3, QStringLiteral("4g1a"));
+    QCOMPARE(page->Edit3->text(), QStringLiteral("41"));
+    page->Button1Click();
+    page->Button1Click();
+    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("AA"));
+    QCOMPARE(page->Edit3->text(), QStringLiteral("41"));
+
+    rig.state().SentBytes = 12;
+    rig.state().ReceivedBytes = 34;
+    QTest::mouseClick(page->Button7, Qt::LeftButton);
+    QCOMPARE(rig.state().SentBytes, 0);
+    QCOMPARE(rig.state().ReceivedBytes, 0);
+    QCOMPARE(page->StatusBar2Panel0->text(), QStringLiteral("收：0字节，发:0字节"));
+}
+
+void TestTransparent::staysResponsiveWhileStreaming()
+{
+    Rig rig;
+    QVERIFY(rig.start({QStringLiteral("--stream"), QStringLiteral("1000000")}));
+    // The device starts streaming once it hears from the tool.
+    rig.form->TabSheet2->Memo3->setPlainText(QStringLiteral("go"));
+    rig.form->TabSheet2->Button8Click();
+    QTRY_VERIFY(rig.state().ReceivedBytes > 0);
+    // A 10 ms timer stands for the user: its largest gap is how long the window froze.
+    QElapsedTimer since;
+    qint64 maxGap = 0;
+    int ticks = 0;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    probe.setInterval(10);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (ticks++ > 0)
+            maxGap = std::max(maxGap, since.elapsed());
+        since.restart();
+    });
+    since.start();
+    probe.start();
+    const int received0 = rig.state().ReceivedBytes;
+    QElapsedTimer run;
+    run.start();
+    QTest::qWait(3000);
+    const double seconds = run.elapsed() / 1000.0;
+    probe.stop();
+    const int lines = rig.conversation().size();
+    const int bytes = rig.state().ReceivedBytes - received0;
+    qInfo("streaming: max gap between 10 ms ticks %lld ms, %d ticks, %.0f Memo2 lines/s, %.0f bytes/s", maxGap,
+          ticks, lines / seconds, bytes / seconds);
+    QVERIFY(bytes > 0);
+    QVERIFY2(maxGap < 250, qPrintable(QString::number(maxGap)));
+}
+
+QTEST_MAIN(TestTransparent)
+#include "tst_transparent_test.moc"
