@@ -136,17 +136,18 @@ void TForm1::buildMenu()
     ba1 = action("ba1", QStringLiteral("保存参数文件"), false);
     N2->addAction(N5);
     N2->addAction(ba1);
+    // "批量写参数" belongs to the file menu, after the save entry.
+    N4 = action("N4", QStringLiteral("批量写参数"), true);
+    N2->addAction(N4);
     NFast = action("NFast", QStringLiteral("快速应答"), true);
     NFast->setCheckable(true);
     NFast->setChecked(false);
     N2->addAction(NFast);
-    N4 = action("N4", QStringLiteral("批量写参数"), true);
     N7 = action("N7", QStringLiteral("其他操作"), false);
     MainMenu1->addAction(N1);
     MainMenu1->addAction(N6);
     MainMenu1->addAction(N3);
     MainMenu1->addMenu(N2);
-    MainMenu1->addAction(N4);
     MainMenu1->addAction(N7);
 }
 

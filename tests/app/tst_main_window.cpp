@@ -82,7 +82,9 @@ void TestMainWindow::startsWithDefaultsAndNoDialog()
     QStringList names;
     for (QAction *a : w.MainMenu1->actions())
         names << (a->menu() ? a->menu()->objectName() : a->objectName());
-    QCOMPARE(names, (QStringList{"N1", "N6", "N3", "N2", "N4", "N7"}));
+    // The two visible ways into the command window and the file test follow the original entries.
+    QCOMPARE(names, (QStringList{"N1", "N6", "N3", "N2", "N7", "NCmdWindow", "NFileTest"}));
+    QCOMPARE(w.N2->actions().mid(0, 3), (QList<QAction *>{w.N5, w.ba1, w.N4}));
     QVERIFY(w.N1->isVisible() && w.N6->isVisible() && w.N4->isVisible() && w.N5->isVisible());
     QVERIFY(!w.N3->isVisible() && !w.ba1->isVisible() && !w.N7->isVisible());
     QCOMPARE(w.N5->text(), QStringLiteral("调入参数文件"));
