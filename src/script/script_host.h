@@ -2,6 +2,8 @@
 // The one JavaScript engine of the program: a persistent global scope, evaluation to text,
 // errors (thrown Error objects and thrown plain values alike) returned as values, and a
 // watchdog that interrupts a script running longer than the limit.
+#include <QHash>
+#include <QJSValue>
 #include <QString>
 #include <memory>
 
@@ -43,9 +45,14 @@ public:
     void setWatchdogMs(int ms) { m_watchdogMs = ms; }
 
 private:
+    // Disarms the watchdog; the failure to return when it stopped the evaluation.
+    const ScriptResult *checkInterrupted();
+
     std::unique_ptr<QJSEngine> m_engine;
     std::unique_ptr<ScriptWatchdog> m_watchdog;
     int m_watchdogMs;
+    QHash<QString, QJSValue> m_calls;
+    ScriptResult m_interruptResult;
 };
 
 // Text as a JavaScript string literal (double-quoted, escaped), for building calls safely.
