@@ -1,6 +1,7 @@
 #include "profile/text_codec.h"
 
 #include <QStringDecoder>
+#include <cstring>
 #include <iconv.h>
 
 namespace {
@@ -65,8 +66,18 @@ bool isValidUtf8(const QByteArray &bytes)
 
 bool isAscii(const QByteArray &bytes)
 {
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80)
+    // Eight bytes at a time: received chunks can be megabytes.
+    const char *p = bytes.constData();
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        memcpy(&word, p + i, sizeof word);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
             return false;
     return true;
 }
@@ -112,6 +123,9 @@ QByteArray GbkEncode(const QString &text)
 
 QString GbkDecode(const QByteArray &bytes)
 {
+    // Plain ASCII, the usual case of received data, needs no conversion.
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
     bool ok = false;
     return QString::fromUtf8(iconvConvert(bytes, "UTF-8", "GB18030", &ok));
 }
