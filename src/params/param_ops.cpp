@@ -95,14 +95,7 @@ bool ParamOps::ReadParamList(ParamTable &table, const QByteArray &readList, OpSi
         return false;
     }
     const frame::ParamReply r = frame::CheckParamReply(bytes, expected, m_s.state.LastPrefix.size());
-    QString failure;
-    switch (r.status) {
-    case frame::DataCheck::Ok: break;
-    case frame::DataCheck::NoReply: failure = QStringLiteral("[参数读取失败，设备无响应！]"); break;
-    case frame::DataCheck::BadHeader: failure = QStringLiteral("[参数读取失败，返回数据包头非法！]"); break;
-    case frame::DataCheck::BadCommand: failure = QStringLiteral("[参数读取失败，返回数据包命令字非法！]"); break;
-    case frame::DataCheck::BadChecksum: failure = QStringLiteral("[参数读取失败，返回数据包校验错！]"); break;
-    }
+    const QString failure = ReadFailureText(r.status);
     if (!failure.isEmpty()) {
         sink.setPanel(failure);
         sink.logLine(failure);
@@ -163,6 +156,18 @@ bool ParamOps::ApplyParamValue(ParamTable &table, uint16_t code, const QByteArra
             table.setShown(i, r.text);
     }
     return true;
+}
+
+QString ParamOps::ReadFailureText(frame::DataCheck status)
+{
+    switch (status) {
+    case frame::DataCheck::Ok: return QString();
+    case frame::DataCheck::NoReply: return QStringLiteral("[参数读取失败，设备无响应！]");
+    case frame::DataCheck::BadHeader: return QStringLiteral("[参数读取失败，返回数据包头非法！]");
+    case frame::DataCheck::BadCommand: return QStringLiteral("[参数读取失败，返回数据包命令字非法！]");
+    case frame::DataCheck::BadChecksum: return QStringLiteral("[参数读取失败，返回数据包校验错！]");
+    }
+    return QString();
 }
 
 QString ParamOps::WriteResultText(int code)

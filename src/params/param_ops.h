@@ -1,6 +1,7 @@
 #pragma once
 // Reading all parameters of a table and writing one or all of them.
 #include "params/op_sink.h"
+#include "protocol/frame.h"
 #include "protocol/result_codes.h"
 
 #include <QByteArray>
@@ -46,6 +47,8 @@ public:
     static QString ReadDoneText() { return QStringLiteral("[参数读取完毕]"); }
     static QString WritingText() { return QStringLiteral("正在设置，请稍候..."); }
     static QString WriteResultText(int code);
+    // The failure text of a parameter-read reply; empty for a good one.
+    static QString ReadFailureText(frame::DataCheck status);
 
 private:
     bool readPrologue(OpSink &sink);

@@ -58,50 +58,18 @@ QByteArray BuildTimedQueryRecord(bool enabled, int period, const QByteArray &com
 
 bool ReadTimedQueryParams(CoreSession &s, OpSink &sink)
 {
-    ExchangeEngine::Guard guard(s.engine);
-    if (!guard.ok()) {
-        sink.message(ExchangeEngine::BusyText());
-        return false;
-    }
-    const ScriptResult reply = s.script.getCmd(QStringLiteral("CMD_REPLYCONFIG"));
-    if (!reply.ok) {
-        sink.error(reply.error);
-        return false;
-    }
-    sink.setPanel(ParamOps::ReadingText());
     QByteArray payload;
     for (int code = 0x49; code <= 0x4F; ++code) {
         payload.append('\0');
         payload.append(static_cast<char>(code));
     }
-    QString error;
-    const auto cmd = s.engine.CmdWordOf(QStringLiteral("CMD_GETPARAM"), &error);
-    if (!cmd || s.engine.SendFrame(*cmd, payload, &error) != rcOk) {
-        sink.error(error);
+    sink.setPanel(ParamOps::ReadingText());
+    // Read like the full read, so both agree on one reply layout; with no table active the
+    // values have nowhere to go but the reply is still checked and reported.
+    ParamTable scratch(false);
+    ParamTable *table = s.activeTable();
+    if (!ParamOps(s, nullptr).ReadParamList(table ? *table : scratch, payload, sink))
         return false;
-    }
-    const QByteArray bytes = s.engine.ReceiveReply(3000, ExchangeEngine::ReplyKind::Framed);
-    // Decoded like the full read so both reads agree on one reply layout.
-    const frame::ParamReply r = frame::CheckParamReply(bytes, static_cast<uint8_t>(HexToInt(reply.text.left(2)) & 0xFF),
-                                                       s.state.LastPrefix.size());
-    QString failure;
-    switch (r.status) {
-    case frame::DataCheck::Ok: break;
-    case frame::DataCheck::NoReply: failure = QStringLiteral("[参数读取失败，设备无响应！]"); break;
-    case frame::DataCheck::BadHeader: failure = QStringLiteral("[参数读取失败，返回数据包头非法！]"); break;
-    case frame::DataCheck::BadCommand: failure = QStringLiteral("[参数读取失败，返回数据包命令字非法！]"); break;
-    case frame::DataCheck::BadChecksum: failure = QStringLiteral("[参数读取失败，返回数据包校验错！]"); break;
-    }
-    if (!failure.isEmpty()) {
-        sink.setPanel(failure);
-        sink.logLine(failure);
-        return false;
-    }
-    if (ParamTable *table = s.activeTable()) {
-        ParamOps ops(s, nullptr);
-        ops.DecodeParamRecords(*table, r.records, sink);
-    }
     sink.setPanel(ParamOps::ReadDoneText());
-    sink.logLine(ParamOps::ReadDoneText());
     return true;
 }
