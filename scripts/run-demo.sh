@@ -18,13 +18,20 @@ cp examples/script.js demo/script.js
 cd demo
 
 pty=/tmp/dtu-demo-pty
-tcpport=8888
-if ss -ltn 2>/dev/null | grep -q ":$tcpport "; then tcpport=0; fi
-"$bin/dtusim" --pty --link "$pty" --tcp "$tcpport" --profile demo_profile.txt > /tmp/dtusim-demo.log 2>&1 &
-sim=$!
-trap 'kill $sim 2>/dev/null || true' EXIT
-for _ in $(seq 1 50); do grep -q READY /tmp/dtusim-demo.log 2>/dev/null && break; sleep 0.1; done
-echo "Simulated device on $pty ($(grep '^TCP' /tmp/dtusim-demo.log || echo 'no TCP'))"
+pidfile=/tmp/dtu-demo-sim.pid
+# The simulated device outlives the tool, like real hardware: values written to it are still
+# there when the tool is started again. `kill $(cat /tmp/dtu-demo-sim.pid)` stops it.
+if [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null && [ -e "$pty" ]; then
+  echo "Simulated device already running on $pty"
+else
+  tcpport=8888
+  if ss -ltn 2>/dev/null | grep -q ":$tcpport "; then tcpport=0; fi
+  nohup "$bin/dtusim" --pty --link "$pty" --tcp "$tcpport" --profile demo_profile.txt \
+    > /tmp/dtusim-demo.log 2>&1 &
+  echo $! > "$pidfile"
+  for _ in $(seq 1 50); do grep -q READY /tmp/dtusim-demo.log 2>/dev/null && break; sleep 0.1; done
+  echo "Simulated device on $pty ($(grep '^TCP' /tmp/dtusim-demo.log || echo 'no TCP')); stop it with: kill \$(cat $pidfile)"
+fi
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   "$bin/dtu-config" --profile demo_profile.txt
