@@ -33,8 +33,12 @@ DeviceActions::DeviceActions(TForm1 &form, GuiSink &sink, ParamOps &ops)
     m_lockedWidgets = {form.TabSheet1->btRead, form.TabSheet1->btWrite, form.TabSheet1->Button4,
                        form.TabSheet1->Button5, form.TabSheet5->Button16, form.TabSheet5->Button17,
                        page->Button9, page->Button10, page->Button6, page->Button14, page->Button19,
-                       page->Button20};
-    m_lockedActions = {form.N1, form.N6, form.N3, form.N4};
+                       page->Button20,
+                       // Reopening the port, switching the TCP link or loading another profile in
+                       // the middle of a wait would pull the channel or the rows from under it.
+                       form.TabSheet1->Button3, form.TabSheet1->ComboBox1, form.TabSheet1->ComboBox6,
+                       form.TabSheet1->Button15, form.TabSheet1->Button18};
+    m_lockedActions = {form.N1, form.N6, form.N3, form.N4, form.N5, form.ba1};
     connect(&form.session().engine, &ExchangeEngine::busyChanged, this, &DeviceActions::setBusy);
 }
 

@@ -194,7 +194,9 @@ void TestParamsWrite::secondActionDuringAWaitIsRefused()
             return;
         probed = true;
         locked = !r.form->TabSheet1->btRead->isEnabled() && !r.form->TabSheet1->btWrite->isEnabled() &&
-                 !r.form->N4->isEnabled() && !r.form->N6->isEnabled() && !r.form->TabSheet3->Button9->isEnabled();
+                 !r.form->N4->isEnabled() && !r.form->N6->isEnabled() && !r.form->TabSheet3->Button9->isEnabled() &&
+                 !r.form->N5->isEnabled() && !r.form->TabSheet1->Button3->isEnabled() &&
+                 !r.form->TabSheet1->ComboBox1->isEnabled();
         QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);   // disabled: nothing happens
         r.form->btReadClick();                                           // refused with a text
     });
@@ -209,6 +211,7 @@ void TestParamsWrite::secondActionDuringAWaitIsRefused()
     QVERIFY(!r.deviceGot(QStringLiteral("E0 01")));
     QVERIFY(r.form->TabSheet1->btRead->isEnabled());
     QVERIFY(r.form->N4->isEnabled());
+    QVERIFY(r.form->N5->isEnabled() && r.form->TabSheet1->Button3->isEnabled());
 }
 
 QTEST_MAIN(TestParamsWrite)
