@@ -10,6 +10,7 @@
 #include "tools/control_page.h"
 
 #include <QAction>
+#include <QTabBar>
 #include <QComboBox>
 #include <QDateTime>
 #include <QPlainTextEdit>
@@ -37,7 +38,9 @@ DeviceActions::DeviceActions(TForm1 &form, GuiSink &sink, ParamOps &ops)
                        // Reopening the port, switching the TCP link or loading another profile in
                        // the middle of a wait would pull the channel or the rows from under it.
                        form.TabSheet1->Button3, form.TabSheet1->ComboBox1, form.TabSheet1->ComboBox6,
-                       form.TabSheet1->Button15, form.TabSheet1->Button18};
+                       form.TabSheet1->Button15, form.TabSheet1->Button18,
+                       // Showing a page selects a parameter set, which cannot be sent inside a wait.
+                       form.PageControl1->tabBar()};
     m_lockedActions = {form.N1, form.N6, form.N3, form.N4, form.N5, form.ba1};
     connect(&form.session().engine, &ExchangeEngine::busyChanged, this, &DeviceActions::setBusy);
 }

@@ -196,7 +196,7 @@ void TestParamsWrite::secondActionDuringAWaitIsRefused()
         locked = !r.form->TabSheet1->btRead->isEnabled() && !r.form->TabSheet1->btWrite->isEnabled() &&
                  !r.form->N4->isEnabled() && !r.form->N6->isEnabled() && !r.form->TabSheet3->Button9->isEnabled() &&
                  !r.form->N5->isEnabled() && !r.form->TabSheet1->Button3->isEnabled() &&
-                 !r.form->TabSheet1->ComboBox1->isEnabled();
+                 !r.form->TabSheet1->ComboBox1->isEnabled() && !r.form->PageControl1->tabBar()->isEnabled();
         QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);   // disabled: nothing happens
         r.form->btReadClick();                                           // refused with a text
     });
