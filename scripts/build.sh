@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or build-asan/ with --sanitize).
+# Configures and builds into build/ (or build-asan/ with --sanitize). The build's own output
+# goes to stderr; the last line on stdout is the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build; extra=()
 if [ "${1:-}" = "--sanitize" ]; then dir=build-asan; extra=(-DDTU_SANITIZE=ON); fi
-cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${extra[@]}" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${extra[@]}" >&2
+cmake --build "$dir" -j "$(nproc)" >&2
 echo "$dir"
