@@ -380,6 +380,16 @@ void TForm1::wireParamActions()
     connect(N4, &QAction::triggered, this, &TForm1::N4Click);
     connect(NFast, &QAction::toggled, this, &TForm1::NFastClick);
     connect(CheckBox4, &QCheckBox::toggled, this, [this](bool on) { TabSheet1->Panel12->setVisible(on); });
+    connect(TabSheet1->CheckBox1, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
+    connect(TabSheet5->CheckBox7, &QCheckBox::clicked, this, &TForm1::CheckBox1Click);
+}
+
+void TForm1::CheckBox1Click()
+{
+    // Both "显示数据" boxes follow the main page's box, as the log panel is one.
+    const bool show = TabSheet1->CheckBox1->isChecked();
+    panel3->setVisible(show);
+    CheckBox4->move(CheckBox4->x(), show ? 472 : 588);
 }
 
 void TForm1::btReadClick()

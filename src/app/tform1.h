@@ -69,6 +69,9 @@ public:
     ParamOps &paramOps() { return *m_ops; }
     DeviceActions &deviceActions() { return *m_deviceActions; }
 
+    // "显示数据" / "显示串口数据": shows or hides the log panel.
+    void CheckBox1Click();
+
     void setExtTabVisible(bool visible);
     bool isExtTabVisible() const;
 

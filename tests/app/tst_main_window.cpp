@@ -38,6 +38,7 @@ private slots:
     void tcpGroupFollowsProfile();
     void tabHandlersSelectParamChannel();
     void closingRequestsClose();
+    void showDataBoxesToggleTheLogPanel();
     void saveAsWritesTableValues();
     void headingRowsArePaintedRed();
 };
@@ -314,6 +315,23 @@ void TestMainWindow::closingRequestsClose()
     QVERIFY(w.close());
     QVERIFY(fx.session->state.CloseRequested);
     QCOMPARE(spy.count(), 1);
+}
+
+void TestMainWindow::showDataBoxesToggleTheLogPanel()
+{
+    WindowFixture fx;
+    TForm1 &w = fx.create();
+    w.show();
+    QVERIFY(w.panel3->isVisible());
+    // The extended page's box acts on the main page's state: only CheckBox1 decides.
+    w.TabSheet1->CheckBox1->setChecked(false);
+    w.TabSheet5->CheckBox7->click();
+    QVERIFY(!w.panel3->isVisible());
+    QCOMPARE(w.CheckBox4->y(), 588);
+    w.TabSheet1->CheckBox1->click();
+    QVERIFY(w.TabSheet1->CheckBox1->isChecked());
+    QVERIFY(w.panel3->isVisible());
+    QCOMPARE(w.CheckBox4->y(), 472);
 }
 
 void TestMainWindow::saveAsWritesTableValues()
