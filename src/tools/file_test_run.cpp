@@ -148,7 +148,11 @@ void TfrmFileTest::writeReceived(const QByteArray &bytes)
 {
     if (!m_recvFile.isOpen())
         return;
-    m_recvFile.write(bytes);
     // On disk at once: nothing is lost if the program ends.
-    m_recvFile.flush();
+    if (m_recvFile.write(bytes) != bytes.size() || !m_recvFile.flush()) {
+        // Said once, then the file is closed so later chunks do not repeat the failure.
+        m_session.state.log(QStringLiteral("[接收数据写入文件%1失败：%2]").arg(m_recvFile.fileName(),
+                                                                        m_recvFile.errorString()));
+        m_recvFile.close();
+    }
 }

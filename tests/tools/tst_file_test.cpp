@@ -16,6 +16,7 @@ private slots:
     void startChecks();
     void failedSendStopsOnce();
     void receiveFileIsFilled();
+    void receiveFileWriteFailureIsReported();
 
 private:
     static QString writeData(Rig &rig, const QByteArray &bytes, bool readOnly = false)
@@ -201,6 +202,28 @@ void TestFileTest::receiveFileIsFilled()
     page->Button8Click();
     QTRY_COMPARE(rig.state().ReceivedBytes, 11);
     QCOMPARE(QFileInfo(recv).size(), 10);
+}
+
+void TestFileTest::receiveFileWriteFailureIsReported()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    TfrmFileTest *w = rig.fileTest.get();
+    QStringList log;
+    connect(&rig.state(), &AppState::logAppended, this, [&](const QString &l) { log << l; });
+    // A device that is always full: opening works, every write fails.
+    w->Edit1->setText(QStringLiteral("/dev/full"));
+    w->CheckBox1->click();
+    QVERIFY(rig.dialogs.shown.isEmpty());
+    TransparentPage *page = rig.form->TabSheet2;
+    for (const char *text : {"one", "two"}) {
+        page->Memo3->setPlainText(QString::fromLatin1(text));
+        page->Button8Click();
+        QTRY_VERIFY(rig.state().ReceivedBytes >= (text[0] == 'o' ? 3 : 6));
+    }
+    // Reported once, in the main log, naming the file.
+    QTRY_COMPARE(log.filter(QStringLiteral("/dev/full")).size(), 1);
+    QVERIFY(log.filter(QStringLiteral("/dev/full")).first().startsWith(QStringLiteral("[接收数据写入文件")));
 }
 
 QTEST_MAIN(TestFileTest)
