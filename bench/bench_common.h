@@ -4,7 +4,7 @@
 // bench/*.cpp is its own program.
 #include "link/serial_channel.h"
 #include "link/serial_settings.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -5,6 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build; extra=()
 if [ "${1:-}" = "--sanitize" ]; then dir=build-asan; extra=(-DDTU_SANITIZE=ON); fi
+# A compiler cache, where one is installed, makes rebuilds of other checkouts cheap.
+if command -v ccache >/dev/null; then
+  extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); export CCACHE_BASEDIR="$PWD"
+fi
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${extra[@]}" >&2
 cmake --build "$dir" -j "$(nproc)" >&2
 echo "$dir"

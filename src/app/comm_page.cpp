@@ -1,13 +1,13 @@
 #include "app/comm_page.h"
 
-#include "app/key_swallower.h"
-#include "app/named.h"
+#include "widgets/key_swallower.h"
+#include "widgets/named.h"
 #include "link/serial_channel.h"
 #include "link/tcp_channel.h"
 #include "params/timed_query.h"
 #include "params/ui/param_view.h"
-#include "protocol/hex.h"
-#include "state/core_session.h"
+#include "text/hex.h"
+#include "session/core_session.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "app/device_actions.h"
 
 #include "app/comm_page.h"
-#include "app/dialogs.h"
+#include "widgets/dialogs.h"
 #include "app/ext_page.h"
 #include "app/gui_sink.h"
 #include "app/tform1.h"
 #include "params/param_ops.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "tools/control_page.h"
 
 #include <QAction>

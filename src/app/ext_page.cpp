@@ -1,8 +1,8 @@
 #include "app/ext_page.h"
 
-#include "app/named.h"
+#include "widgets/named.h"
 #include "params/ui/param_view.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,13 +1,13 @@
 #include "app/gui_sink.h"
 
 #include "app/comm_page.h"
-#include "app/dialogs.h"
+#include "widgets/dialogs.h"
 #include "app/ext_page.h"
 #include "app/tform1.h"
 #include "params/ui/param_editor.h"
 #include "params/ui/param_view.h"
 #include "protocol/device_commands.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

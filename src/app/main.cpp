@@ -1,6 +1,6 @@
-#include "app/dialogs.h"
+#include "widgets/dialogs.h"
 #include "app/tform1.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "tools/tform2.h"
 #include "tools/tfrm_file_test.h"
 
@@ -33,8 +33,7 @@ int main(int argc, char **argv)
     TForm1 form1(session, dialogs);
     TForm2 form2(session, dialogs);
     TfrmFileTest fileTest(session, dialogs);
-    form1.commandWindow = &form2;
-    form1.fileTestWindow = &fileTest;
+    form1.attachToolWindows(form2, fileTest);
 
     if (parser.isSet(profileOption))
         form1.loadProfileFromCommandLine(parser.value(profileOption));

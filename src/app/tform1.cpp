@@ -1,19 +1,22 @@
 #include "app/tform1.h"
-#include "tools/tool_handlers.h"
+#include "app/tool_handlers.h"
 
 #include "app/comm_page.h"
 #include "app/device_actions.h"
-#include "app/dialogs.h"
+#include "widgets/dialogs.h"
 #include "app/ext_page.h"
 #include "app/gui_sink.h"
-#include "app/named.h"
+#include "widgets/named.h"
 #include "params/param_ops.h"
 #include "params/ui/param_editor.h"
 #include "params/ui/param_view.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "tools/control_page.h"
 #include "tools/modem_page.h"
+#include "tools/send_text.h"
+#include "tools/tfrm_file_test.h"
 #include "tools/transparent_page.h"
+#include "tools/batched_memo.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -441,4 +444,13 @@ void TForm1::ba1Click()
     QString error;
     if (!profile.SaveProfileAs(path, &error))
         m_dialogs.error(this, QStringLiteral("参数文件保存失败：%1\n%2").arg(path, error));
+}
+
+void TForm1::attachToolWindows(QWidget &commands, TfrmFileTest &fileTest)
+{
+    commandWindow = &commands;
+    fileTestWindow = &fileTest;
+    fileTest.packetSent = [this](const QByteArray &packet) {
+        TabSheet2->conversation().appendLine(SentLine(packet, TabSheet2->hexMode()));
+    };
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: menu, the five tab pages, the log panel, the status bar and the timers.
 // Each page owns its own handlers; this window assembles them and applies a loaded profile.
-#include "state/core_session.h"
+#include "session/core_session.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -28,6 +28,7 @@ class QSplitter;
 class QStatusBar;
 class QTabWidget;
 class TransparentPage;
+class TfrmFileTest;
 struct ProfileLoadResult;
 
 class TForm1 : public QMainWindow {
@@ -82,6 +83,8 @@ public:
     // The other two windows, for the handlers that show them.
     QWidget *commandWindow = nullptr;
     QWidget *fileTestWindow = nullptr;
+    // Hands the tool windows what they need from this window; called once after they exist.
+    void attachToolWindows(QWidget &commands, TfrmFileTest &fileTest);
 
     QMenuBar *MainMenu1;
     QAction *N1;

@@ -3,7 +3,7 @@
 #include "link/serial_channel.h"
 #include "link/serial_settings.h"
 #include "link/tcp_channel.h"
-#include "profile/json_text.h"
+#include "text/json_text.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -7,7 +7,7 @@
 #include "params/op_sink.h"
 #include "params/param_ops.h"
 #include "protocol/device_commands.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 
 #include <optional>
 

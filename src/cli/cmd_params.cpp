@@ -3,7 +3,7 @@
 #include "cli/commands.h"
 #include "params/param_editor_logic.h"
 #include "params/value_conversions.h"
-#include "protocol/hex.h"
+#include "text/hex.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -2,9 +2,9 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "profile/button_table.h"
-#include "profile/text_codec.h"
-#include "protocol/command_runner.h"
-#include "protocol/hex.h"
+#include "text/text_codec.h"
+#include "profile/command_runner.h"
+#include "text/hex.h"
 
 #include <QJsonArray>
 

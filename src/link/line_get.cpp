@@ -1,9 +1,9 @@
 #include "link/line_get.h"
 
-#include "profile/text_codec.h"
-#include "protocol/hex.h"
+#include "text/text_codec.h"
+#include "text/hex.h"
 #include "state/app_state.h"
-#include "state/time_text.h"
+#include "text/time_text.h"
 
 QString TLineGet::flush(bool hexMode)
 {

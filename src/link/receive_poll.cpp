@@ -3,7 +3,7 @@
 #include "link/channel.h"
 #include "link/data_link.h"
 #include "link/serial_channel.h"
-#include "protocol/hex.h"
+#include "text/hex.h"
 #include "state/app_state.h"
 
 ReceivePoll::ReceivePoll(AppState &state, DataLink &link, QObject *parent)

@@ -1,12 +1,17 @@
 #include "params/param_ops.h"
 
+#include "link/data_link.h"
+#include "params/param_table.h"
+#include "protocol/exchange_engine.h"
+#include "script/script_host.h"
+#include "state/app_state.h"
+
 #include "params/param_editor_logic.h"
 #include "params/value_conversions.h"
-#include "protocol/hex.h"
-#include "state/core_session.h"
+#include "text/hex.h"
 
-ParamOps::ParamOps(CoreSession &session, std::function<void(int)> selectParamChannel)
-    : m_s(session), m_select(std::move(selectParamChannel))
+ParamOps::ParamOps(ParamContext context, std::function<void(int)> selectParamChannel)
+    : m_s(context), m_select(std::move(selectParamChannel))
 {
 }
 

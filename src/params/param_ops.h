@@ -1,5 +1,6 @@
 #pragma once
 // Reading all parameters of a table and writing one or all of them.
+#include "params/param_context.h"
 #include "params/op_sink.h"
 #include "protocol/frame.h"
 #include "protocol/result_codes.h"
@@ -8,13 +9,12 @@
 #include <QString>
 #include <functional>
 
-class CoreSession;
 class ParamTable;
 
 class ParamOps {
 public:
     // `selectParamChannel` points the device at a parameter set (it decides itself whether to send).
-    ParamOps(CoreSession &session, std::function<void(int)> selectParamChannel);
+    ParamOps(ParamContext context, std::function<void(int)> selectParamChannel);
 
     // "读取" on the main tab and on the extended tab. False when nothing could be read.
     bool btReadClick(OpSink &sink);
@@ -53,7 +53,7 @@ public:
 private:
     bool readPrologue(OpSink &sink);
 
-    CoreSession &m_s;
+    ParamContext m_s;
     std::function<void(int)> m_select;
 };
 

@@ -1,6 +1,6 @@
 #include "params/param_table.h"
 
-#include "protocol/hex.h"
+#include "text/hex.h"
 
 
 ParamTable::ParamTable(bool extended, QObject *parent) : QAbstractTableModel(parent), m_extended(extended) {}

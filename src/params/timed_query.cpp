@@ -1,9 +1,14 @@
 #include "params/timed_query.h"
 
+#include "link/data_link.h"
+#include "params/param_table.h"
+#include "protocol/exchange_engine.h"
+#include "script/script_host.h"
+#include "state/app_state.h"
+
 #include "params/param_ops.h"
-#include "profile/text_codec.h"
-#include "protocol/hex.h"
-#include "state/core_session.h"
+#include "text/text_codec.h"
+#include "text/hex.h"
 
 TimedQuerySettings CheckTimedQuery(const TimedQueryInput &in)
 {
@@ -56,7 +61,7 @@ QByteArray BuildTimedQueryRecord(bool enabled, int period, const QByteArray &com
     return r;
 }
 
-bool ReadTimedQueryParams(CoreSession &s, OpSink &sink)
+bool ReadTimedQueryParams(ParamContext s, OpSink &sink)
 {
     QByteArray payload;
     for (int code = 0x49; code <= 0x4F; ++code) {

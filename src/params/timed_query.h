@@ -1,13 +1,13 @@
 #pragma once
 // The timed-query panel: checking its entries, the record it prepares, and reading the
 // related device parameters 0049..004F.
+#include "params/param_context.h"
 #include "params/op_sink.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-class CoreSession;
 
 struct TimedQueryInput {
     bool enabled = false;   // cbAutoQuery
@@ -28,4 +28,4 @@ TimedQuerySettings CheckTimedQuery(const TimedQueryInput &in);
 QByteArray BuildTimedQueryRecord(bool enabled, int period, const QByteArray &command);
 
 // Button4Click: reads 0049..004F into the active table. Returns true on success.
-bool ReadTimedQueryParams(CoreSession &session, OpSink &sink);
+bool ReadTimedQueryParams(ParamContext context, OpSink &sink);

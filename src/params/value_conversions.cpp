@@ -1,7 +1,7 @@
 #include "params/value_conversions.h"
 
-#include "profile/text_codec.h"
-#include "protocol/hex.h"
+#include "text/text_codec.h"
+#include "text/hex.h"
 
 #include <QRegularExpression>
 #include <cstring>

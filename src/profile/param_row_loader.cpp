@@ -1,7 +1,7 @@
 #include "profile/param_row_loader.h"
 
 #include "params/param_table.h"
-#include "profile/json_text.h"
+#include "text/json_text.h"
 #include "profile/profile_session.h"
 #include "script/script_host.h"
 

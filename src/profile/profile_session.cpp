@@ -2,7 +2,7 @@
 
 #include "params/param_table.h"
 #include "profile/button_table.h"
-#include "profile/json_text.h"
+#include "text/json_text.h"
 #include "profile/param_row_loader.h"
 #include "script/script_host.h"
 #include "state/app_state.h"

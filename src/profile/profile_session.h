@@ -2,7 +2,7 @@
 // The loaded device profile: its tree (member order kept), its encoding and line count,
 // loading into the tables, write-back and save-as. Widget-free: the window applies
 // `ProfileSettings` to its controls.
-#include "profile/text_codec.h"
+#include "text/text_codec.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,12 @@
 #include "protocol/device_commands.h"
 
-#include "profile/text_codec.h"
+#include "link/data_link.h"
+#include "protocol/exchange_engine.h"
+#include "script/script_host.h"
+#include "state/app_state.h"
+
+#include "text/text_codec.h"
 #include "protocol/result_texts.h"
-#include "state/core_session.h"
 
 namespace {
 constexpr int kStateTimeoutMs = 4000;
@@ -17,7 +21,7 @@ OpOutcome busy()
 }
 } // namespace
 
-DeviceCommands::DeviceCommands(CoreSession &session) : m_s(session) {}
+DeviceCommands::DeviceCommands(DeviceContext context) : m_s(context) {}
 
 OpOutcome DeviceCommands::CheckDataChannel() const
 {

@@ -3,13 +3,13 @@
 // signal strength, firmware version, clock, work-mode switch, parameter-set selection and
 // factory defaults. Each returns its code or value together with the exact texts to show;
 // none of them touches a widget.
+#include "protocol/device_context.h"
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <optional>
 
-class CoreSession;
 
 struct OpOutcome {
     int code = 0;             // result code, or the value read (state, signal)
@@ -22,7 +22,7 @@ struct OpOutcome {
 
 class DeviceCommands {
 public:
-    explicit DeviceCommands(CoreSession &session);
+    explicit DeviceCommands(DeviceContext context);
 
     // Reset and factory defaults ask the user first; this is the test before asking.
     // messageText set when no data channel is open.
@@ -76,5 +76,5 @@ private:
     // Ack-answered command: word, payload, then the panel text by `texts` also logged to Memo1.
     OpOutcome ackCommand(const QString &cmdName, const QByteArray &payload, QString (*texts)(int));
 
-    CoreSession &m_s;
+    DeviceContext m_s;
 };

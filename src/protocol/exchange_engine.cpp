@@ -3,7 +3,7 @@
 #include "link/channel.h"
 #include "link/data_link.h"
 #include "link/receive_poll.h"
-#include "protocol/hex.h"
+#include "text/hex.h"
 #include "script/script_host.h"
 #include "state/app_state.h"
 

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-#include "profile/text_codec.h"
+#include "text/text_codec.h"
 
 // Interrupts the engine from its own thread when an evaluation overruns its deadline.
 class ScriptWatchdog {

@@ -1,5 +1,5 @@
 #include "sim/frame_log.h"
-#include "protocol/hex.h"
+#include "text/hex.h"
 
 bool FrameLog::open(const QString &path, QString &error)
 {

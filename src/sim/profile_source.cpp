@@ -1,5 +1,5 @@
 #include "sim/profile_source.h"
-#include "protocol/hex.h"
+#include "text/hex.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "sim/sim_options.h"
-#include "protocol/hex.h"
+#include "text/hex.h"
 
 #include <QCommandLineParser>
 

@@ -1,12 +1,10 @@
 // The file test's handlers: choosing the file, the packet clock, the receive file.
 #include "tools/tfrm_file_test.h"
 
-#include "app/dialogs.h"
-#include "app/tform1.h"
-#include "state/core_session.h"
+#include "widgets/dialogs.h"
+#include "session/core_session.h"
 #include "tools/batched_memo.h"
 #include "tools/send_text.h"
-#include "tools/tool_handlers.h"
 #include "tools/transparent_page.h"
 
 #include <QCheckBox>
@@ -109,22 +107,13 @@ void TfrmFileTest::Timer2Timer()
         return;
     }
     AddToCounter(m_session.state.SentBytes, packet.size());
-    conversationLine(packet);
+    packetSent(packet);
     if (packet.size() < m_packLen) {
         endSending();
         Memo2->appendPlainText(QStringLiteral("文件发送完毕!"));
         return;
     }
     Timer2.start();
-}
-
-void TfrmFileTest::conversationLine(const QByteArray &packet)
-{
-    TForm1 *main = MainWindowOf(m_session);
-    if (!main)
-        return;
-    TransparentPage *page = main->TabSheet2;
-    page->conversation().appendLine(SentLine(packet, page->hexMode()));
 }
 
 void TfrmFileTest::CheckBox1Click()

@@ -1,9 +1,9 @@
 #include "tools/modem_page.h"
 
-#include "app/dialogs.h"
-#include "app/named.h"
-#include "profile/text_codec.h"
-#include "state/core_session.h"
+#include "widgets/dialogs.h"
+#include "widgets/named.h"
+#include "text/text_codec.h"
+#include "session/core_session.h"
 #include "tools/batched_memo.h"
 
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "tools/send_text.h"
 
-#include "profile/text_codec.h"
-#include "protocol/hex.h"
-#include "state/time_text.h"
+#include "text/text_codec.h"
+#include "text/hex.h"
+#include "text/time_text.h"
 
 QByteArray InputBytes(const QString &text, bool hexMode, bool dropBlanks)
 {

@@ -1,10 +1,10 @@
 // The control page's socket and data handlers.
 #include "tools/control_page.h"
 
-#include "app/dialogs.h"
-#include "profile/text_codec.h"
-#include "protocol/hex.h"
-#include "state/core_session.h"
+#include "widgets/dialogs.h"
+#include "text/text_codec.h"
+#include "text/hex.h"
+#include "session/core_session.h"
 #include "tools/key_filters.h"
 #include "tools/send_text.h"
 

@@ -1,9 +1,9 @@
 #include "tools/tform2.h"
 
-#include "app/dialogs.h"
-#include "app/named.h"
-#include "protocol/command_runner.h"
-#include "state/core_session.h"
+#include "widgets/dialogs.h"
+#include "widgets/named.h"
+#include "profile/command_runner.h"
+#include "session/core_session.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "tools/tfrm_file_test.h"
 
-#include "app/named.h"
-#include "state/core_session.h"
+#include "widgets/named.h"
+#include "session/core_session.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 class CoreSession;
 class Dialogs;
@@ -35,13 +36,14 @@ public:
     QLineEdit *Edit1;
     QTimer Timer2;  // packet clock, not started
 
+    // Each packet sent is also shown where the user watches the data path; set by the main window.
+    std::function<void(const QByteArray &)> packetSent = [](const QByteArray &) {};
+
 private:
     void connectHandlers();
     // Sending is over (file end, stop, failed send): closes the file, "打开文件" again.
     void endSending();
     void writeReceived(const QByteArray &bytes);
-    // The main window's conversation box, with its hex mode.
-    void conversationLine(const QByteArray &packet);
 
     CoreSession &m_session;
     Dialogs &m_dialogs;

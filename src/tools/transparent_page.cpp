@@ -1,8 +1,8 @@
 #include "tools/transparent_page.h"
 
-#include "app/key_swallower.h"
-#include "app/named.h"
-#include "state/core_session.h"
+#include "widgets/key_swallower.h"
+#include "widgets/named.h"
+#include "session/core_session.h"
 #include "tools/batched_memo.h"
 
 #include <QCheckBox>

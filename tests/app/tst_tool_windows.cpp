@@ -2,7 +2,7 @@
 // the AT reply box, the command window's list and hiding, the file-test window's start state.
 #include "window_fixture.h"
 
-#include "profile/text_codec.h"
+#include "text/text_codec.h"
 #include "tools/batched_memo.h"
 #include "tools/modem_page.h"
 #include "tools/tform2.h"

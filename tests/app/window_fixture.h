@@ -1,7 +1,7 @@
 #pragma once
 // A main window in a fresh working directory, with scripted dialogs and small profiles.
 #include "app/tform1.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "support/scripted_dialogs.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "cli_rig.h"
 
 #include "profile/profile_session.h"
-#include "profile/text_codec.h"
+#include "text/text_codec.h"
 
 #include <nlohmann/json.hpp>
 

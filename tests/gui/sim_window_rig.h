@@ -6,7 +6,7 @@
 #include "app/ext_page.h"
 #include "app/tform1.h"
 #include "params/ui/param_view.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
 

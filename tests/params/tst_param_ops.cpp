@@ -1,7 +1,7 @@
 // Reading and writing parameters through the core operations, over an in-memory device.
 #include "params/param_ops.h"
 #include "protocol/frame.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "support/fake_channel.h"
 
 #include <QtTest>

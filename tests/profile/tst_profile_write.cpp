@@ -1,5 +1,5 @@
 // Writing profiles: encodings and member order kept, save-as, write-back, atomic writes, lastfile.log.
-#include "profile/text_codec.h"
+#include "text/text_codec.h"
 #include "support/profile_rig.h"
 #include "support/temp_file_dir.h"
 

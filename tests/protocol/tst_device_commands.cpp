@@ -3,7 +3,7 @@
 #include "link/tcp_channel.h"
 #include "protocol/device_commands.h"
 #include "protocol/result_texts.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "support/fake_channel.h"
 
 #include <QSignalSpy>

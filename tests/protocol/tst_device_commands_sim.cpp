@@ -4,7 +4,7 @@
 #include "protocol/device_commands.h"
 #include "protocol/result_texts.h"
 #include "sim/device_model.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "support/sim_process.h"
 
 #include <QRegularExpression>

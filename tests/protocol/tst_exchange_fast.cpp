@@ -3,7 +3,7 @@
 #include "tst_exchange_rig.h"
 
 #include "link/serial_channel.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "support/sim_process.h"
 
 #include <QElapsedTimer>

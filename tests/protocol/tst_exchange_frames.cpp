@@ -1,7 +1,7 @@
 // Command words and request frames from the script, sending, and the reply checks as the
 // engine's callers see them.
 #include "tst_exchange_rig.h"
-#include "protocol/hex.h"
+#include "text/hex.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Dialogs for tests: records every box shown and answers from queues, never modal.
-#include "app/dialogs.h"
+#include "widgets/dialogs.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "support/temp_file_dir.h"
 
-#include "profile/text_codec.h"
+#include "text/text_codec.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // to dtusim over a pseudo-terminal. The device loops transparent data back (work mode 0).
 #include "app/comm_page.h"
 #include "app/tform1.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
 #include "tools/batched_memo.h"
@@ -78,8 +78,7 @@ struct Rig {
         form = std::make_unique<TForm1>(*session, dialogs);
         form2 = std::make_unique<TForm2>(*session, dialogs);
         fileTest = std::make_unique<TfrmFileTest>(*session, dialogs);
-        form->commandWindow = form2.get();
-        form->fileTestWindow = fileTest.get();
+        form->attachToolWindows(*form2, *fileTest);
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get()))
             return false;

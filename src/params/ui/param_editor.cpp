@@ -1,10 +1,10 @@
 #include "params/ui/param_editor.h"
 
-#include "app/dialogs.h"
+#include "widgets/dialogs.h"
 #include "params/param_editor_logic.h"
 #include "params/param_table.h"
 #include "params/ui/param_view.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -2,10 +2,10 @@
 // script, the lines shown, and how a run ends early.
 #include "link/tcp_channel.h"
 #include "profile/button_table.h"
-#include "profile/text_codec.h"
-#include "protocol/command_runner.h"
+#include "text/text_codec.h"
+#include "profile/command_runner.h"
 #include "protocol/frame.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "support/fake_channel.h"
 
 #include <QSignalSpy>

@@ -2,11 +2,11 @@
 // Runs one command button of the profile: ONCLICK describes what to send (a framed packet,
 // raw hex bytes or ASCII text), the answer goes to the script as `hexinput`, and ONREPLY turns
 // it into a line of text. Widget-free, shared by the command window and the CLI.
+#include "protocol/device_context.h"
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-class CoreSession;
 struct ButtonRow;
 
 // Where a run shows its lines, in the order the user should see them.
@@ -45,7 +45,7 @@ class CommandRunner {
 public:
     static constexpr int kAnswerTimeoutMs = 40000;
 
-    explicit CommandRunner(CoreSession &session);
+    explicit CommandRunner(DeviceContext context);
 
     // Evaluates ONCLICK and turns its description into the bytes to send.
     OutgoingCommand BuildOutgoing(const QString &onClick);
@@ -55,5 +55,5 @@ public:
     static QString BusyText();
 
 private:
-    CoreSession &m_s;
+    DeviceContext m_s;
 };

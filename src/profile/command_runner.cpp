@@ -1,12 +1,17 @@
-#include "protocol/command_runner.h"
+#include "profile/command_runner.h"
 
-#include "profile/json_text.h"
+#include "link/data_link.h"
+#include "protocol/exchange_engine.h"
+#include "script/script_host.h"
+#include "state/app_state.h"
+
+#include "text/json_text.h"
+#include "profile/button_table.h"
 #include "profile/profile_session.h"
-#include "profile/text_codec.h"
-#include "protocol/hex.h"
-#include "state/core_session.h"
+#include "text/text_codec.h"
+#include "text/hex.h"
 
-CommandRunner::CommandRunner(CoreSession &session) : m_s(session) {}
+CommandRunner::CommandRunner(DeviceContext context) : m_s(context) {}
 
 QString CommandRunner::BusyText()
 {

@@ -1,4 +1,4 @@
-#include "app/key_swallower.h"
+#include "widgets/key_swallower.h"
 
 #include <QEvent>
 

@@ -3,6 +3,7 @@
 // exchange engine, both parameter tables, the command list and the loaded profile.
 // The window and the CLI each own one.
 #include "link/data_link.h"
+#include "params/param_context.h"
 #include "link/receive_poll.h"
 #include "params/param_table.h"
 #include "profile/button_table.h"
@@ -39,15 +40,11 @@ public:
     ButtonTable buttons;
     ProfileSession profile;
 
-    // The active table: main when ParamChannel == MainParamChannel, extended when ParamChannel == 0
-    // (the second test wins); nullptr when neither holds.
-    ParamTable *activeTable()
-    {
-        ParamTable *t = nullptr;
-        if (state.ParamChannel == state.MainParamChannel)
-            t = &mainTable;
-        if (state.ParamChannel == 0)
-            t = &extTable;
-        return t;
-    }
+    // The views the operations below take; the conversions let a session be passed where one is expected.
+    DeviceContext device() { return {state, script, link, engine}; }
+    ParamContext params() { return {{state, script, link, engine}, mainTable, extTable}; }
+    operator DeviceContext() { return device(); }
+    operator ParamContext() { return params(); }
+
+    ParamTable *activeTable() { return params().activeTable(); }
 };

@@ -5,6 +5,3 @@ class TForm1;
 // Connects the test pages, the command window, the file test and the privilege levels to
 // the main window's controls. Called once by TForm1's constructor.
 void InstallToolHandlers(TForm1 &form);
-
-// The main window working on `session`, for the secondary windows (nullptr when none is open).
-TForm1 *MainWindowOf(const CoreSession &session);

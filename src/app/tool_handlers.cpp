@@ -1,10 +1,10 @@
-#include "tools/tool_handlers.h"
+#include "app/tool_handlers.h"
 
 #include "app/comm_page.h"
 #include "app/ext_page.h"
 #include "app/privilege.h"
 #include "app/tform1.h"
-#include "state/core_session.h"
+#include "session/core_session.h"
 #include "tools/control_page.h"
 #include "tools/transparent_page.h"
 
@@ -32,16 +32,6 @@ QAction *addMenuAction(TForm1 &form, const char *name, const QString &caption)
     return a;
 }
 } // namespace
-
-TForm1 *MainWindowOf(const CoreSession &session)
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        auto *form = qobject_cast<TForm1 *>(w);
-        if (form && &form->session() == &session)
-            return form;
-    }
-    return nullptr;
-}
 
 void InstallToolHandlers(TForm1 &form)
 {

@@ -1,4 +1,4 @@
-#include "protocol/hex.h"
+#include "text/hex.h"
 
 namespace {
 const char kDigits[] = "0123456789ABCDEF";

@@ -1,4 +1,4 @@
-#include "profile/text_codec.h"
+#include "text/text_codec.h"
 
 #include <QStringDecoder>
 #include <cstring>

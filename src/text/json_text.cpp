@@ -1,4 +1,4 @@
-#include "profile/json_text.h"
+#include "text/json_text.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "protocol/hex.h"
+#include "text/hex.h"
 
 #include <QtTest>
 

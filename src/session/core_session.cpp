@@ -1,0 +1,1 @@
+#include "session/core_session.h"

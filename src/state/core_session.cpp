@@ -1,1 +1,0 @@
-#include "state/core_session.h"
