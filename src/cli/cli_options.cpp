@@ -37,6 +37,7 @@ QString CliHelpText()
                "  --json                one JSON document on stdout\n"
                "  --trace               every frame in hex on stderr\n"
                "  --strict-timing       wait the full silence after every reply\n"
+               "  --lang zh|en          language of the device result texts (default: the window's setting)\n"
                "\n"
                "Commands:\n"
                "  ports                 list the serial ports\n"
@@ -75,7 +76,8 @@ bool ParseCliOptions(const QStringList &arguments, CliOptions &o, QString &error
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption hex(QStringLiteral("hex"), QString(), QStringLiteral("HEX"));
     const QCommandLineOption set(QStringLiteral("set"), QString());
-    p.addOptions({help, port, baud, format, tcp, timeout, profile, script, trace, json, strict, ext, out, hex, set});
+    const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
+    p.addOptions({help, port, baud, format, tcp, timeout, profile, script, trace, json, strict, ext, out, hex, set, lang});
     if (!p.parse(arguments)) {
         error = p.errorText();
         return false;
@@ -98,6 +100,7 @@ bool ParseCliOptions(const QStringList &arguments, CliOptions &o, QString &error
     o.hexGiven = p.isSet(hex);
     o.hex = p.value(hex);
     o.setClock = p.isSet(set);
+    o.lang = p.value(lang);
     if (p.isSet(timeout)) {
         bool ok = false;
         o.timeoutMs = p.value(timeout).toInt(&ok);

@@ -17,6 +17,7 @@ struct CliOptions {
     bool trace = false;
     bool json = false;
     bool strictTiming = false;
+    QString lang;          // zh or en; empty: the user's setting
     // Subcommand switches
     bool ext = false;      // read/get/apply: the extended table
     QString out;           // dump --out FILE

@@ -9,8 +9,14 @@
 #include <QJsonObject>
 
 namespace {
-const QString kReadNoReplyText = QStringLiteral("[参数读取失败，设备无响应！]");
-const QString kReadFailurePrefix = QStringLiteral("[参数读取失败");
+// The read failures as the log shows them, in the language in force.
+bool isReadFailure(const QString &line)
+{
+    for (frame::DataCheck c : {frame::DataCheck::BadHeader, frame::DataCheck::BadCommand, frame::DataCheck::BadChecksum})
+        if (line == ParamOps::ReadFailureText(c))
+            return true;
+    return false;
+}
 
 struct RowRef {
     ParamTable *table = nullptr;
@@ -90,11 +96,11 @@ int readTable(CliSession &s, bool ext, QString &error)
     }
     for (int i = logFrom; i < sink.log.size(); ++i) {
         const QString &line = sink.log.at(i);
-        if (line == kReadNoReplyText) {
+        if (line == ParamOps::ReadFailureText(frame::DataCheck::NoReply)) {
             error = QStringLiteral("reading failed: ") + line;
             return exNoReply;
         }
-        if (line.startsWith(kReadFailurePrefix)) {
+        if (isReadFailure(line)) {
             error = QStringLiteral("reading failed: ") + line;
             return exBadFrame;
         }

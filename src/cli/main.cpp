@@ -3,6 +3,7 @@
 #include "cli/cli_output.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "text/language.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -48,6 +49,16 @@ int main(int argc, char **argv)
         const QByteArray text = CliHelpText().toUtf8();
         std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
         return exOk;
+    }
+
+    UiLanguage language = UiLanguage::Chinese;
+    if (!StartLanguage(options.lang, language, error)) {
+        CliOutput out(options.json);
+        return out.finish(exUsage, error);
+    }
+    if (!ApplyLanguage(language)) {
+        CliOutput out(options.json);
+        return out.finish(exOther, QStringLiteral("the English texts are missing from this build"));
     }
 
     CliSession session(options);

@@ -2,6 +2,13 @@
 
 #include "link/serial_channel.h"
 #include "link/tcp_channel.h"
+#include <QCoreApplication>
+
+namespace {
+struct LinkTexts {
+    Q_DECLARE_TR_FUNCTIONS(LinkTexts)
+};
+} // namespace
 
 DataLink::DataLink(QObject *parent)
     : QObject(parent), m_serial(new SerialChannel(this)), m_tcp(new TcpChannel(this))
@@ -60,7 +67,7 @@ QByteArray DataLink::ChannelRead(QString *error)
     if (channel->hasFatalError() && error) {
         *error = channel->errorString();
         if (error->isEmpty())
-            *error = QStringLiteral("读取数据出错");
+            *error = LinkTexts::tr("读取数据出错");
     }
     return bytes;
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QCoreApplication>
 
 class SerialChannel;
 class TcpChannel;
@@ -37,7 +38,7 @@ public:
     Channel *serialSide() const;
 
     static QString NotOpenedText() { return QStringLiteral("Device not opened."); }
-    static QString NoChannelMessage() { return QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接"); }
+    static QString NoChannelMessage() { return QCoreApplication::translate("LinkTexts", "数据通道未打开，请先打开串口或建立TCP链接"); }
 
 private:
     SerialChannel *m_serial;

@@ -4,13 +4,20 @@
 #include "text/hex.h"
 #include "state/app_state.h"
 #include "text/time_text.h"
+#include <QCoreApplication>
+
+namespace {
+struct LinkTexts {
+    Q_DECLARE_TR_FUNCTIONS(LinkTexts)
+};
+} // namespace
 
 QString TLineGet::flush(bool hexMode)
 {
     // A NUL would cut the shown text short: show it as 01h, count it as received.
     QByteArray display = m_buffer;
     display.replace('\0', '\x01');
-    QString line = TimeText() + QStringLiteral(" 收到数据：");
+    QString line = TimeText() + LinkTexts::tr(" 收到数据：");
     if (hexMode)
         line += QLatin1Char('{') + HexDump(m_buffer) + QLatin1Char('}');
     line += GbkDecode(display);

@@ -5,6 +5,13 @@
 #include "link/serial_channel.h"
 #include "text/hex.h"
 #include "state/app_state.h"
+#include <QCoreApplication>
+
+namespace {
+struct LinkTexts {
+    Q_DECLARE_TR_FUNCTIONS(LinkTexts)
+};
+} // namespace
 
 ReceivePoll::ReceivePoll(AppState &state, DataLink &link, QObject *parent)
     : QObject(parent), m_state(state), m_link(link), m_timer(this), m_lineGet(state)
@@ -18,7 +25,7 @@ ReceivePoll::ReceivePoll(AppState &state, DataLink &link, QObject *parent)
 
 QString ReceivePoll::CounterText(int received, int sent)
 {
-    return QStringLiteral("收：%1字节，发:%2字节").arg(received).arg(sent);
+    return LinkTexts::tr("收：%1字节，发:%2字节").arg(received).arg(sent);
 }
 
 void ReceivePoll::Timer1Timer()
@@ -31,7 +38,7 @@ void ReceivePoll::Timer1Timer()
     // Bytes that came with a read error are still shown: they did arrive.
     if (!bytes.isEmpty()) {
         if (m_state.PrivilegeLevel == 1)
-            m_state.log(QStringLiteral("上行：") + HexDump(bytes));
+            m_state.log(LinkTexts::tr("上行：") + HexDump(bytes));
         if (m_state.WorkMode == 0) {
             m_lineGet.append(bytes);
             emit transparentLine(m_lineGet.flush(m_hexMode));

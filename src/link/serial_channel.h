@@ -3,6 +3,7 @@
 #include "link/serial_settings.h"
 
 #include <QSerialPort>
+#include <QCoreApplication>
 
 // Serial data channel over QSerialPort; any device path is accepted (pseudo-terminals too).
 class SerialChannel : public Channel {
@@ -23,7 +24,7 @@ public:
     bool hasFatalError() const override { return m_fatal; }
     QSerialPort &port() { return m_port; }
 
-    static QString WriteTimeoutText() { return QStringLiteral("串口写入超时"); }
+    static QString WriteTimeoutText() { return QCoreApplication::translate("LinkTexts", "串口写入超时"); }
 
 private:
     void onError(QSerialPort::SerialPortError error);

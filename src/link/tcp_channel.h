@@ -2,6 +2,7 @@
 #include "link/channel.h"
 
 #include <QTcpSocket>
+#include <QCoreApplication>
 
 // TCP maintenance-port channel: sends the access text first on every connection.
 class TcpChannel : public Channel {
@@ -27,7 +28,7 @@ public:
     QString errorString() const override { return m_error; }
 
     static void SplitAddress(const QString &address, QString *host, quint16 *port);
-    static QString NotConnectedText() { return QStringLiteral("TCP连接尚未建立"); }
+    static QString NotConnectedText() { return QCoreApplication::translate("LinkTexts", "TCP连接尚未建立"); }
 
 signals:
     void connecting();   // "TCP维护端口连接中..."

@@ -9,6 +9,13 @@
 #include "params/param_editor_logic.h"
 #include "params/value_conversions.h"
 #include "text/hex.h"
+#include <QCoreApplication>
+
+namespace {
+struct ParamOpsTexts {
+    Q_DECLARE_TR_FUNCTIONS(ParamOpsTexts)
+};
+} // namespace
 
 ParamOps::ParamOps(ParamContext context, std::function<void(int)> selectParamChannel)
     : m_s(context), m_select(std::move(selectParamChannel))
@@ -143,7 +150,7 @@ bool ParamOps::ApplyParamValue(ParamTable &table, uint16_t code, const QByteArra
         QString err;
         const auto list = conv::ParseValueList(row.onList, &err);
         if (!list) {
-            sink.logLine(QStringLiteral("参数 %1 (%2) 的取值列表无效：%3").arg(row.name, row.cmdId, err));
+            sink.logLine(ParamOpsTexts::tr("参数 %1 (%2) 的取值列表无效：%3").arg(row.name, row.cmdId, err));
             return false;
         }
         const int k = conv::MatchStored(*list, stored);
@@ -167,10 +174,10 @@ QString ParamOps::ReadFailureText(frame::DataCheck status)
 {
     switch (status) {
     case frame::DataCheck::Ok: return QString();
-    case frame::DataCheck::NoReply: return QStringLiteral("[参数读取失败，设备无响应！]");
-    case frame::DataCheck::BadHeader: return QStringLiteral("[参数读取失败，返回数据包头非法！]");
-    case frame::DataCheck::BadCommand: return QStringLiteral("[参数读取失败，返回数据包命令字非法！]");
-    case frame::DataCheck::BadChecksum: return QStringLiteral("[参数读取失败，返回数据包校验错！]");
+    case frame::DataCheck::NoReply: return ParamOpsTexts::tr("[参数读取失败，设备无响应！]");
+    case frame::DataCheck::BadHeader: return ParamOpsTexts::tr("[参数读取失败，返回数据包头非法！]");
+    case frame::DataCheck::BadCommand: return ParamOpsTexts::tr("[参数读取失败，返回数据包命令字非法！]");
+    case frame::DataCheck::BadChecksum: return ParamOpsTexts::tr("[参数读取失败，返回数据包校验错！]");
     }
     return QString();
 }
@@ -178,12 +185,12 @@ QString ParamOps::ReadFailureText(frame::DataCheck status)
 QString ParamOps::WriteResultText(int code)
 {
     switch (code) {
-    case rcOk: return QStringLiteral("[参数设置成功]");
-    case rcRefused: return QStringLiteral("[参数设置失败]");
-    case rcNoReply: return QStringLiteral("[参数设置失败，设备无响应！]");
-    case rcBadHeader: return QStringLiteral("[参数设置失败，输入了非法内容！]");
-    case rcBadChecksum: return QStringLiteral("[参数设置失败，返回帧校验错误！]");
-    default: return QStringLiteral("[参数设置失败]");
+    case rcOk: return ParamOpsTexts::tr("[参数设置成功]");
+    case rcRefused: return ParamOpsTexts::tr("[参数设置失败]");
+    case rcNoReply: return ParamOpsTexts::tr("[参数设置失败，设备无响应！]");
+    case rcBadHeader: return ParamOpsTexts::tr("[参数设置失败，输入了非法内容！]");
+    case rcBadChecksum: return ParamOpsTexts::tr("[参数设置失败，返回帧校验错误！]");
+    default: return ParamOpsTexts::tr("[参数设置失败]");
     }
 }
 
@@ -225,8 +232,8 @@ int ParamOps::WriteParam(const QString &code, OpSink &sink, const QString &progr
     if (i < 0)
         return rcNotSent;
     const ParamRow row = table->row(i);
-    sink.logLine(QStringLiteral("设置参数：") + row.name +
-                 (row.shown.isEmpty() ? QStringLiteral("=(空)") : QStringLiteral("=") + row.shown));
+    sink.logLine(ParamOpsTexts::tr("设置参数：") + row.name +
+                 (row.shown.isEmpty() ? ParamOpsTexts::tr("=(空)") : QStringLiteral("=") + row.shown));
     QString error;
     const int r = m_s.engine.SendFrame(static_cast<uint16_t>(HexToInt(code.left(4)) & 0xFFFF),
                                        HexTextToBytes(row.hexDigits()), &error);
@@ -277,9 +284,9 @@ ParamOps::BatchResult ParamOps::N4Click(OpSink &sink)
         else
             ++b.failed;
     }
-    QString summary = QStringLiteral("批量写参数结束：共%1项，成功%2项，失败%3项").arg(total).arg(b.written).arg(b.failed);
+    QString summary = ParamOpsTexts::tr("批量写参数结束：共%1项，成功%2项，失败%3项").arg(total).arg(b.written).arg(b.failed);
     if (b.skipped)
-        summary += QStringLiteral("，跳过%1项").arg(b.skipped);
+        summary += ParamOpsTexts::tr("，跳过%1项").arg(b.skipped);
     sink.logLine(summary);
     return b;
 }

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <QCoreApplication>
 
 class ParamTable;
 
@@ -43,9 +44,9 @@ public:
     // "批量写参数": every coded row of the active table, one write each.
     BatchResult N4Click(OpSink &sink);
 
-    static QString ReadingText() { return QStringLiteral("[参数读取中，请稍候...]"); }
-    static QString ReadDoneText() { return QStringLiteral("[参数读取完毕]"); }
-    static QString WritingText() { return QStringLiteral("正在设置，请稍候..."); }
+    static QString ReadingText() { return QCoreApplication::translate("ParamOpsTexts", "[参数读取中，请稍候...]"); }
+    static QString ReadDoneText() { return QCoreApplication::translate("ParamOpsTexts", "[参数读取完毕]"); }
+    static QString WritingText() { return QCoreApplication::translate("ParamOpsTexts", "正在设置，请稍候..."); }
     static QString WriteResultText(int code);
     // The failure text of a parameter-read reply; empty for a good one.
     static QString ReadFailureText(frame::DataCheck status);

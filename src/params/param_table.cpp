@@ -1,6 +1,13 @@
 #include "params/param_table.h"
 
 #include "text/hex.h"
+#include <QCoreApplication>
+
+namespace {
+struct ParamTableTexts {
+    Q_DECLARE_TR_FUNCTIONS(ParamTableTexts)
+};
+} // namespace
 
 
 ParamTable::ParamTable(bool extended, QObject *parent) : QAbstractTableModel(parent), m_extended(extended) {}
@@ -123,14 +130,14 @@ void ParamTable::setSelectedRow(int i)
 QString ParamTable::columnCaption(int column, bool extended)
 {
     switch (column) {
-    case ColCode: return QStringLiteral("参数号");
-    case ColName: return QStringLiteral("参数名称");
-    case ColStored: return QStringLiteral("参数HEX值");
-    case ColShown: return QStringLiteral("参数值");
+    case ColCode: return ParamTableTexts::tr("参数号");
+    case ColName: return ParamTableTexts::tr("参数名称");
+    case ColStored: return ParamTableTexts::tr("参数HEX值");
+    case ColShown: return ParamTableTexts::tr("参数值");
     case ColOnList: return QStringLiteral("OnList");
     case ColOnGet: return QStringLiteral("OnGet");
     case ColOnSet: return QStringLiteral("OnSet");
-    case ColNote: return extended ? QStringLiteral("参数相关说明") : QStringLiteral("参数说明");
+    case ColNote: return extended ? ParamTableTexts::tr("参数相关说明") : ParamTableTexts::tr("参数说明");
     default: return QString();
     }
 }

@@ -9,6 +9,13 @@
 #include "params/param_ops.h"
 #include "text/text_codec.h"
 #include "text/hex.h"
+#include <QCoreApplication>
+
+namespace {
+struct TimedQueryTexts {
+    Q_DECLARE_TR_FUNCTIONS(TimedQueryTexts)
+};
+} // namespace
 
 TimedQuerySettings CheckTimedQuery(const TimedQueryInput &in)
 {
@@ -17,31 +24,31 @@ TimedQuerySettings CheckTimedQuery(const TimedQueryInput &in)
     if (in.enabled) {
         const QString p = in.periodText.trimmed();
         if (p.isEmpty()) {
-            out.lines << QStringLiteral("设置失败:定时查询周期不能为空!");
+            out.lines << TimedQueryTexts::tr("设置失败:定时查询周期不能为空!");
             return out;
         }
         period = p.toInt();
         if (period > 6500) {
-            out.lines << QStringLiteral("设置失败:定时查询周期不能大于6500秒!");
+            out.lines << TimedQueryTexts::tr("设置失败:定时查询周期不能大于6500秒!");
             return out;
         }
         if (period == 0) {
-            out.lines << QStringLiteral("设置失败:定时查询周期不为0!");
+            out.lines << TimedQueryTexts::tr("设置失败:定时查询周期不为0!");
             return out;
         }
         if (in.commandText.trimmed().isEmpty()) {
-            out.lines << QStringLiteral("设置失败:定时查询命令内容不能为空!");
+            out.lines << TimedQueryTexts::tr("设置失败:定时查询命令内容不能为空!");
             return out;
         }
     }
     const QByteArray command = in.hexMode ? HexTextToBytes(in.commandText) : GbkEncode(in.commandText);
-    out.lines << (in.enabled ? QStringLiteral("设置定时查询参数  状态:启用,  查询周期")
-                             : QStringLiteral("设置定时查询参数  状态:不启用,  查询周期")) +
-                     QString::number(period) + QStringLiteral("秒");
+    out.lines << (in.enabled ? TimedQueryTexts::tr("设置定时查询参数  状态:启用,  查询周期")
+                             : TimedQueryTexts::tr("设置定时查询参数  状态:不启用,  查询周期")) +
+                     QString::number(period) + TimedQueryTexts::tr("秒");
     if (in.hexMode)
-        out.lines << QStringLiteral("定时查询命令内容:[HEX:") + in.commandText + QStringLiteral("]") + GbkDecode(command);
+        out.lines << TimedQueryTexts::tr("定时查询命令内容:[HEX:") + in.commandText + QStringLiteral("]") + GbkDecode(command);
     else
-        out.lines << QStringLiteral("定时查询命令内容:") + in.commandText;
+        out.lines << TimedQueryTexts::tr("定时查询命令内容:") + in.commandText;
     out.lines << QString();
     out.record = BuildTimedQueryRecord(in.enabled, period, command);
     out.ok = true;

@@ -6,6 +6,13 @@
 #include <QRegularExpression>
 #include <cstring>
 #include <nlohmann/json.hpp>
+#include <QCoreApplication>
+
+namespace {
+struct ValueTexts {
+    Q_DECLARE_TR_FUNCTIONS(ValueTexts)
+};
+} // namespace
 
 namespace conv {
 
@@ -85,12 +92,12 @@ std::optional<ValueList> ParseValueList(const QString &onList, QString *error)
     }
     if (!j.is_array() || j.size() < 2 || !j[0].is_array() || !j[1].is_array()) {
         if (error)
-            *error = QStringLiteral("取值列表应为两个数组");
+            *error = ValueTexts::tr("取值列表应为两个数组");
         return std::nullopt;
     }
     if (j[0].size() != j[1].size()) {
         if (error)
-            *error = QStringLiteral("取值列表的两个数组长度不一致");
+            *error = ValueTexts::tr("取值列表的两个数组长度不一致");
         return std::nullopt;
     }
     ValueList list;

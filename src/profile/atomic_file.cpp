@@ -3,6 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QCoreApplication>
+
+namespace {
+struct FileTexts {
+    Q_DECLARE_TR_FUNCTIONS(FileTexts)
+};
+} // namespace
 
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
@@ -11,14 +18,14 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) {
         if (error)
-            *error = QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString());
+            *error = FileTexts::tr("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString());
         return false;
     }
     if (f.write(bytes) != bytes.size() || !f.commit()) {
         const QString why = f.errorString();
         f.cancelWriting();
         if (error)
-            *error = QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), why);
+            *error = FileTexts::tr("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), why);
         return false;
     }
     return true;

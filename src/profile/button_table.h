@@ -2,6 +2,7 @@
 // The command window's list: one row per profile button.
 #include <QAbstractTableModel>
 #include <QVector>
+#include <QCoreApplication>
 
 struct ButtonRow {
     QString name;     // BNAME, row caption
@@ -30,7 +31,7 @@ public:
     {
         if (o != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        return section == 0 ? QStringLiteral("命令名称") : section == 1 ? QStringLiteral("OnClick") : QStringLiteral("OnReply");
+        return section == 0 ? QCoreApplication::translate("ButtonTableTexts", "命令名称") : section == 1 ? QStringLiteral("OnClick") : QStringLiteral("OnReply");
     }
 
     void clear()

@@ -10,6 +10,13 @@
 #include "profile/profile_session.h"
 #include "text/text_codec.h"
 #include "text/hex.h"
+#include <QCoreApplication>
+
+namespace {
+struct CommandRunnerTexts {
+    Q_DECLARE_TR_FUNCTIONS(CommandRunnerTexts)
+};
+} // namespace
 
 CommandRunner::CommandRunner(DeviceContext context) : m_s(context) {}
 
@@ -29,7 +36,7 @@ OutgoingCommand CommandRunner::BuildOutgoing(const QString &onClick)
     QString why;
     const auto root = ParseLenientJson(described.text, &why);
     if (!root || !root->is_object()) {
-        out.error = QStringLiteral("命令描述不是 JSON 对象：") + described.text;
+        out.error = CommandRunnerTexts::tr("命令描述不是 JSON 对象：") + described.text;
         return out;
     }
     const QString type = JsonMemberText(*root, "TYPE");
@@ -46,11 +53,11 @@ OutgoingCommand CommandRunner::BuildOutgoing(const QString &onClick)
     } else if (type == QLatin1String("HEX")) {
         const QString data = JsonMemberText(*root, "DATA");
         out.bytes = HexTextToBytes(data);
-        out.logLine = QStringLiteral("下行HEX：") + data;
+        out.logLine = CommandRunnerTexts::tr("下行HEX：") + data;
     } else if (type == QLatin1String("ASCII")) {
         const QString cmd = JsonMemberText(*root, "CMD");
         out.bytes = GbkEncode(cmd);
-        out.logLine = QStringLiteral("下行ASCII：") + cmd;
+        out.logLine = CommandRunnerTexts::tr("下行ASCII：") + cmd;
     }
     // Any other TYPE (the test is case-sensitive) sends nothing but still waits for an answer.
     out.ok = true;
@@ -85,7 +92,7 @@ CommandRunResult CommandRunner::Run(const ButtonRow &button, CommandRunSink &sin
     result.sent = out.bytes;
 
     result.answer = m_s.engine.ReceiveReply(timeoutMs, ExchangeEngine::ReplyKind::Raw);
-    sink.logLine(QStringLiteral("上行：") + HexDump(result.answer));
+    sink.logLine(CommandRunnerTexts::tr("上行：") + HexDump(result.answer));
 
     m_s.script.setHexInput(StrToHexText(result.answer));
     const ScriptResult reply = m_s.script.evaluate(button.onReply);

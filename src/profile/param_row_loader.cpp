@@ -4,6 +4,13 @@
 #include "text/json_text.h"
 #include "profile/profile_session.h"
 #include "script/script_host.h"
+#include <QCoreApplication>
+
+namespace {
+struct ProfileTexts {
+    Q_DECLARE_TR_FUNCTIONS(ProfileTexts)
+};
+} // namespace
 
 using nlohmann::ordered_json;
 
@@ -26,12 +33,12 @@ bool ListShownValue(const QString &onList, const QString &stored, QString *shown
     QString parseError;
     const auto doc = ParseLenientJson(onList, &parseError);
     if (!doc) {
-        *error = QStringLiteral("值列表不是有效的 JSON：%1").arg(parseError);
+        *error = ProfileTexts::tr("值列表不是有效的 JSON：%1").arg(parseError);
         return false;
     }
     if (!doc->is_array() || doc->size() < 2 || !(*doc)[0].is_array() || !(*doc)[1].is_array()
         || (*doc)[0].size() != (*doc)[1].size()) {
-        *error = QStringLiteral("值列表不是两个等长的数组");
+        *error = ProfileTexts::tr("值列表不是两个等长的数组");
         return false;
     }
     const ordered_json &names = (*doc)[0];

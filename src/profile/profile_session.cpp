@@ -10,6 +10,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
+
+namespace {
+struct ProfileTexts {
+    Q_DECLARE_TR_FUNCTIONS(ProfileTexts)
+};
+} // namespace
 
 using nlohmann::ordered_json;
 
@@ -42,18 +49,18 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
     ReadJson out;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString());
+        *error = ProfileTexts::tr("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString());
         return out;
     }
     out.decoded = DecodeText(f.readAll());
     QString why;
     auto root = ParseLenientJson(out.decoded.text, &why);
     if (!root) {
-        *error = QStringLiteral("文件 %1 不是有效的 JSON：%2").arg(QDir::toNativeSeparators(path), why);
+        *error = ProfileTexts::tr("文件 %1 不是有效的 JSON：%2").arg(QDir::toNativeSeparators(path), why);
         return out;
     }
     if (!root->is_object()) {
-        *error = QStringLiteral("文件 %1 的内容不是 JSON 对象").arg(QDir::toNativeSeparators(path));
+        *error = ProfileTexts::tr("文件 %1 的内容不是 JSON 对象").arg(QDir::toNativeSeparators(path));
         return out;
     }
     out.root = std::move(root);
@@ -90,12 +97,12 @@ void ProfileSession::addParamRows(const ordered_json &params, ParamTable &table,
         } else {
             // Kept as an empty row so later rows keep their positions.
             table.addRow(row);
-            error = QStringLiteral("不是 JSON 对象");
+            error = ProfileTexts::tr("不是 JSON 对象");
         }
         if (!error.isEmpty()) {
             const QString which = row.cmdId.isEmpty() ? QStringLiteral("%1 %2").arg(label).arg(i)
                                                       : QStringLiteral("%1 %2 (%3)").arg(label).arg(i).arg(row.cmdId);
-            entryErrors->append(QStringLiteral("%1 载入失败：%2").arg(which, error));
+            entryErrors->append(ProfileTexts::tr("%1 载入失败：%2").arg(which, error));
         }
     }
 }
@@ -119,7 +126,7 @@ bool ProfileSession::LoadExtParamFile(const QString &path, QStringList *entryErr
     m_extPath = path;
     m_ext.clear();
     if (const ordered_json *params = member(*m_extRoot, "Params"))
-        addParamRows(*params, m_ext, QStringLiteral("扩展参数项"), entryErrors);
+        addParamRows(*params, m_ext, ProfileTexts::tr("扩展参数项"), entryErrors);
     return true;
 }
 
@@ -154,9 +161,9 @@ ProfileLoadResult ProfileSession::LoadProfile(const QString &path)
 
     if (const ordered_json *params = member(root, "Params")) {
         if (params->is_array() || params->is_object())
-            addParamRows(*params, m_main, QStringLiteral("参数项"), &result.entryErrors);
+            addParamRows(*params, m_main, ProfileTexts::tr("参数项"), &result.entryErrors);
         else
-            result.entryErrors.append(QStringLiteral("Params 不是数组，未载入任何参数"));
+            result.entryErrors.append(ProfileTexts::tr("Params 不是数组，未载入任何参数"));
     }
 
     if (const ordered_json *buttons = member(root, "Buttons")) {
@@ -166,7 +173,7 @@ ProfileLoadResult ProfileSession::LoadProfile(const QString &path)
             if (!b)
                 continue;
             if (!b->is_object()) {
-                result.entryErrors.append(QStringLiteral("命令项 %1 载入失败：不是 JSON 对象").arg(i));
+                result.entryErrors.append(ProfileTexts::tr("命令项 %1 载入失败：不是 JSON 对象").arg(i));
                 continue;
             }
             m_buttons.addRow({JsonMemberText(*b, "BNAME"), JsonMemberText(*b, "ONCLICK"), JsonMemberText(*b, "ONREPLY")});
@@ -228,7 +235,7 @@ bool ProfileSession::SaveProfileAs(const QString &path, QString *error)
 {
     if (!m_root) {
         if (error)
-            *error = QStringLiteral("尚未载入参数文件");
+            *error = ProfileTexts::tr("尚未载入参数文件");
         return false;
     }
     StoreTableValues();
@@ -239,7 +246,7 @@ bool ProfileSession::WriteBackProfile(QString *error)
 {
     if (!m_root || m_path.isEmpty()) {
         if (error)
-            *error = QStringLiteral("尚未载入参数文件");
+            *error = ProfileTexts::tr("尚未载入参数文件");
         return false;
     }
     return WriteFileAtomically(m_path, Serialize(), error);

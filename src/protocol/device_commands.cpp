@@ -7,6 +7,13 @@
 
 #include "text/text_codec.h"
 #include "protocol/result_texts.h"
+#include <QCoreApplication>
+
+namespace {
+struct DeviceCommandTexts {
+    Q_DECLARE_TR_FUNCTIONS(DeviceCommandTexts)
+};
+} // namespace
 
 namespace {
 constexpr int kStateTimeoutMs = 4000;
@@ -118,7 +125,7 @@ OpOutcome DeviceCommands::ReadState()
 
 QStringList DeviceCommands::StateItems()
 {
-    return {QStringLiteral("00-睡眠状态"), QStringLiteral("02-待机状态"), QStringLiteral("05-GPRS状态")};
+    return {DeviceCommandTexts::tr("00-睡眠状态"), DeviceCommandTexts::tr("02-待机状态"), DeviceCommandTexts::tr("05-GPRS状态")};
 }
 
 std::optional<uint8_t> DeviceCommands::StateOfItem(const QString &item)
@@ -138,7 +145,7 @@ OpOutcome DeviceCommands::SetState(const QString &comboText)
     if (!state) {
         OpOutcome out;
         out.code = rcNotSent;
-        out.messageText = QStringLiteral("请选择一个状态!");
+        out.messageText = DeviceCommandTexts::tr("请选择一个状态!");
         return out;
     }
     return ackCommand(QStringLiteral("CMD_GETSTATUS"), QByteArray(1, static_cast<char>(*state)),

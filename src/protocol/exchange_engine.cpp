@@ -12,6 +12,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <QCoreApplication>
+
+namespace {
+struct ExchangeTexts {
+    Q_DECLARE_TR_FUNCTIONS(ExchangeTexts)
+};
+} // namespace
 
 namespace {
 constexpr int kFirstBytePollMs = 100;
@@ -51,13 +58,13 @@ std::optional<QByteArray> ExchangeEngine::BuildFrame(uint16_t cmd, const QByteAr
     const QByteArray prefix = HexTextToBytes(r.text);
     if (prefix.size() + payload.size() > kMaxPrefixPlusPayload) {
         if (error)
-            *error = QStringLiteral("数据过长，无法组帧");
+            *error = ExchangeTexts::tr("数据过长，无法组帧");
         return std::nullopt;
     }
     m_state.LastPrefix = prefix;
     const QByteArray f = frame::Build(prefix, cmd, payload);
     if (m_state.PrivilegeLevel == 1)
-        m_state.log(QStringLiteral("下行：") + HexDump(f));
+        m_state.log(ExchangeTexts::tr("下行：") + HexDump(f));
     return f;
 }
 
@@ -66,7 +73,7 @@ bool ExchangeEngine::SendLogged(const QByteArray &bytes, QString *error)
     if (!m_link.ChannelSend(bytes, error))
         return false;
     if (m_state.PrivilegeLevel == 1)
-        m_state.log(QStringLiteral("下行：") + HexDump(bytes));
+        m_state.log(ExchangeTexts::tr("下行：") + HexDump(bytes));
     return true;
 }
 
@@ -200,7 +207,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     }
 
     if (!reply.isEmpty() && m_state.PrivilegeLevel == 1)
-        m_state.log(QStringLiteral("上行：") + HexDump(reply));
+        m_state.log(ExchangeTexts::tr("上行：") + HexDump(reply));
     // On again at the end, also when the wait began before the poll was first enabled.
     if (m_poll)
         m_poll->start();

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <optional>
+#include <QCoreApplication>
 
 class AppState;
 class DataLink;
@@ -50,7 +51,7 @@ public:
 
     // One exchange at a time.
     bool isBusy() const { return m_busy; }
-    static QString BusyText() { return QStringLiteral("正在等待设备应答，请稍候再操作"); }
+    static QString BusyText() { return QCoreApplication::translate("ExchangeTexts", "正在等待设备应答，请稍候再操作"); }
 
     // Quiet gap after a complete frame in fast mode, derived from the line rate (bytes/s).
     void setLineRate(int bytesPerSecond) { m_lineRate = bytesPerSecond; }

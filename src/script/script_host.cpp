@@ -13,6 +13,13 @@
 #include <thread>
 
 #include "text/text_codec.h"
+#include <QCoreApplication>
+
+namespace {
+struct ScriptTexts {
+    Q_DECLARE_TR_FUNCTIONS(ScriptTexts)
+};
+} // namespace
 
 // Interrupts the engine from its own thread when an evaluation overruns its deadline.
 class ScriptWatchdog {
@@ -184,7 +191,7 @@ const ScriptResult *ScriptHost::checkInterrupted()
     if (!interrupted && !m_engine->isInterrupted())
         return nullptr;
     m_engine->setInterrupted(false);
-    m_interruptResult = ScriptResult::failure(QStringLiteral("脚本运行超过 %1 毫秒，已被中止").arg(m_watchdogMs));
+    m_interruptResult = ScriptResult::failure(ScriptTexts::tr("脚本运行超过 %1 毫秒，已被中止").arg(m_watchdogMs));
     return &m_interruptResult;
 }
 
@@ -193,7 +200,7 @@ ScriptResult ScriptHost::evaluateFile(const QString &path, QString *fileError)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (fileError)
-            *fileError = QStringLiteral("无法打开文件 %1：%2").arg(path, f.errorString());
+            *fileError = ScriptTexts::tr("无法打开文件 %1：%2").arg(path, f.errorString());
         return ScriptResult::failure(f.errorString());
     }
     const QString source = DecodeText(f.readAll()).text;
