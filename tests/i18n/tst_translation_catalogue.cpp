@@ -69,10 +69,10 @@ QStringList untranslatedLiterals(const QString &path)
     const QString raw = QString::fromUtf8(f.readAll());
     const QStringList rawLines = raw.split(QLatin1Char('\n'));
     const QString code = withoutComments(raw);
-    static const QRegularExpression literal(QStringLiteral(R"("((?:[^"\\\n]|\\.)*)")"));
-    static const QRegularExpression trCall(QStringLiteral(R"((?:\btr|\bQT_TR_NOOP)\s*\(\s*$)"));
+    static const QRegularExpression literal(QStringLiteral("\"((?:[^\"\\\\\n]|\\\\.)*)\""));
+    static const QRegularExpression trCall(QStringLiteral("(?:\\btr|\\bQT_TR_NOOP)\\s*\\(\\s*$"));
     static const QRegularExpression translateCall(
-        QStringLiteral(R"((?:\btranslate|\bQT_TRANSLATE_NOOP)\s*\(\s*"[^"\n]*"\s*,\s*$)"));
+        QStringLiteral("(?:\\btranslate|\\bQT_TRANSLATE_NOOP)\\s*\\(\\s*\"[^\"\\n]*\"\\s*,\\s*$"));
     QStringList found;
     for (auto it = literal.globalMatch(code); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
@@ -107,12 +107,10 @@ QMap<QString, Entry> readCatalogue(const QString &path, QString *error)
     QXmlStreamReader xml(&f);
     QString context;
     Entry entry;
-    while (xml.readNextStartElement() || !xml.atEnd()) {
-        if (xml.isEndElement()) {
-            if (xml.name() == QLatin1String("message"))
-                entries.insert(context + QLatin1Char('\n') + entry.source, entry);
-            continue;
-        }
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == QLatin1String("message"))
+            entries.insert(context + QLatin1Char('\n') + entry.source, entry);
         if (!xml.isStartElement())
             continue;
         if (xml.name() == QLatin1String("name"))
