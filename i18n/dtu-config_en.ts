@@ -9,6 +9,129 @@
     </message>
 </context>
 <context>
+    <name>CommPageTexts</name>
+    <message>
+        <source>TCP维护端口连接中...</source>
+        <translation>Connecting to the TCP maintenance port...</translation>
+    </message>
+    <message>
+        <source>TCP维护端口连接成功</source>
+        <translation>TCP maintenance port connected</translation>
+    </message>
+    <message>
+        <source>TCP维护端口连接失败</source>
+        <translation>TCP maintenance port connection failed</translation>
+    </message>
+    <message>
+        <source>串口设置</source>
+        <translation>Serial Port</translation>
+    </message>
+    <message>
+        <source>打开串口</source>
+        <translation>Open Port</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>Baud rate</translation>
+    </message>
+    <message>
+        <source>格式</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>TCP连接设置</source>
+        <translation>TCP Connection</translation>
+    </message>
+    <message>
+        <source>设备IP   </source>
+        <translation>Device IP   </translation>
+    </message>
+    <message>
+        <source>连接</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>断开</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>读取全部参数</source>
+        <translation>Read All Parameters</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>设置当前选中参数</source>
+        <translation>Set Selected Parameter</translation>
+    </message>
+    <message>
+        <source>显示数据</source>
+        <translation>Show data</translation>
+    </message>
+    <message>
+        <source>图形化I/O配置</source>
+        <translation>Graphical I/O Configuration</translation>
+    </message>
+    <message>
+        <source>定时查询参数设置区</source>
+        <translation>Timed Query Parameters</translation>
+    </message>
+    <message>
+        <source>启用定时查询</source>
+        <translation>Enable timed query</translation>
+    </message>
+    <message>
+        <source>查询周期(秒)</source>
+        <translation>Query period (s)</translation>
+    </message>
+    <message>
+        <source>HEX模式     </source>
+        <translation>HEX mode     </translation>
+    </message>
+    <message>
+        <source>查询命令输入窗口</source>
+        <translation>Query Command Input</translation>
+    </message>
+    <message>
+        <source>设置信息显示窗口</source>
+        <translation>Settings Log</translation>
+    </message>
+    <message>
+        <source>打开失败</source>
+        <translation>Opening failed</translation>
+    </message>
+    <message>
+        <source>%1打开成功,BaudRate=%2,参数=%3</source>
+        <translation>%1 opened, BaudRate=%2, format=%3</translation>
+    </message>
+    <message>
+        <source>[参数文件回写失败：%1]</source>
+        <translation>[Writing back the profile failed: %1]</translation>
+    </message>
+    <message>
+        <source>已关闭(读取错误)</source>
+        <translation>Closed (read error)</translation>
+    </message>
+    <message>
+        <source>[串口%1读取错误，已关闭：%2]</source>
+        <translation>[Serial port %1 read error, port closed: %2]</translation>
+    </message>
+    <message>
+        <source>查询命令输入窗口[HEX模式]</source>
+        <translation>Query Command Input [HEX mode]</translation>
+    </message>
+</context>
+<context>
     <name>CommandRunnerTexts</name>
     <message>
         <source>命令描述不是 JSON 对象：</source>
@@ -25,6 +148,232 @@
     <message>
         <source>上行：</source>
         <translation>Received: </translation>
+    </message>
+</context>
+<context>
+    <name>CommandWindowTexts</name>
+    <message>
+        <source>命令执行窗口</source>
+        <translation>Command Window</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>命令描述不是 JSON 对象</source>
+        <translation>The command description is not a JSON object</translation>
+    </message>
+</context>
+<context>
+    <name>ControlPageTexts</name>
+    <message>
+        <source>对话显示窗口</source>
+        <translation>Dialog Window</translation>
+    </message>
+    <message>
+        <source>DTU状态访问</source>
+        <translation>DTU State</translation>
+    </message>
+    <message>
+        <source>读DTU状态</source>
+        <translation>Read DTU State</translation>
+    </message>
+    <message>
+        <source>设置DTU状态</source>
+        <translation>Set DTU State</translation>
+    </message>
+    <message>
+        <source>00-睡眠状态</source>
+        <translation>00-Sleep</translation>
+    </message>
+    <message>
+        <source>02-待机状态</source>
+        <translation>02-Standby</translation>
+    </message>
+    <message>
+        <source>05-GPRS状态</source>
+        <translation>05-GPRS</translation>
+    </message>
+    <message>
+        <source>读取信号强度</source>
+        <translation>Read Signal Strength</translation>
+    </message>
+    <message>
+        <source>查询DTU版本号</source>
+        <translation>Read Firmware Version</translation>
+    </message>
+    <message>
+        <source>读取设备时钟</source>
+        <translation>Read Device Clock</translation>
+    </message>
+    <message>
+        <source>设置设备时钟</source>
+        <translation>Set Device Clock</translation>
+    </message>
+    <message>
+        <source>SOCKET操作</source>
+        <translation>Socket Operations</translation>
+    </message>
+    <message>
+        <source>创建SOCKET</source>
+        <translation>Create Socket</translation>
+    </message>
+    <message>
+        <source>建立TCP连接</source>
+        <translation>Connect TCP</translation>
+    </message>
+    <message>
+        <source>断开TCP连接</source>
+        <translation>Disconnect TCP</translation>
+    </message>
+    <message>
+        <source>关闭SOCKET</source>
+        <translation>Close Socket</translation>
+    </message>
+    <message>
+        <source>本地端口 </source>
+        <translation>Local port </translation>
+    </message>
+    <message>
+        <source>远端端口 </source>
+        <translation>Remote port </translation>
+    </message>
+    <message>
+        <source>对方IP </source>
+        <translation>Peer IP </translation>
+    </message>
+    <message>
+        <source>DTU数据收发</source>
+        <translation>DTU Data Exchange</translation>
+    </message>
+    <message>
+        <source>重复发送次数       </source>
+        <translation>Repeat count       </translation>
+    </message>
+    <message>
+        <source>发送数据</source>
+        <translation>Send Data</translation>
+    </message>
+    <message>
+        <source>接收数据</source>
+        <translation>Received Data</translation>
+    </message>
+    <message>
+        <source> 显示十六进制值     </source>
+        <translation> Show hex values     </translation>
+    </message>
+    <message>
+        <source>添加HEX字符</source>
+        <translation>Add HEX Bytes</translation>
+    </message>
+    <message>
+        <source>统计清零</source>
+        <translation>Reset Counters</translation>
+    </message>
+    <message>
+        <source>端口号必须是0到65535之间的整数</source>
+        <translation>The port number must be an integer from 0 to 65535</translation>
+    </message>
+    <message>
+        <source>Socket创建成功</source>
+        <translation>Socket created</translation>
+    </message>
+    <message>
+        <source>Socket创建失败</source>
+        <translation>Socket creation failed</translation>
+    </message>
+    <message>
+        <source>TCP连接成功</source>
+        <translation>TCP connected</translation>
+    </message>
+    <message>
+        <source>TCP连接失败</source>
+        <translation>TCP connection failed</translation>
+    </message>
+    <message>
+        <source>TCP断开成功</source>
+        <translation>TCP disconnected</translation>
+    </message>
+    <message>
+        <source>TCP断开失败</source>
+        <translation>TCP disconnect failed</translation>
+    </message>
+    <message>
+        <source>Socket关闭成功</source>
+        <translation>Socket closed</translation>
+    </message>
+    <message>
+        <source>Socket关闭失败</source>
+        <translation>Socket close failed</translation>
+    </message>
+    <message>
+        <source>，设备无响应！</source>
+        <translation>, the device did not respond!</translation>
+    </message>
+    <message>
+        <source>，参数错误！</source>
+        <translation>, invalid parameter!</translation>
+    </message>
+    <message>
+        <source>，返回帧校验错误！</source>
+        <translation>, reply frame checksum error!</translation>
+    </message>
+    <message>
+        <source>[数据发送成功]</source>
+        <translation>[Data sent successfully]</translation>
+    </message>
+    <message>
+        <source>[数据发送失败]</source>
+        <translation>[Data send failed]</translation>
+    </message>
+    <message>
+        <source>[数据发送失败，设备无响应！]</source>
+        <translation>[Data send failed, the device did not respond!]</translation>
+    </message>
+    <message>
+        <source>[数据发送失败，非法的返回串！]</source>
+        <translation>[Data send failed, invalid reply string!]</translation>
+    </message>
+    <message>
+        <source>[数据发送失败，返回帧校验错误！]</source>
+        <translation>[Data send failed, reply frame checksum error!]</translation>
+    </message>
+    <message>
+        <source>[数据读取失败，设备无响应！]</source>
+        <translation>[Data read failed, the device did not respond!]</translation>
+    </message>
+    <message>
+        <source>[数据读取失败，返回数据包头非法！]</source>
+        <translation>[Data read failed, invalid reply packet header!]</translation>
+    </message>
+    <message>
+        <source>[数据读取失败，返回数据包命令字非法！]</source>
+        <translation>[Data read failed, invalid reply packet command!]</translation>
+    </message>
+    <message>
+        <source>[数据读取失败，返回数据包校验错！]</source>
+        <translation>[Data read failed, reply packet checksum error!]</translation>
+    </message>
+    <message>
+        <source>次]</source>
+        <translation> times]</translation>
+    </message>
+    <message>
+        <source>从Socket[%1]收到数据:</source>
+        <translation>Data received from socket [%1]: </translation>
+    </message>
+    <message>
+        <source>文字输入窗口[HEX模式]</source>
+        <translation>Text Input [HEX mode]</translation>
+    </message>
+    <message>
+        <source>文字输入窗口(文本模式)</source>
+        <translation>Text Input (text mode)</translation>
     </message>
 </context>
 <context>
@@ -66,6 +415,100 @@
     </message>
 </context>
 <context>
+    <name>ExtPageTexts</name>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>显示串口数据</source>
+        <translation>Show serial data</translation>
+    </message>
+    <message>
+        <source>图形化I/O配置</source>
+        <translation>Graphical I/O Configuration</translation>
+    </message>
+</context>
+<context>
+    <name>FileTestTexts</name>
+    <message>
+        <source>选择文件</source>
+        <translation>Choose File</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>读取文件失败!</source>
+        <translation>Cannot read the file!</translation>
+    </message>
+    <message>
+        <source>请输入包长度</source>
+        <translation>Please enter the packet length</translation>
+    </message>
+    <message>
+        <source>请输入时间间隔</source>
+        <translation>Please enter the interval</translation>
+    </message>
+    <message>
+        <source>最大延时不能超过100000ms</source>
+        <translation>The interval must not exceed 100000 ms</translation>
+    </message>
+    <message>
+        <source>最大包长度不能超过100000字节</source>
+        <translation>The packet length must not exceed 100000 bytes</translation>
+    </message>
+    <message>
+        <source>文件发送完毕!</source>
+        <translation>File sent!</translation>
+    </message>
+    <message>
+        <source>请指定文件名!</source>
+        <translation>Please specify a file name!</translation>
+    </message>
+    <message>
+        <source>创建文件失败!</source>
+        <translation>Cannot create the file!</translation>
+    </message>
+    <message>
+        <source>[接收数据写入文件%1失败：%2]</source>
+        <translation>[Writing received data to file %1 failed: %2]</translation>
+    </message>
+    <message>
+        <source>文件收发</source>
+        <translation>File Transfer</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Open File</translation>
+    </message>
+    <message>
+        <source>开始发送</source>
+        <translation>Start Sending</translation>
+    </message>
+    <message>
+        <source>停止发送</source>
+        <translation>Stop Sending</translation>
+    </message>
+    <message>
+        <source>时间间隔(s)     </source>
+        <translation>Interval (s)     </translation>
+    </message>
+    <message>
+        <source>包长度     </source>
+        <translation>Packet length     </translation>
+    </message>
+    <message>
+        <source>接收数据写入到文件:   </source>
+        <translation>Write received data to file:   </translation>
+    </message>
+</context>
+<context>
     <name>FileTexts</name>
     <message>
         <source>无法写入文件 %1：%2</source>
@@ -101,6 +544,160 @@
     <message>
         <source>TCP连接尚未建立</source>
         <translation>The TCP connection is not established yet</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindowTexts</name>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>真的要恢复出厂默认设置吗？</source>
+        <translation>Do you really want to restore the factory defaults?</translation>
+    </message>
+    <message>
+        <source>真的要复位设备吗？</source>
+        <translation>Do you really want to reset the device?</translation>
+    </message>
+    <message>
+        <source>请先将DTU断电，点击确定按钮(OK)后，立即给DTU上电</source>
+        <translation>Power off the DTU first, click OK, then power the DTU on at once</translation>
+    </message>
+    <message>
+        <source>定时查询设置</source>
+        <translation>Set Timed Query</translation>
+    </message>
+    <message>
+        <source>终止测试</source>
+        <translation>Stop Test</translation>
+    </message>
+    <message>
+        <source>恢复出厂默认设置</source>
+        <translation>Restore Factory Defaults</translation>
+    </message>
+    <message>
+        <source>复位设备</source>
+        <translation>Device reset</translation>
+    </message>
+    <message>
+        <source>自动获取参数</source>
+        <translation>Read parameters automatically</translation>
+    </message>
+    <message>
+        <source>文件操作</source>
+        <translation>File Operations</translation>
+    </message>
+    <message>
+        <source>调入参数文件</source>
+        <translation>Load Profile</translation>
+    </message>
+    <message>
+        <source>保存参数文件</source>
+        <translation>Save Profile</translation>
+    </message>
+    <message>
+        <source>批量写参数</source>
+        <translation>Write All Parameters</translation>
+    </message>
+    <message>
+        <source>快速应答</source>
+        <translation>Fast replies</translation>
+    </message>
+    <message>
+        <source>其他操作</source>
+        <translation>Other Operations</translation>
+    </message>
+    <message>
+        <source>   通信参数设置   </source>
+        <translation>   Communication Parameters   </translation>
+    </message>
+    <message>
+        <source>  透明传输测试  </source>
+        <translation>  Transparent Transmission Test  </translation>
+    </message>
+    <message>
+        <source>控制模式测试</source>
+        <translation>Control Mode Test</translation>
+    </message>
+    <message>
+        <source>工业MODEM模式测试</source>
+        <translation>Industrial Modem Mode Test</translation>
+    </message>
+    <message>
+        <source>   扩展参数设置   </source>
+        <translation>   Extended Parameters   </translation>
+    </message>
+    <message>
+        <source>串口状态</source>
+        <translation>Port status</translation>
+    </message>
+    <message>
+        <source>串口未打开</source>
+        <translation>Serial port not open</translation>
+    </message>
+    <message>
+        <source>操作结果</source>
+        <translation>Operation Result</translation>
+    </message>
+    <message>
+        <source>无法打开脚本文件 %1：%2</source>
+        <translation>Cannot open script file %1: %2</translation>
+    </message>
+    <message>
+        <source>参数文件 (*.txt);;所有文件 (*)</source>
+        <translation>Profiles (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>[无法写入lastfile.log：%1]</source>
+        <translation>[Cannot write lastfile.log: %1]</translation>
+    </message>
+    <message>
+        <source>参数文件调入失败：%1
+%2</source>
+        <translation>Loading the profile failed: %1
+%2</translation>
+    </message>
+    <message>
+        <source>[扩展参数文件调入失败：%1]</source>
+        <translation>[Loading the extended profile failed: %1]</translation>
+    </message>
+    <message>
+        <source>[参数文件调入失败：%1 %2]</source>
+        <translation>[Loading the profile failed: %1 %2]</translation>
+    </message>
+    <message>
+        <source>参数配置程序 </source>
+        <translation>DTU Configuration </translation>
+    </message>
+    <message>
+        <source>[参数文件回写失败：%1]</source>
+        <translation>[Writing back the profile failed: %1]</translation>
+    </message>
+    <message>
+        <source>尚未调入参数文件</source>
+        <translation>No profile loaded</translation>
+    </message>
+    <message>
+        <source>参数文件保存失败：%1
+%2</source>
+        <translation>Saving the profile failed: %1
+%2</translation>
+    </message>
+    <message>
+        <source>命令执行窗口</source>
+        <translation>Command Window</translation>
+    </message>
+    <message>
+        <source>文件收发测试</source>
+        <translation>File Transfer Test</translation>
+    </message>
+</context>
+<context>
+    <name>ModemPageTexts</name>
+    <message>
+        <source>AT命令输入   </source>
+        <translation>AT command input   </translation>
     </message>
 </context>
 <context>
@@ -423,6 +1020,53 @@
     <message>
         <source>定时查询命令内容:</source>
         <translation>Timed query command: </translation>
+    </message>
+</context>
+<context>
+    <name>TransparentPageTexts</name>
+    <message>
+        <source> 发送数据：</source>
+        <translation> Data sent: </translation>
+    </message>
+    <message>
+        <source>对话显示窗口</source>
+        <translation>Dialog Window</translation>
+    </message>
+    <message>
+        <source>文字输入窗口(文本模式)</source>
+        <translation>Text Input (text mode)</translation>
+    </message>
+    <message>
+        <source>添加HEX字符</source>
+        <translation>Add HEX Bytes</translation>
+    </message>
+    <message>
+        <source>重复发送次数       </source>
+        <translation>Repeat count       </translation>
+    </message>
+    <message>
+        <source> 显示十六进制值     </source>
+        <translation> Show hex values     </translation>
+    </message>
+    <message>
+        <source>统计清零</source>
+        <translation>Reset Counters</translation>
+    </message>
+    <message>
+        <source>收发文件</source>
+        <translation>Send/Receive File</translation>
+    </message>
+    <message>
+        <source>发送数据</source>
+        <translation>Send Data</translation>
+    </message>
+    <message>
+        <source>次]</source>
+        <translation> times]</translation>
+    </message>
+    <message>
+        <source>文字输入窗口[HEX模式]</source>
+        <translation>Text Input [HEX mode]</translation>
     </message>
 </context>
 <context>

@@ -22,6 +22,13 @@
 #include <QSerialPortInfo>
 #include <QStringListModel>
 #include <QVBoxLayout>
+#include <QCoreApplication>
+
+namespace {
+struct CommPageTexts {
+    Q_DECLARE_TR_FUNCTIONS(CommPageTexts)
+};
+} // namespace
 
 namespace {
 QStringList serialPortNames()
@@ -59,11 +66,11 @@ CommPage::CommPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     });
 
     TcpChannel &tcp = m_session.link.tcp();
-    connect(&tcp, &TcpChannel::connecting, this, [this] { m_tcpStatusLabel->setText(QStringLiteral("TCP维护端口连接中...")); });
-    connect(&tcp, &TcpChannel::connected, this, [this] { m_tcpStatusLabel->setText(QStringLiteral("TCP维护端口连接成功")); });
+    connect(&tcp, &TcpChannel::connecting, this, [this] { m_tcpStatusLabel->setText(CommPageTexts::tr("TCP维护端口连接中...")); });
+    connect(&tcp, &TcpChannel::connected, this, [this] { m_tcpStatusLabel->setText(CommPageTexts::tr("TCP维护端口连接成功")); });
     // Also a connection that could not be made: the status must not stay at "连接中...".
     connect(&tcp, &TcpChannel::disconnected, this,
-            [this] { m_tcpStatusLabel->setText(QStringLiteral("TCP维护端口连接失败")); });
+            [this] { m_tcpStatusLabel->setText(CommPageTexts::tr("TCP维护端口连接失败")); });
 
     connect(&m_session.poll, &ReceivePoll::serialLost, this, &CommPage::onSerialLost);
     nameControls();
@@ -86,7 +93,7 @@ void CommPage::buildLayout()
     auto *bottom = new QHBoxLayout;
     top->addLayout(bottom);
 
-    m_serialGroup = new QGroupBox(QStringLiteral("串口设置"), this);
+    m_serialGroup = new QGroupBox(CommPageTexts::tr("串口设置"), this);
     auto *serialForm = new QFormLayout(m_serialGroup);
     m_portEdit = new QLineEdit(QStringLiteral("COM1"), m_serialGroup);
     // Any device path is accepted (pseudo-terminals are never listed); the list only helps.
@@ -108,24 +115,24 @@ void CommPage::buildLayout()
     m_formatCombo->setCurrentIndex(0);
     KeySwallower::install(m_baudCombo);
     KeySwallower::install(m_formatCombo);
-    m_openPortButton = new QPushButton(QStringLiteral("打开串口"), m_serialGroup);
-    serialForm->addRow(QStringLiteral("串口"), m_portEdit);
-    serialForm->addRow(QStringLiteral("波特率"), m_baudCombo);
-    serialForm->addRow(QStringLiteral("格式"), m_formatCombo);
+    m_openPortButton = new QPushButton(CommPageTexts::tr("打开串口"), m_serialGroup);
+    serialForm->addRow(CommPageTexts::tr("串口"), m_portEdit);
+    serialForm->addRow(CommPageTexts::tr("波特率"), m_baudCombo);
+    serialForm->addRow(CommPageTexts::tr("格式"), m_formatCombo);
     serialForm->addRow(m_openPortButton);
     bottom->addWidget(m_serialGroup);
 
-    m_tcpGroup = new QGroupBox(QStringLiteral("TCP连接设置"), this);
+    m_tcpGroup = new QGroupBox(CommPageTexts::tr("TCP连接设置"), this);
     auto *tcpLayout = new QVBoxLayout(m_tcpGroup);
     auto *addrRow = new QHBoxLayout;
-    m_deviceIpLabel = new QLabel(QStringLiteral("设备IP   "), m_tcpGroup);
+    m_deviceIpLabel = new QLabel(CommPageTexts::tr("设备IP   "), m_tcpGroup);
     m_deviceIpEdit = new QLineEdit(QStringLiteral("192.168.1.56"), m_tcpGroup);
     addrRow->addWidget(m_deviceIpLabel);
     addrRow->addWidget(m_deviceIpEdit);
     tcpLayout->addLayout(addrRow);
     auto *tcpButtons = new QHBoxLayout;
-    m_connectButton = new QPushButton(QStringLiteral("连接"), m_tcpGroup);
-    m_disconnectButton = new QPushButton(QStringLiteral("断开"), m_tcpGroup);
+    m_connectButton = new QPushButton(CommPageTexts::tr("连接"), m_tcpGroup);
+    m_disconnectButton = new QPushButton(CommPageTexts::tr("断开"), m_tcpGroup);
     tcpButtons->addWidget(m_connectButton);
     tcpButtons->addWidget(m_disconnectButton);
     tcpLayout->addLayout(tcpButtons);
@@ -136,14 +143,14 @@ void CommPage::buildLayout()
 
     bottom->addStretch(1);
     auto *ops = new QVBoxLayout;
-    m_readButton = new QPushButton(QStringLiteral("读取"), this);
-    m_readButton->setToolTip(QStringLiteral("读取全部参数"));
-    m_writeButton = new QPushButton(QStringLiteral("设置"), this);
-    m_writeButton->setToolTip(QStringLiteral("设置当前选中参数"));
-    m_showDataCheck = new QCheckBox(QStringLiteral("显示数据"), this);
+    m_readButton = new QPushButton(CommPageTexts::tr("读取"), this);
+    m_readButton->setToolTip(CommPageTexts::tr("读取全部参数"));
+    m_writeButton = new QPushButton(CommPageTexts::tr("设置"), this);
+    m_writeButton->setToolTip(CommPageTexts::tr("设置当前选中参数"));
+    m_showDataCheck = new QCheckBox(CommPageTexts::tr("显示数据"), this);
     m_showDataCheck->setChecked(true);
     m_showDataCheck->setVisible(false);
-    m_ioConfigButton = new QPushButton(QStringLiteral("图形化I/O配置"), this);
+    m_ioConfigButton = new QPushButton(CommPageTexts::tr("图形化I/O配置"), this);
     m_ioConfigButton->setVisible(false);
     ops->addWidget(m_readButton);
     ops->addWidget(m_writeButton);
@@ -165,34 +172,34 @@ void CommPage::buildTimedQueryPanel()
     m_timedQueryPanel = new QFrame(this);
     m_timedQueryPanel->setFrameShape(QFrame::StyledPanel);
     auto *layout = new QVBoxLayout(m_timedQueryPanel);
-    layout->addWidget(new QLabel(QStringLiteral("定时查询参数设置区"), m_timedQueryPanel));
+    layout->addWidget(new QLabel(CommPageTexts::tr("定时查询参数设置区"), m_timedQueryPanel));
 
     m_timedQueryStrip = new QFrame(m_timedQueryPanel);
     auto *strip = new QHBoxLayout(m_timedQueryStrip);
-    m_queryReadButton = new QPushButton(QStringLiteral("读取"), m_timedQueryStrip);
-    m_queryWriteButton = new QPushButton(QStringLiteral("设置"), m_timedQueryStrip);
-    m_autoQueryCheck = new QCheckBox(QStringLiteral("启用定时查询"), m_timedQueryStrip);
+    m_queryReadButton = new QPushButton(CommPageTexts::tr("读取"), m_timedQueryStrip);
+    m_queryWriteButton = new QPushButton(CommPageTexts::tr("设置"), m_timedQueryStrip);
+    m_autoQueryCheck = new QCheckBox(CommPageTexts::tr("启用定时查询"), m_timedQueryStrip);
     strip->addWidget(m_queryReadButton);
     strip->addWidget(m_queryWriteButton);
     strip->addWidget(m_autoQueryCheck);
     layout->addWidget(m_timedQueryStrip);
 
     auto *periodRow = new QHBoxLayout;
-    periodRow->addWidget(new QLabel(QStringLiteral("查询周期(秒)"), m_timedQueryPanel));
+    periodRow->addWidget(new QLabel(CommPageTexts::tr("查询周期(秒)"), m_timedQueryPanel));
     m_queryPeriodEdit = new QLineEdit(QStringLiteral("300"), m_timedQueryPanel);
     m_queryPeriodEdit->setMaxLength(4);
     periodRow->addWidget(m_queryPeriodEdit);
-    m_queryHexCheck = new QCheckBox(QStringLiteral("HEX模式     "), m_timedQueryPanel);
+    m_queryHexCheck = new QCheckBox(CommPageTexts::tr("HEX模式     "), m_timedQueryPanel);
     periodRow->addWidget(m_queryHexCheck);
     layout->addLayout(periodRow);
 
-    m_queryCommandGroup = new QGroupBox(QStringLiteral("查询命令输入窗口"), m_timedQueryPanel);
+    m_queryCommandGroup = new QGroupBox(CommPageTexts::tr("查询命令输入窗口"), m_timedQueryPanel);
     auto *cmdLayout = new QVBoxLayout(m_queryCommandGroup);
     m_queryCommandEdit = new QPlainTextEdit(m_queryCommandGroup);
     cmdLayout->addWidget(m_queryCommandEdit);
     layout->addWidget(m_queryCommandGroup);
 
-    m_queryInfoGroup = new QGroupBox(QStringLiteral("设置信息显示窗口"), m_timedQueryPanel);
+    m_queryInfoGroup = new QGroupBox(CommPageTexts::tr("设置信息显示窗口"), m_timedQueryPanel);
     auto *infoLayout = new QVBoxLayout(m_queryInfoGroup);
     m_queryInfoBox = new QPlainTextEdit(m_queryInfoGroup);
     infoLayout->addWidget(m_queryInfoBox);
@@ -217,10 +224,10 @@ void CommPage::openPort()
     m_settings.baudRate = BaudFromText(baudText);
     const bool opened = ApplyFormatText(formatText, m_settings) && port.open(m_settings);
     if (!opened) {
-        emit serialStatusText(name + QStringLiteral("打开失败"));
+        emit serialStatusText(name + CommPageTexts::tr("打开失败"));
         return;
     }
-    emit serialStatusText(QStringLiteral("%1打开成功,BaudRate=%2,参数=%3").arg(name, baudText, formatText));
+    emit serialStatusText(CommPageTexts::tr("%1打开成功,BaudRate=%2,参数=%3").arg(name, baudText, formatText));
     m_session.engine.setLineRate(m_settings.baudRate / 10);
 
     ProfileSession &profile = m_session.profile;
@@ -231,14 +238,14 @@ void CommPage::openPort()
     profile.SetTopLevelText(QStringLiteral("ComOption"), formatText);
     QString error;
     if (!profile.WriteBackProfile(&error))
-        st.log(QStringLiteral("[参数文件回写失败：%1]").arg(error));
+        st.log(CommPageTexts::tr("[参数文件回写失败：%1]").arg(error));
 }
 
 void CommPage::onSerialLost(const QString &reason)
 {
     const QString name = m_settings.portName;
-    emit serialStatusText(name + QStringLiteral("已关闭(读取错误)"));
-    m_session.state.log(QStringLiteral("[串口%1读取错误，已关闭：%2]").arg(name, reason));
+    emit serialStatusText(name + CommPageTexts::tr("已关闭(读取错误)"));
+    m_session.state.log(CommPageTexts::tr("[串口%1读取错误，已关闭：%2]").arg(name, reason));
 }
 
 void CommPage::connectTcp()
@@ -282,7 +289,7 @@ void CommPage::applyTimedQuery()
 void CommPage::toggleQueryHexMode()
 {
     const bool hex = m_queryHexCheck->isChecked();
-    m_queryCommandGroup->setTitle(hex ? QStringLiteral("查询命令输入窗口[HEX模式]") : QStringLiteral("查询命令输入窗口"));
+    m_queryCommandGroup->setTitle(hex ? CommPageTexts::tr("查询命令输入窗口[HEX模式]") : CommPageTexts::tr("查询命令输入窗口"));
     m_queryCommandEdit->clear();
 }
 

@@ -11,6 +11,13 @@
 #include <QDateTime>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QCoreApplication>
+
+namespace {
+struct MainWindowTexts {
+    Q_DECLARE_TR_FUNCTIONS(MainWindowTexts)
+};
+} // namespace
 
 DeviceActions::DeviceActions(const Parts &parts, QObject *parent)
     : QObject(parent), m_p(parts), m_sink(parts.sink), m_commands(parts.session)
@@ -36,7 +43,7 @@ void DeviceActions::restoreDefaults()
         m_sink.applyOutcome(check);
         return;
     }
-    if (m_p.dialogs.confirm(m_p.dialogParent, QStringLiteral("提示"), QStringLiteral("真的要恢复出厂默认设置吗？")))
+    if (m_p.dialogs.confirm(m_p.dialogParent, MainWindowTexts::tr("提示"), MainWindowTexts::tr("真的要恢复出厂默认设置吗？")))
         m_sink.applyOutcome(m_commands.RestoreFactoryDefaults());
     else
         m_sink.applyOutcome(m_commands.RestoreCancelled(m_sink.panel()));
@@ -49,7 +56,7 @@ void DeviceActions::resetDevice()
         m_sink.applyOutcome(check);
         return;
     }
-    if (m_p.dialogs.confirm(m_p.dialogParent, QStringLiteral("提示"), QStringLiteral("真的要复位设备吗？")))
+    if (m_p.dialogs.confirm(m_p.dialogParent, MainWindowTexts::tr("提示"), MainWindowTexts::tr("真的要复位设备吗？")))
         m_sink.applyOutcome(m_commands.Reset());
     else
         m_sink.applyOutcome(m_commands.ResetCancelled(m_sink.panel()));
@@ -62,7 +69,7 @@ void DeviceActions::autoReadParams()
         m_sink.error(ExchangeEngine::BusyText());
         return;
     }
-    m_p.dialogs.information(m_p.dialogParent, QStringLiteral("请先将DTU断电，点击确定按钮(OK)后，立即给DTU上电"));
+    m_p.dialogs.information(m_p.dialogParent, MainWindowTexts::tr("请先将DTU断电，点击确定按钮(OK)后，立即给DTU上电"));
     m_p.commPage.m_baudCombo->setCurrentIndex(9);
     m_p.commPage.m_formatCombo->setCurrentIndex(0);
     m_p.commPage.openPort();

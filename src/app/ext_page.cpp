@@ -8,6 +8,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QCoreApplication>
+
+namespace {
+struct ExtPageTexts {
+    Q_DECLARE_TR_FUNCTIONS(ExtPageTexts)
+};
+} // namespace
 
 ExtPage::ExtPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_session(session), m_dialogs(dialogs)
@@ -19,11 +26,11 @@ ExtPage::ExtPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
 
     auto *row = new QHBoxLayout;
     m_extValueEdit = new QLineEdit(this);
-    m_readButton = new QPushButton(QStringLiteral("读取"), this);
-    m_writeButton = new QPushButton(QStringLiteral("设置"), this);
-    m_showDataCheck = new QCheckBox(QStringLiteral("显示串口数据"), this);
+    m_readButton = new QPushButton(ExtPageTexts::tr("读取"), this);
+    m_writeButton = new QPushButton(ExtPageTexts::tr("设置"), this);
+    m_showDataCheck = new QCheckBox(ExtPageTexts::tr("显示串口数据"), this);
     m_showDataCheck->setVisible(false);
-    m_ioConfigButton = new QPushButton(QStringLiteral("图形化I/O配置"), this);
+    m_ioConfigButton = new QPushButton(ExtPageTexts::tr("图形化I/O配置"), this);
     m_ioConfigButton->setVisible(false);
     row->addWidget(m_extValueEdit, 1);
     row->addWidget(m_readButton);

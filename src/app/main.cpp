@@ -3,10 +3,12 @@
 #include "session/core_session.h"
 #include "tools/command_window.h"
 #include "tools/file_test_window.h"
+#include "text/language.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 
@@ -24,9 +26,29 @@ int main(int argc, char **argv)
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
                                               QStringLiteral("Save a picture of the main window to FILE and exit."),
                                               QStringLiteral("FILE"));
+    const QCommandLineOption langOption(QStringLiteral("lang"),
+                                        QStringLiteral("Interface language, zh or en (default: the one chosen in the menu)."),
+                                        QStringLiteral("LANG"));
+    const QCommandLineOption tabOption(QStringLiteral("tab"), QStringLiteral("Show the tab with this index at start."),
+                                       QStringLiteral("N"));
+    const QCommandLineOption windowOption(QStringLiteral("screenshot-window"),
+                                          QStringLiteral("With --screenshot: picture the command or filetest window instead."),
+                                          QStringLiteral("NAME"));
     parser.addOption(profileOption);
     parser.addOption(screenshotOption);
+    parser.addOption(langOption);
+    parser.addOption(tabOption);
+    parser.addOption(windowOption);
     parser.process(app);
+
+    UiLanguage language = UiLanguage::Chinese;
+    QString langError;
+    if (!StartLanguage(parser.value(langOption), language, langError)) {
+        std::fprintf(stderr, "%s\n", qPrintable(langError));
+        return 2;
+    }
+    if (!ApplyLanguage(language))
+        std::fprintf(stderr, "the English texts are missing from this build; the window stays Chinese\n");
 
     CoreSession session;
     WidgetDialogs dialogs;
@@ -37,12 +59,22 @@ int main(int argc, char **argv)
 
     if (parser.isSet(profileOption))
         form1.loadProfileFromCommandLine(parser.value(profileOption));
+    if (parser.isSet(tabOption))
+        if (auto *tabs = form1.findChild<QTabWidget *>())
+            tabs->setCurrentIndex(parser.value(tabOption).toInt());
     form1.show();
 
     if (parser.isSet(screenshotOption)) {
         const QString file = parser.value(screenshotOption);
-        QTimer::singleShot(500, &form1, [&form1, &app, file] {
-            const bool saved = form1.grab().save(file);
+        const QString which = parser.value(windowOption);
+        QWidget *pictured = &form1;
+        if (which == QLatin1String("command"))
+            pictured = &form2;
+        else if (which == QLatin1String("filetest"))
+            pictured = &fileTest;
+        pictured->show();
+        QTimer::singleShot(500, &form1, [pictured, &app, file] {
+            const bool saved = pictured->grab().save(file);
             if (!saved)
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
             app.exit(saved ? 0 : 1);

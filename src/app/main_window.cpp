@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/tool_handlers.h"
+#include "app/language_menu.h"
 
 #include "app/comm_page.h"
 #include "app/device_actions.h"
@@ -40,6 +41,12 @@
 #include <QVBoxLayout>
 
 namespace {
+struct MainWindowTexts {
+    Q_DECLARE_TR_FUNCTIONS(MainWindowTexts)
+};
+} // namespace
+
+namespace {
 const char *const kScriptPath = "./script.js";
 
 } // namespace
@@ -48,7 +55,7 @@ MainWindow::MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     : QMainWindow(parent), m_session(session), m_dialogs(dialogs)
 {
     QFont f = font();
-    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
+    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"), // not translated: a font family name
                    QStringLiteral("Noto Sans CJK SC")});
     f.setPixelSize(14);
     setFont(f);
@@ -71,9 +78,9 @@ MainWindow::MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     setCentralWidget(m_splitter);
 
     // Hidden settings switches, kept for the handlers that address them.
-    m_timedQueryCheck = new QCheckBox(QStringLiteral("定时查询设置"), m_logPanel);
+    m_timedQueryCheck = new QCheckBox(MainWindowTexts::tr("定时查询设置"), m_logPanel);
     m_timedQueryCheck->setVisible(false);
-    m_stopTestCheck = new QCheckBox(QStringLiteral("终止测试"), m_logPanel);
+    m_stopTestCheck = new QCheckBox(MainWindowTexts::tr("终止测试"), m_logPanel);
     m_stopTestCheck->setVisible(false);
 
     m_editorTimer.setInterval(10);
@@ -116,27 +123,28 @@ void MainWindow::buildMenu()
         a->setVisible(visible);
         return a;
     };
-    m_factoryDefaultsAction = action(QStringLiteral("恢复出厂默认设置"), true);
-    m_resetDeviceAction = action(QStringLiteral("复位设备"), true);
-    m_autoReadAction = action(QStringLiteral("自动获取参数"), false);
-    m_fileMenu = new QMenu(QStringLiteral("文件操作"), m_menuBar);
-    m_loadProfileAction = action(QStringLiteral("调入参数文件"), true);
-    m_saveProfileAction = action(QStringLiteral("保存参数文件"), false);
+    m_factoryDefaultsAction = action(MainWindowTexts::tr("恢复出厂默认设置"), true);
+    m_resetDeviceAction = action(MainWindowTexts::tr("复位设备"), true);
+    m_autoReadAction = action(MainWindowTexts::tr("自动获取参数"), false);
+    m_fileMenu = new QMenu(MainWindowTexts::tr("文件操作"), m_menuBar);
+    m_loadProfileAction = action(MainWindowTexts::tr("调入参数文件"), true);
+    m_saveProfileAction = action(MainWindowTexts::tr("保存参数文件"), false);
     m_fileMenu->addAction(m_loadProfileAction);
     m_fileMenu->addAction(m_saveProfileAction);
     // "批量写参数" belongs to the file menu, after the save entry.
-    m_batchWriteAction = action(QStringLiteral("批量写参数"), true);
+    m_batchWriteAction = action(MainWindowTexts::tr("批量写参数"), true);
     m_fileMenu->addAction(m_batchWriteAction);
-    m_fastRepliesAction = action(QStringLiteral("快速应答"), true);
+    m_fastRepliesAction = action(MainWindowTexts::tr("快速应答"), true);
     m_fastRepliesAction->setCheckable(true);
     m_fastRepliesAction->setChecked(false);
     m_fileMenu->addAction(m_fastRepliesAction);
-    m_otherActionsAction = action(QStringLiteral("其他操作"), false);
+    m_otherActionsAction = action(MainWindowTexts::tr("其他操作"), false);
     m_menuBar->addAction(m_factoryDefaultsAction);
     m_menuBar->addAction(m_resetDeviceAction);
     m_menuBar->addAction(m_autoReadAction);
     m_menuBar->addMenu(m_fileMenu);
     m_menuBar->addAction(m_otherActionsAction);
+    m_menuBar->addMenu(new LanguageMenu(m_dialogs, m_menuBar));
 }
 
 void MainWindow::buildPages()
@@ -148,11 +156,11 @@ void MainWindow::buildPages()
     m_controlPage = new ControlPage(m_session, m_dialogs);
     m_modemPage = new ModemPage(m_session, m_dialogs);
     m_extPage = new ExtPage(m_session, m_dialogs);
-    m_tabs->addTab(m_commPage, QStringLiteral("   通信参数设置   "));
-    m_tabs->addTab(m_transparentPage, QStringLiteral("  透明传输测试  "));
-    m_tabs->addTab(m_controlPage, QStringLiteral("控制模式测试"));
-    m_tabs->addTab(m_modemPage, QStringLiteral("工业MODEM模式测试"));
-    m_tabs->addTab(m_extPage, QStringLiteral("   扩展参数设置   "));
+    m_tabs->addTab(m_commPage, MainWindowTexts::tr("   通信参数设置   "));
+    m_tabs->addTab(m_transparentPage, MainWindowTexts::tr("  透明传输测试  "));
+    m_tabs->addTab(m_controlPage, MainWindowTexts::tr("控制模式测试"));
+    m_tabs->addTab(m_modemPage, MainWindowTexts::tr("工业MODEM模式测试"));
+    m_tabs->addTab(m_extPage, MainWindowTexts::tr("   扩展参数设置   "));
     m_tabs->setTabVisible(kModemTabIndex, false);
     m_tabs->setCurrentIndex(0);
     setExtTabVisible(true);
@@ -184,9 +192,9 @@ void MainWindow::buildStatusBar()
         m_statusBar->addWidget(l, stretch);
         return l;
     };
-    m_portCaptionLabel = panel(QStringLiteral("串口状态"), 80, 0);
-    m_portStatusLabel = panel(QStringLiteral("串口未打开"), 300, 0);
-    m_resultCaptionLabel = panel(QStringLiteral("操作结果"), 100, 0);
+    m_portCaptionLabel = panel(MainWindowTexts::tr("串口状态"), 80, 0);
+    m_portStatusLabel = panel(MainWindowTexts::tr("串口未打开"), 300, 0);
+    m_resultCaptionLabel = panel(MainWindowTexts::tr("操作结果"), 100, 0);
     m_resultLabel = panel(QString(), 100, 1);
 }
 
@@ -196,7 +204,7 @@ void MainWindow::startUp()
     // A script error while evaluating is ignored; the operations that need it report their own.
     m_session.script.evaluateFile(QLatin1String(kScriptPath), &fileError);
     if (!fileError.isEmpty())
-        m_dialogs.error(this, QStringLiteral("无法打开脚本文件 %1：%2").arg(QLatin1String(kScriptPath), fileError));
+        m_dialogs.error(this, MainWindowTexts::tr("无法打开脚本文件 %1：%2").arg(QLatin1String(kScriptPath), fileError));
     m_session.state.PasswordAccepted = false;
     m_session.state.WorkMode = 0;
     m_session.poll.lineGet().clear();

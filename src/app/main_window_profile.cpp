@@ -16,6 +16,12 @@
 #include <QSignalBlocker>
 
 namespace {
+struct MainWindowTexts {
+    Q_DECLARE_TR_FUNCTIONS(MainWindowTexts)
+};
+} // namespace
+
+namespace {
 // A profile may carry a value the list does not offer (33600, 8M1): it is taken as it is.
 void setListText(QComboBox *box, const QString &text)
 {
@@ -31,25 +37,25 @@ void setListText(QComboBox *box, const QString &text)
 void MainWindow::loadProfileFromMenu()
 {
     const QString preset = QCoreApplication::applicationDirPath() + QStringLiteral("/*.txt");
-    const QString path = m_dialogs.openFile(this, QStringLiteral("调入参数文件"), preset,
-                                            QStringLiteral("参数文件 (*.txt);;所有文件 (*)"));
+    const QString path = m_dialogs.openFile(this, MainWindowTexts::tr("调入参数文件"), preset,
+                                            MainWindowTexts::tr("参数文件 (*.txt);;所有文件 (*)"));
     if (path.isEmpty())
         return;
     m_commPage->m_profilePathBox->setPlainText(path);
     QString error;
     if (!WriteLastFile(path, &error))
-        log(QStringLiteral("[无法写入lastfile.log：%1]").arg(error));
+        log(MainWindowTexts::tr("[无法写入lastfile.log：%1]").arg(error));
     m_session.mainTable.clear();
     const ProfileLoadResult result = m_session.profile.LoadProfile(path);
     if (!result.ok) {
-        m_dialogs.error(this, QStringLiteral("参数文件调入失败：%1\n%2").arg(path, result.error));
+        m_dialogs.error(this, MainWindowTexts::tr("参数文件调入失败：%1\n%2").arg(path, result.error));
         return;
     }
     applyProfile(result);
     for (const QString &line : result.entryErrors)
         log(line);
     if (!result.extOk)
-        log(QStringLiteral("[扩展参数文件调入失败：%1]").arg(result.extError));
+        log(MainWindowTexts::tr("[扩展参数文件调入失败：%1]").arg(result.extError));
 }
 
 void MainWindow::reloadLastProfile()
@@ -73,7 +79,7 @@ bool MainWindow::loadProfileFromCommandLine(const QString &path)
     m_session.mainTable.clear();
     const ProfileLoadResult result = m_session.profile.LoadProfile(path);
     if (!result.ok) {
-        log(QStringLiteral("[参数文件调入失败：%1 %2]").arg(path, result.error));
+        log(MainWindowTexts::tr("[参数文件调入失败：%1 %2]").arg(path, result.error));
         return false;
     }
     applyProfile(result);
@@ -86,7 +92,7 @@ void MainWindow::applyProfile(const ProfileLoadResult &result)
 {
     const ProfileSettings &s = result.settings;
     if (!s.title.isEmpty())
-        setWindowTitle(QStringLiteral("参数配置程序 ") + s.title);
+        setWindowTitle(MainWindowTexts::tr("参数配置程序 ") + s.title);
     if (!s.comport.isEmpty())
         m_commPage->m_portEdit->setText(s.comport);
     if (!s.baudrate.isEmpty())
@@ -116,24 +122,24 @@ void MainWindow::setFastReplies(bool checked)
     profile.SetTopLevelText(QStringLiteral("FastReplies"), checked ? QStringLiteral("1") : QStringLiteral("0"));
     QString error;
     if (!profile.WriteBackProfile(&error))
-        log(QStringLiteral("[参数文件回写失败：%1]").arg(error));
+        log(MainWindowTexts::tr("[参数文件回写失败：%1]").arg(error));
 }
 
 void MainWindow::saveProfileAs()
 {
     ProfileSession &profile = m_session.profile;
     if (!profile.isLoaded()) {
-        m_dialogs.error(this, QStringLiteral("尚未调入参数文件"));
+        m_dialogs.error(this, MainWindowTexts::tr("尚未调入参数文件"));
         return;
     }
     // The table's values reach the profile tree even when the save is cancelled.
     profile.StoreTableValues();
-    const QString path = m_dialogs.saveFile(this, QStringLiteral("保存参数文件"),
+    const QString path = m_dialogs.saveFile(this, MainWindowTexts::tr("保存参数文件"),
                                             QStringLiteral("*.txt"),
-                                            QStringLiteral("参数文件 (*.txt);;所有文件 (*)"), QStringLiteral("txt"));
+                                            MainWindowTexts::tr("参数文件 (*.txt);;所有文件 (*)"), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
     QString error;
     if (!profile.SaveProfileAs(path, &error))
-        m_dialogs.error(this, QStringLiteral("参数文件保存失败：%1\n%2").arg(path, error));
+        m_dialogs.error(this, MainWindowTexts::tr("参数文件保存失败：%1\n%2").arg(path, error));
 }

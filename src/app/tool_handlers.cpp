@@ -12,6 +12,13 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QCoreApplication>
+
+namespace {
+struct MainWindowTexts {
+    Q_DECLARE_TR_FUNCTIONS(MainWindowTexts)
+};
+} // namespace
 
 namespace {
 // The windows are set on the main window after it is built, so they are looked up when used.
@@ -46,11 +53,11 @@ void InstallToolHandlers(MainWindow &form)
     QObject::connect(form.m_otherActionsAction, &QAction::triggered, &form, showCommands);
     QObject::connect(form.m_commPage->m_ioConfigButton, &QPushButton::clicked, &form, showCommands);
     QObject::connect(form.m_extPage->m_ioConfigButton, &QPushButton::clicked, &form, showCommands);
-    QObject::connect(addMenuAction(form, "NCmdWindow", QStringLiteral("命令执行窗口")), &QAction::triggered, &form,
+    QObject::connect(addMenuAction(form, "NCmdWindow", MainWindowTexts::tr("命令执行窗口")), &QAction::triggered, &form,
                      showCommands);
 
     const auto showFileTest = [&form] { showWindow(form.fileTestWindow); };
     QObject::connect(form.m_transparentPage->m_fileTestButton, &QPushButton::clicked, &form, showFileTest);
-    QObject::connect(addMenuAction(form, "NFileTest", QStringLiteral("文件收发测试")), &QAction::triggered, &form,
+    QObject::connect(addMenuAction(form, "NFileTest", MainWindowTexts::tr("文件收发测试")), &QAction::triggered, &form,
                      showFileTest);
 }

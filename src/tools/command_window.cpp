@@ -11,13 +11,20 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QCoreApplication>
+
+namespace {
+struct CommandWindowTexts {
+    Q_DECLARE_TR_FUNCTIONS(CommandWindowTexts)
+};
+} // namespace
 
 CommandWindow::CommandWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent, Qt::Window), answerTimeoutMs(CommandRunner::kAnswerTimeoutMs), m_session(session),
       m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("命令执行窗口"));
+    setWindowTitle(CommandWindowTexts::tr("命令执行窗口"));
     resize(520, 360);
 
     auto *top = new QVBoxLayout(this);
@@ -48,8 +55,8 @@ CommandWindow::CommandWindow(CoreSession &session, Dialogs &dialogs, QWidget *pa
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_okButton = new QPushButton(QStringLiteral("确定"), this);
-    m_cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    m_okButton = new QPushButton(CommandWindowTexts::tr("确定"), this);
+    m_cancelButton = new QPushButton(CommandWindowTexts::tr("取消"), this);
     m_cancelButton->setVisible(false);
     buttons->addWidget(m_okButton);
     buttons->addWidget(m_cancelButton);
@@ -76,7 +83,7 @@ private:
 // The runner's words for a description that is not a JSON object.
 bool NotAnObject(const QString &error)
 {
-    return error.startsWith(QStringLiteral("命令描述不是 JSON 对象"));
+    return error.startsWith(CommandWindowTexts::tr("命令描述不是 JSON 对象"));
 }
 } // namespace
 

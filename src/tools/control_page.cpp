@@ -16,6 +16,13 @@
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QCoreApplication>
+
+namespace {
+struct ControlPageTexts {
+    Q_DECLARE_TR_FUNCTIONS(ControlPageTexts)
+};
+} // namespace
 
 namespace {
 QStringList repeatCounts()
@@ -35,7 +42,7 @@ ControlPage::ControlPage(CoreSession &session, Dialogs &dialogs, QWidget *parent
     buildStatusGroup();
     top->addWidget(m_stateGroup);
 
-    auto *talk = new QGroupBox(QStringLiteral("对话显示窗口"), this);
+    auto *talk = new QGroupBox(ControlPageTexts::tr("对话显示窗口"), this);
     auto *talkLayout = new QVBoxLayout(talk);
     m_stateLog = new QPlainTextEdit(talk);
     m_stateLog->setReadOnly(true);
@@ -51,20 +58,20 @@ ControlPage::ControlPage(CoreSession &session, Dialogs &dialogs, QWidget *parent
 
 void ControlPage::buildStatusGroup()
 {
-    m_stateGroup = new QGroupBox(QStringLiteral("DTU状态访问"), this);
+    m_stateGroup = new QGroupBox(ControlPageTexts::tr("DTU状态访问"), this);
     auto *grid = new QGridLayout(m_stateGroup);
-    m_readStateButton = new QPushButton(QStringLiteral("读DTU状态"), m_stateGroup);
-    m_setStateButton = new QPushButton(QStringLiteral("设置DTU状态"), m_stateGroup);
+    m_readStateButton = new QPushButton(ControlPageTexts::tr("读DTU状态"), m_stateGroup);
+    m_setStateButton = new QPushButton(ControlPageTexts::tr("设置DTU状态"), m_stateGroup);
     m_setStateButton->setVisible(false);
     m_stateCombo = new QComboBox(m_stateGroup);
-    m_stateCombo->addItems({QStringLiteral("00-睡眠状态"), QStringLiteral("02-待机状态"), QStringLiteral("05-GPRS状态")});
+    m_stateCombo->addItems({ControlPageTexts::tr("00-睡眠状态"), ControlPageTexts::tr("02-待机状态"), ControlPageTexts::tr("05-GPRS状态")});
     m_stateCombo->setCurrentIndex(-1);
     KeySwallower::install(m_stateCombo);
     m_stateCombo->setVisible(false);
-    m_signalButton = new QPushButton(QStringLiteral("读取信号强度"), m_stateGroup);
-    m_versionButton = new QPushButton(QStringLiteral("查询DTU版本号"), m_stateGroup);
-    m_readClockButton = new QPushButton(QStringLiteral("读取设备时钟"), m_stateGroup);
-    m_setClockButton = new QPushButton(QStringLiteral("设置设备时钟"), m_stateGroup);
+    m_signalButton = new QPushButton(ControlPageTexts::tr("读取信号强度"), m_stateGroup);
+    m_versionButton = new QPushButton(ControlPageTexts::tr("查询DTU版本号"), m_stateGroup);
+    m_readClockButton = new QPushButton(ControlPageTexts::tr("读取设备时钟"), m_stateGroup);
+    m_setClockButton = new QPushButton(ControlPageTexts::tr("设置设备时钟"), m_stateGroup);
     grid->addWidget(m_readStateButton, 0, 0);
     grid->addWidget(m_signalButton, 0, 1);
     grid->addWidget(m_versionButton, 0, 2);
@@ -76,7 +83,7 @@ void ControlPage::buildStatusGroup()
 
 void ControlPage::buildSocketGroup()
 {
-    m_socketGroup = new QGroupBox(QStringLiteral("SOCKET操作"), this);
+    m_socketGroup = new QGroupBox(ControlPageTexts::tr("SOCKET操作"), this);
     m_socketGroup->setAutoFillBackground(true);
     QPalette p = m_socketGroup->palette();
     p.setColor(QPalette::Window, QColor(0xA6, 0xCA, 0xF0));  // sky blue
@@ -91,16 +98,16 @@ void ControlPage::buildSocketGroup()
     m_protocolCombo->addItems({QStringLiteral("UDP"), QStringLiteral("TCP")});
     m_protocolCombo->setCurrentIndex(0);
     m_remoteIpEdit = new QLineEdit(QStringLiteral("127.0.0.1"), m_socketGroup);
-    m_createSocketButton = new QPushButton(QStringLiteral("创建SOCKET"), m_socketGroup);
-    m_connectSocketButton = new QPushButton(QStringLiteral("建立TCP连接"), m_socketGroup);
-    m_disconnectSocketButton = new QPushButton(QStringLiteral("断开TCP连接"), m_socketGroup);
-    m_closeSocketButton = new QPushButton(QStringLiteral("关闭SOCKET"), m_socketGroup);
-    grid->addWidget(new QLabel(QStringLiteral("本地端口 "), m_socketGroup), 0, 0);
+    m_createSocketButton = new QPushButton(ControlPageTexts::tr("创建SOCKET"), m_socketGroup);
+    m_connectSocketButton = new QPushButton(ControlPageTexts::tr("建立TCP连接"), m_socketGroup);
+    m_disconnectSocketButton = new QPushButton(ControlPageTexts::tr("断开TCP连接"), m_socketGroup);
+    m_closeSocketButton = new QPushButton(ControlPageTexts::tr("关闭SOCKET"), m_socketGroup);
+    grid->addWidget(new QLabel(ControlPageTexts::tr("本地端口 "), m_socketGroup), 0, 0);
     grid->addWidget(m_localPortEdit, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("远端端口 "), m_socketGroup), 0, 2);
+    grid->addWidget(new QLabel(ControlPageTexts::tr("远端端口 "), m_socketGroup), 0, 2);
     grid->addWidget(m_remotePortEdit, 0, 3);
     grid->addWidget(m_protocolCombo, 0, 4);
-    grid->addWidget(new QLabel(QStringLiteral("对方IP "), m_socketGroup), 1, 0);
+    grid->addWidget(new QLabel(ControlPageTexts::tr("对方IP "), m_socketGroup), 1, 0);
     grid->addWidget(m_remoteIpEdit, 1, 1);
     grid->addWidget(m_createSocketButton, 2, 0);
     grid->addWidget(m_connectSocketButton, 2, 1);
@@ -113,26 +120,26 @@ void ControlPage::buildDataPanel()
 {
     m_dataPanel = new QFrame(this);
     auto *panelLayout = new QVBoxLayout(m_dataPanel);
-    m_dataGroup = new QGroupBox(QStringLiteral("DTU数据收发"), m_dataPanel);
+    m_dataGroup = new QGroupBox(ControlPageTexts::tr("DTU数据收发"), m_dataPanel);
     auto *layout = new QVBoxLayout(m_dataGroup);
     m_socketPayloadEdit = new QPlainTextEdit(m_dataGroup);
     layout->addWidget(m_socketPayloadEdit);
     auto *row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("重复发送次数       "), m_dataGroup));
+    row->addWidget(new QLabel(ControlPageTexts::tr("重复发送次数       "), m_dataGroup));
     m_socketRepeatCombo = new QComboBox(m_dataGroup);
     m_socketRepeatCombo->addItems(repeatCounts());
     m_socketRepeatCombo->setCurrentIndex(0);
     KeySwallower::install(m_socketRepeatCombo);
     row->addWidget(m_socketRepeatCombo);
-    m_socketSendButton = new QPushButton(QStringLiteral("发送数据"), m_dataGroup);
-    m_socketReceiveButton = new QPushButton(QStringLiteral("接收数据"), m_dataGroup);
-    m_socketHexCheck = new QCheckBox(QStringLiteral(" 显示十六进制值     "), m_dataGroup);
+    m_socketSendButton = new QPushButton(ControlPageTexts::tr("发送数据"), m_dataGroup);
+    m_socketReceiveButton = new QPushButton(ControlPageTexts::tr("接收数据"), m_dataGroup);
+    m_socketHexCheck = new QCheckBox(ControlPageTexts::tr(" 显示十六进制值     "), m_dataGroup);
     m_socketHexCharEdit = new QLineEdit(m_dataGroup);
     m_socketHexCharEdit->setMaxLength(2);
     m_socketHexCharEdit->setVisible(false);
-    m_addSocketHexCharButton = new QPushButton(QStringLiteral("添加HEX字符"), m_dataGroup);
+    m_addSocketHexCharButton = new QPushButton(ControlPageTexts::tr("添加HEX字符"), m_dataGroup);
     m_addSocketHexCharButton->setVisible(false);
-    m_socketClearCountersButton = new QPushButton(QStringLiteral("统计清零"), m_dataGroup);
+    m_socketClearCountersButton = new QPushButton(ControlPageTexts::tr("统计清零"), m_dataGroup);
     row->addWidget(m_socketSendButton);
     row->addWidget(m_socketReceiveButton);
     row->addWidget(m_socketHexCheck);

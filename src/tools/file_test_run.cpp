@@ -11,6 +11,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QCoreApplication>
+
+namespace {
+struct FileTestTexts {
+    Q_DECLARE_TR_FUNCTIONS(FileTestTexts)
+};
+} // namespace
 
 namespace {
 constexpr int kMaxInterval = 100000;
@@ -29,15 +36,15 @@ void FileTestWindow::connectHandlers()
 
 void FileTestWindow::chooseFile()
 {
-    const QString path = m_dialogs.openFile(this, QStringLiteral("选择文件"), QStringLiteral("*.*"),
-                                            QStringLiteral("所有文件 (*)"));
+    const QString path = m_dialogs.openFile(this, FileTestTexts::tr("选择文件"), QStringLiteral("*.*"),
+                                            FileTestTexts::tr("所有文件 (*)"));
     if (path.isEmpty())
         return;
     m_sendFile.close();
     m_sendFile.setFileName(path);
     // Only read: a read-only file can be sent too.
     if (!m_sendFile.open(QIODevice::ReadOnly)) {
-        m_dialogs.information(this, QStringLiteral("读取文件失败!"));
+        m_dialogs.information(this, FileTestTexts::tr("读取文件失败!"));
         return;
     }
     m_sendFileButton->setEnabled(true);
@@ -47,21 +54,21 @@ void FileTestWindow::chooseFile()
 void FileTestWindow::startSending()
 {
     if (m_packetLengthEdit->text().isEmpty()) {
-        m_dialogs.information(this, QStringLiteral("请输入包长度"));
+        m_dialogs.information(this, FileTestTexts::tr("请输入包长度"));
         return;
     }
     if (m_intervalEdit->text().isEmpty()) {
-        m_dialogs.information(this, QStringLiteral("请输入时间间隔"));
+        m_dialogs.information(this, FileTestTexts::tr("请输入时间间隔"));
         return;
     }
     const int interval = m_intervalEdit->text().toInt();
     if (interval > kMaxInterval) {
-        m_dialogs.information(this, QStringLiteral("最大延时不能超过100000ms"));
+        m_dialogs.information(this, FileTestTexts::tr("最大延时不能超过100000ms"));
         return;
     }
     const int packLen = m_packetLengthEdit->text().toInt();
     if (packLen > kMaxPackLen) {
-        m_dialogs.information(this, QStringLiteral("最大包长度不能超过100000字节"));
+        m_dialogs.information(this, FileTestTexts::tr("最大包长度不能超过100000字节"));
         return;
     }
     m_interval = interval;
@@ -110,7 +117,7 @@ void FileTestWindow::sendNextPacket()
     packetSent(packet);
     if (packet.size() < m_packLen) {
         endSending();
-        m_logBox->appendPlainText(QStringLiteral("文件发送完毕!"));
+        m_logBox->appendPlainText(FileTestTexts::tr("文件发送完毕!"));
         return;
     }
     m_packetTimer.start();
@@ -124,13 +131,13 @@ void FileTestWindow::toggleReceiveFile()
         return;
     }
     if (m_receiveFileEdit->text().isEmpty()) {
-        m_dialogs.information(this, QStringLiteral("请指定文件名!"));
+        m_dialogs.information(this, FileTestTexts::tr("请指定文件名!"));
         return;
     }
     m_recvFile.close();
     m_recvFile.setFileName(m_receiveFileEdit->text());
     if (!m_recvFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        m_dialogs.information(this, QStringLiteral("创建文件失败!"));
+        m_dialogs.information(this, FileTestTexts::tr("创建文件失败!"));
 }
 
 void FileTestWindow::writeReceived(const QByteArray &bytes)
@@ -140,7 +147,7 @@ void FileTestWindow::writeReceived(const QByteArray &bytes)
     // On disk at once: nothing is lost if the program ends.
     if (m_recvFile.write(bytes) != bytes.size() || !m_recvFile.flush()) {
         // Said once, then the file is closed so later chunks do not repeat the failure.
-        m_session.state.log(QStringLiteral("[接收数据写入文件%1失败：%2]").arg(m_recvFile.fileName(),
+        m_session.state.log(FileTestTexts::tr("[接收数据写入文件%1失败：%2]").arg(m_recvFile.fileName(),
                                                                         m_recvFile.errorString()));
         m_recvFile.close();
     }

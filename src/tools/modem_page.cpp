@@ -11,6 +11,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <QCoreApplication>
+
+namespace {
+struct ModemPageTexts {
+    Q_DECLARE_TR_FUNCTIONS(ModemPageTexts)
+};
+} // namespace
 
 ModemPage::ModemPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_session(session), m_dialogs(dialogs)
@@ -18,7 +25,7 @@ ModemPage::ModemPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     auto *top = new QVBoxLayout(this);
     top->setContentsMargins(4, 4, 4, 4);
     auto *entry = new QHBoxLayout;
-    entry->addWidget(new QLabel(QStringLiteral("AT命令输入   "), this));
+    entry->addWidget(new QLabel(ModemPageTexts::tr("AT命令输入   "), this));
     m_atCommandEdit = new QLineEdit(this);
     m_atCommandEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
     entry->addWidget(m_atCommandEdit, 1);

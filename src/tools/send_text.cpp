@@ -3,6 +3,13 @@
 #include "text/text_codec.h"
 #include "text/hex.h"
 #include "text/time_text.h"
+#include <QCoreApplication>
+
+namespace {
+struct TransparentPageTexts {
+    Q_DECLARE_TR_FUNCTIONS(TransparentPageTexts)
+};
+} // namespace
 
 QByteArray InputBytes(const QString &text, bool hexMode, bool dropBlanks)
 {
@@ -26,7 +33,7 @@ QString DisplayBytes(const QByteArray &bytes)
 
 QString SentLine(const QByteArray &bytes, bool hexMode, const QString &suffix)
 {
-    QString line = TimeText() + QStringLiteral(" 发送数据：");
+    QString line = TimeText() + TransparentPageTexts::tr(" 发送数据：");
     if (hexMode)
         line += QLatin1Char('{') + HexDump(bytes) + QLatin1Char('}');
     return line + DisplayBytes(bytes) + suffix;

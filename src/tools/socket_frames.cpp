@@ -2,6 +2,13 @@
 
 #include "params/param_ops.h"
 #include "protocol/frame.h"
+#include <QCoreApplication>
+
+namespace {
+struct ControlPageTexts {
+    Q_DECLARE_TR_FUNCTIONS(ControlPageTexts)
+};
+} // namespace
 
 namespace socketcmd {
 
@@ -16,7 +23,7 @@ std::optional<uint16_t> PortOf(const QString &text)
 
 QString BadPortText()
 {
-    return QStringLiteral("端口号必须是0到65535之间的整数");
+    return ControlPageTexts::tr("端口号必须是0到65535之间的整数");
 }
 
 QByteArray PortPayload(uint16_t port)
@@ -66,20 +73,20 @@ QString SocketResultText(SocketOp op, int code)
     QString ok, fail;
     switch (op) {
     case SocketOp::Create:
-        ok = QStringLiteral("Socket创建成功");
-        fail = QStringLiteral("Socket创建失败");
+        ok = ControlPageTexts::tr("Socket创建成功");
+        fail = ControlPageTexts::tr("Socket创建失败");
         break;
     case SocketOp::Connect:
-        ok = QStringLiteral("TCP连接成功");
-        fail = QStringLiteral("TCP连接失败");
+        ok = ControlPageTexts::tr("TCP连接成功");
+        fail = ControlPageTexts::tr("TCP连接失败");
         break;
     case SocketOp::Disconnect:
-        ok = QStringLiteral("TCP断开成功");
-        fail = QStringLiteral("TCP断开失败");
+        ok = ControlPageTexts::tr("TCP断开成功");
+        fail = ControlPageTexts::tr("TCP断开失败");
         break;
     case SocketOp::Close:
-        ok = QStringLiteral("Socket关闭成功");
-        fail = QStringLiteral("Socket关闭失败");
+        ok = ControlPageTexts::tr("Socket关闭成功");
+        fail = ControlPageTexts::tr("Socket关闭失败");
         break;
     }
     switch (code) {
@@ -88,11 +95,11 @@ QString SocketResultText(SocketOp op, int code)
     case -1:
         return fail;
     case -2:
-        return fail + QStringLiteral("，设备无响应！");
+        return fail + ControlPageTexts::tr("，设备无响应！");
     case -3:
-        return fail + QStringLiteral("，参数错误！");
+        return fail + ControlPageTexts::tr("，参数错误！");
     case -4:
-        return fail + QStringLiteral("，返回帧校验错误！");
+        return fail + ControlPageTexts::tr("，返回帧校验错误！");
     default:
         return QString();
     }
@@ -102,15 +109,15 @@ QString SendResultText(int code)
 {
     switch (code) {
     case 0:
-        return QStringLiteral("[数据发送成功]");
+        return ControlPageTexts::tr("[数据发送成功]");
     case -1:
-        return QStringLiteral("[数据发送失败]");
+        return ControlPageTexts::tr("[数据发送失败]");
     case -2:
-        return QStringLiteral("[数据发送失败，设备无响应！]");
+        return ControlPageTexts::tr("[数据发送失败，设备无响应！]");
     case -3:
-        return QStringLiteral("[数据发送失败，非法的返回串！]");
+        return ControlPageTexts::tr("[数据发送失败，非法的返回串！]");
     case -4:
-        return QStringLiteral("[数据发送失败，返回帧校验错误！]");
+        return ControlPageTexts::tr("[数据发送失败，返回帧校验错误！]");
     default:
         return QString();
     }
@@ -121,22 +128,22 @@ FetchResult CheckFetchReply(const QByteArray &reply)
     FetchResult r;
     const auto at = [&reply](int i) { return static_cast<uint8_t>(reply[i]); };
     if (reply.isEmpty()) {
-        r.failText = QStringLiteral("[数据读取失败，设备无响应！]");
+        r.failText = ControlPageTexts::tr("[数据读取失败，设备无响应！]");
         return r;
     }
     if (reply.size() < 2 || at(0) != 0xAA || at(1) != 0x55) {
-        r.failText = QStringLiteral("[数据读取失败，返回数据包头非法！]");
+        r.failText = ControlPageTexts::tr("[数据读取失败，返回数据包头非法！]");
         return r;
     }
     if (reply.size() < 5 || at(4) != kFetchReply) {
-        r.failText = QStringLiteral("[数据读取失败，返回数据包命令字非法！]");
+        r.failText = ControlPageTexts::tr("[数据读取失败，返回数据包命令字非法！]");
         return r;
     }
     const int len = at(2) * 256 + at(3);
     // LEN must cover itself and the A2 byte, and the sum must be there to compare.
     if (len < 3 || reply.size() < len + 4 ||
         frame::Sum16(reply, 2, len) != static_cast<uint16_t>(at(len + 2) * 256 + at(len + 3))) {
-        r.failText = QStringLiteral("[数据读取失败，返回数据包校验错！]");
+        r.failText = ControlPageTexts::tr("[数据读取失败，返回数据包校验错！]");
         return r;
     }
     r.ok = true;

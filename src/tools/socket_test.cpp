@@ -18,6 +18,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace {
+struct ControlPageTexts {
+    Q_DECLARE_TR_FUNCTIONS(ControlPageTexts)
+};
+} // namespace
+
 using namespace socketcmd;
 
 void ControlPage::connectHandlers()
@@ -105,7 +111,7 @@ void ControlPage::sendSocketData()
         loop.exec();
         AddToCounter(st.SentBytes, data.size());
     }
-    m_stateLog->appendPlainText(SentLine(data, hex, QLatin1Char('[') + m_socketRepeatCombo->currentText() + QStringLiteral("次]")));
+    m_stateLog->appendPlainText(SentLine(data, hex, QLatin1Char('[') + m_socketRepeatCombo->currentText() + ControlPageTexts::tr("次]")));
     m_socketPayloadEdit->clear();
 }
 
@@ -132,14 +138,14 @@ void ControlPage::fetchSocketData()
         return;
     const int socket = static_cast<uint8_t>(r.content[0]) * 256 + static_cast<uint8_t>(r.content[1]);
     const QByteArray data = r.content.mid(2);
-    m_stateLog->appendPlainText(QStringLiteral("从Socket[%1]收到数据:").arg(socket) + DisplayBytes(data));
+    m_stateLog->appendPlainText(ControlPageTexts::tr("从Socket[%1]收到数据:").arg(socket) + DisplayBytes(data));
     AddToCounter(m_session.state.ReceivedBytes, data.size());
 }
 
 void ControlPage::toggleSocketHexMode()
 {
-    m_dataGroup->setTitle(m_socketHexCheck->isChecked() ? QStringLiteral("文字输入窗口[HEX模式]")
-                                               : QStringLiteral("文字输入窗口(文本模式)"));
+    m_dataGroup->setTitle(m_socketHexCheck->isChecked() ? ControlPageTexts::tr("文字输入窗口[HEX模式]")
+                                               : ControlPageTexts::tr("文字输入窗口(文本模式)"));
 }
 
 void ControlPage::onPayloadChanged()

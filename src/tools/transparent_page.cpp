@@ -14,6 +14,13 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <QCoreApplication>
+
+namespace {
+struct TransparentPageTexts {
+    Q_DECLARE_TR_FUNCTIONS(TransparentPageTexts)
+};
+} // namespace
 
 TransparentPage::TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_session(session), m_dialogs(dialogs)
@@ -21,14 +28,14 @@ TransparentPage::TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget
     auto *top = new QVBoxLayout(this);
     top->setContentsMargins(4, 4, 4, 4);
 
-    auto *talk = new QGroupBox(QStringLiteral("对话显示窗口"), this);
+    auto *talk = new QGroupBox(TransparentPageTexts::tr("对话显示窗口"), this);
     auto *talkLayout = new QVBoxLayout(talk);
     m_conversationBox = new QPlainTextEdit(talk);
     m_conversationBox->setReadOnly(true);
     talkLayout->addWidget(m_conversationBox);
     top->addWidget(talk, 3);
 
-    m_inputGroup = new QGroupBox(QStringLiteral("文字输入窗口(文本模式)"), this);
+    m_inputGroup = new QGroupBox(TransparentPageTexts::tr("文字输入窗口(文本模式)"), this);
     auto *inputLayout = new QVBoxLayout(m_inputGroup);
     m_inputEdit = new QPlainTextEdit(m_inputGroup);
     inputLayout->addWidget(m_inputEdit);
@@ -36,7 +43,7 @@ TransparentPage::TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget
     m_hexCharEdit = new QLineEdit(m_inputGroup);
     m_hexCharEdit->setMaxLength(2);
     m_hexCharEdit->setVisible(false);
-    m_addHexCharButton = new QPushButton(QStringLiteral("添加HEX字符"), m_inputGroup);
+    m_addHexCharButton = new QPushButton(TransparentPageTexts::tr("添加HEX字符"), m_inputGroup);
     m_addHexCharButton->setVisible(false);
     m_hexMirrorBox = new QPlainTextEdit(m_inputGroup);
     m_hexMirrorBox->setReadOnly(true);
@@ -48,22 +55,22 @@ TransparentPage::TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget
     top->addWidget(m_inputGroup, 1);
 
     auto *controls = new QHBoxLayout;
-    controls->addWidget(new QLabel(QStringLiteral("重复发送次数       "), this));
+    controls->addWidget(new QLabel(TransparentPageTexts::tr("重复发送次数       "), this));
     m_repeatCombo = new QComboBox(this);
     m_repeatCombo->addItems({QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("50"), QStringLiteral("100"),
                          QStringLiteral("1000"), QStringLiteral("10000")});
     m_repeatCombo->setCurrentIndex(0);
     KeySwallower::install(m_repeatCombo);
     controls->addWidget(m_repeatCombo);
-    m_hexCheck = new QCheckBox(QStringLiteral(" 显示十六进制值     "), this);
+    m_hexCheck = new QCheckBox(TransparentPageTexts::tr(" 显示十六进制值     "), this);
     controls->addWidget(m_hexCheck);
     controls->addStretch(1);
-    m_clearCountersButton = new QPushButton(QStringLiteral("统计清零"), this);
+    m_clearCountersButton = new QPushButton(TransparentPageTexts::tr("统计清零"), this);
     controls->addWidget(m_clearCountersButton);
-    m_fileTestButton = new QPushButton(QStringLiteral("收发文件"), this);
+    m_fileTestButton = new QPushButton(TransparentPageTexts::tr("收发文件"), this);
     m_fileTestButton->setVisible(false);
     controls->addWidget(m_fileTestButton);
-    m_sendButton = new QPushButton(QStringLiteral("发送数据"), this);
+    m_sendButton = new QPushButton(TransparentPageTexts::tr("发送数据"), this);
     controls->addWidget(m_sendButton);
     top->addLayout(controls);
 

@@ -18,6 +18,12 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace {
+struct TransparentPageTexts {
+    Q_DECLARE_TR_FUNCTIONS(TransparentPageTexts)
+};
+} // namespace
+
 void TransparentPage::connectHandlers()
 {
     connect(m_sendButton, &QPushButton::clicked, this, &TransparentPage::sendInput);
@@ -62,14 +68,14 @@ void TransparentPage::sendInput()
         QCoreApplication::processEvents();
     }
     m_conversation->appendLine(SentLine(bytes, hexMode(), QLatin1Char('[') + m_repeatCombo->currentText() +
-                                                              QStringLiteral("次]")));
+                                                              TransparentPageTexts::tr("次]")));
     m_inputEdit->clear();
     m_hexMirrorBox->clear();
 }
 
 void TransparentPage::toggleHexMode()
 {
-    m_inputGroup->setTitle(hexMode() ? QStringLiteral("文字输入窗口[HEX模式]") : QStringLiteral("文字输入窗口(文本模式)"));
+    m_inputGroup->setTitle(hexMode() ? TransparentPageTexts::tr("文字输入窗口[HEX模式]") : TransparentPageTexts::tr("文字输入窗口(文本模式)"));
 }
 
 void TransparentPage::onInputChanged()

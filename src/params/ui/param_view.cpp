@@ -4,6 +4,13 @@
 #include "params/ui/heading_delegate.h"
 
 #include <QHeaderView>
+#include <QCoreApplication>
+
+namespace {
+struct ParamEditorTexts {
+    Q_DECLARE_TR_FUNCTIONS(ParamEditorTexts)
+};
+} // namespace
 
 ParamView::ParamView(ParamTable &table, QWidget *parent) : QTableView(parent), m_table(table)
 {
@@ -19,7 +26,7 @@ ParamView::ParamView(ParamTable &table, QWidget *parent) : QTableView(parent), m
     horizontalHeader()->setStretchLastSection(true);
 
     QFont f;
-    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei Mono"),
+    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei Mono"), // not translated: a font family name
                    QStringLiteral("Noto Sans Mono CJK SC"), QStringLiteral("monospace")});
     f.setPixelSize(m_table.isExtended() ? 15 : 14);
     setFont(f);
