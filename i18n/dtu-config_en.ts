@@ -173,7 +173,7 @@
     <name>ControlPageTexts</name>
     <message>
         <source>对话显示窗口</source>
-        <translation>Dialog Window</translation>
+        <translation>Conversation</translation>
     </message>
     <message>
         <source>DTU状态访问</source>
@@ -574,11 +574,11 @@
     </message>
     <message>
         <source>恢复出厂默认设置</source>
-        <translation>Restore Factory Defaults</translation>
+        <translation>Factory Defaults</translation>
     </message>
     <message>
         <source>复位设备</source>
-        <translation>Device reset</translation>
+        <translation>Reset Device</translation>
     </message>
     <message>
         <source>自动获取参数</source>
@@ -586,7 +586,7 @@
     </message>
     <message>
         <source>文件操作</source>
-        <translation>File Operations</translation>
+        <translation>File</translation>
     </message>
     <message>
         <source>调入参数文件</source>
@@ -610,11 +610,11 @@
     </message>
     <message>
         <source>   通信参数设置   </source>
-        <translation>   Communication Parameters   </translation>
+        <translation>Parameters</translation>
     </message>
     <message>
         <source>  透明传输测试  </source>
-        <translation>  Transparent Transmission Test  </translation>
+        <translation>Transparent Mode Test</translation>
     </message>
     <message>
         <source>控制模式测试</source>
@@ -622,11 +622,11 @@
     </message>
     <message>
         <source>工业MODEM模式测试</source>
-        <translation>Industrial Modem Mode Test</translation>
+        <translation>Modem Mode Test</translation>
     </message>
     <message>
         <source>   扩展参数设置   </source>
-        <translation>   Extended Parameters   </translation>
+        <translation>Extended Parameters</translation>
     </message>
     <message>
         <source>串口状态</source>
@@ -1030,7 +1030,7 @@
     </message>
     <message>
         <source>对话显示窗口</source>
-        <translation>Dialog Window</translation>
+        <translation>Conversation</translation>
     </message>
     <message>
         <source>文字输入窗口(文本模式)</source>

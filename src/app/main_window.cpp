@@ -100,6 +100,8 @@ MainWindow::MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
 
     // The test tools, the command window and the privilege levels install their own handlers.
     InstallToolHandlers(*this);
+    // Last in the menu bar, after the tool windows' entries.
+    m_menuBar->addMenu(new LanguageMenu(m_dialogs, m_menuBar));
 
     startUp();
     m_reloadTimer.start();
@@ -144,7 +146,6 @@ void MainWindow::buildMenu()
     m_menuBar->addAction(m_autoReadAction);
     m_menuBar->addMenu(m_fileMenu);
     m_menuBar->addAction(m_otherActionsAction);
-    m_menuBar->addMenu(new LanguageMenu(m_dialogs, m_menuBar));
 }
 
 void MainWindow::buildPages()

@@ -4,13 +4,6 @@
 #include "params/ui/heading_delegate.h"
 
 #include <QHeaderView>
-#include <QCoreApplication>
-
-namespace {
-struct ParamEditorTexts {
-    Q_DECLARE_TR_FUNCTIONS(ParamEditorTexts)
-};
-} // namespace
 
 ParamView::ParamView(ParamTable &table, QWidget *parent) : QTableView(parent), m_table(table)
 {
