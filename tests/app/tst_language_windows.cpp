@@ -75,8 +75,11 @@ private slots:
         for (const QWidget *w : {static_cast<const QWidget *>(&main), static_cast<const QWidget *>(&command),
                                  static_cast<const QWidget *>(&fileTest)}) {
             const QStringList texts = shownTexts(w);
-            QVERIFY(texts.size() > 3);
-            const QStringList chinese = texts.filter(QRegularExpression(QStringLiteral("[\\x{4e00}-\\x{9fff}]")));
+            QVERIFY(texts.size() >= 2);  // at least a caption and a button
+            QStringList chinese;
+            for (const QString &t : texts)
+                if (hasChinese(t))
+                    chinese << t;
             QVERIFY2(chinese.isEmpty(), qPrintable(chinese.join('\n')));
         }
         const QStringList mainTexts = shownTexts(&main);
