@@ -38,6 +38,7 @@
 #include <QTabBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -100,8 +101,14 @@ MainWindow::MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
 
     // The test tools, the command window and the privilege levels install their own handlers.
     InstallToolHandlers(*this);
-    // Last in the menu bar, after the tool windows' entries.
-    m_menuBar->addMenu(new LanguageMenu(m_dialogs, m_menuBar));
+    // In the menu bar's corner, so the entries of the menu bar itself stay as they were.
+    auto *languageButton = new QToolButton(m_menuBar);
+    auto *languageMenu = new LanguageMenu(m_dialogs, languageButton);
+    languageButton->setText(languageMenu->title());
+    languageButton->setMenu(languageMenu);
+    languageButton->setPopupMode(QToolButton::InstantPopup);
+    languageButton->setAutoRaise(true);
+    m_menuBar->setCornerWidget(languageButton, Qt::TopRightCorner);
 
     startUp();
     m_reloadTimer.start();
