@@ -144,13 +144,19 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     const bool fast = kind == ReplyKind::Framed && m_state.FastReplies;
     const int polls = std::max(0, timeoutMs / kFirstBytePollMs);
     const qint64 firstByteLimitMs = qint64(polls) * kFirstBytePollMs;
+    // A port that vanished and came back (or a TCP link made anew) during the wait is a new
+    // conversation: the wait ends with what it had, as it does on the failure itself.
+    const quint64 epoch = m_link.epoch();
+    const auto linkFailed = [&](const QString &error) {
+        return !error.isEmpty() || !m_link.IsDataChannelOpen() || m_link.epoch() != epoch;
+    };
     QElapsedTimer waited;
     waited.start();
     for (int i = 0; (fast ? firstByteLimitMs > 0 : i < polls) && !m_state.CloseRequested; ++i) {
         QString error;
         reply = m_link.ChannelRead(&error);
         // A channel that failed or closed (device vanished, TCP dropped) will bring nothing more.
-        if (!error.isEmpty() || !m_link.IsDataChannelOpen())
+        if (linkFailed(error))
             readFailed = true;
         if (!reply.isEmpty() || readFailed)
             break;
@@ -194,13 +200,16 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
             } else if (!fast && ++idle > kMaxIdleReads) {
                 break;
             }
-            if (!error.isEmpty() || !m_link.IsDataChannelOpen())
+            if (linkFailed(error))
                 break;
         }
     }
 
-    if (!reply.isEmpty() && m_state.PrivilegeLevel == 1)
-        m_state.log(QStringLiteral("上行：") + HexDump(reply));
+    if (!reply.isEmpty()) {
+        emit replyReceived(reply);
+        if (m_state.PrivilegeLevel == 1)
+            m_state.log(QStringLiteral("上行：") + HexDump(reply));
+    }
     // On again at the end, also when the wait began before the poll was first enabled.
     if (m_poll)
         m_poll->start();

@@ -79,6 +79,8 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    // Every reply a wait gathered, whatever the privilege level (the session log).
+    void replyReceived(const QByteArray &reply);
 
 private:
     void setBusy(bool b);
