@@ -57,6 +57,17 @@ CliSession::CliSession(const CliOptions &options)
     });
 }
 
+std::optional<QString> CliSession::lostChannel() const
+{
+    if (m_lost)
+        return m_lost;
+    // A wait that noticed the failure itself ends before the port reports it.
+    const SerialChannel &serial = const_cast<CoreSession &>(m_core).link.serial();
+    if (m_connected && !viaTcp() && serial.hasFatalError())
+        return QStringLiteral("the serial port %1 vanished: %2").arg(m_opt.port, serial.errorString());
+    return std::nullopt;
+}
+
 std::optional<CliError> CliSession::openLog()
 {
     if (m_opt.logFile.isEmpty())

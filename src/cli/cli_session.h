@@ -47,7 +47,7 @@ public:
     // --wait-port, tries again every half second until the port or the peer is there.
     std::optional<CliError> connect();
     // The reason, when the channel vanished after connect() (the run then ends with exNoChannel).
-    std::optional<QString> lostChannel() const { return m_lost; }
+    std::optional<QString> lostChannel() const;
     // --log FILE: opens the session log; Memo1 lines and frames go there from now on.
     std::optional<CliError> openLog();
     bool viaTcp() const { return !m_opt.tcp.isEmpty(); }

@@ -7,6 +7,7 @@
 #include "link/receive_poll.h"
 #include "link/serial_channel.h"
 #include "link/serial_reconnector.h"
+#include "link/tcp_channel.h"
 #include "link/tcp_reconnector.h"
 #include "log/session_log.h"
 #include "params/param_context.h"

@@ -94,8 +94,9 @@ void TcpConnection::onReadyRead()
 
 void TcpConnection::drop()
 {
-    // A dropped link, not a polite close: the tool sees the peer go away.
-    m_socket->flush();
-    m_socket->abort();
-    deleteLater();
+    // Closed from this end after what was written has gone out (a reset would make the
+    // tool's side discard a reply it has not read yet).
+    m_socket->disconnectFromHost();
+    if (m_socket->state() == QAbstractSocket::UnconnectedState)
+        deleteLater();
 }

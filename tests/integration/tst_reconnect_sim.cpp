@@ -7,6 +7,7 @@
 #include "support/temp_file_dir.h"
 
 #include <QElapsedTimer>
+#include <csignal>
 #include <QtTest>
 
 namespace {

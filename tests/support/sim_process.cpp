@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QFileInfo>
 #include <QtGlobal>
+#include <algorithm>
 #include <csignal>
 #include <sys/types.h>
 
@@ -90,7 +91,7 @@ QString SimProcess::waitForLine(const QString &prefix, int timeoutMs)
             return {};
         // The caller's own objects (timers, sockets) keep running meanwhile.
         QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(qBound<qint64>(1, deadline.remainingTime(), 50)), &loop, &QEventLoop::quit);
+        QTimer::singleShot(static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, 50)), &loop, &QEventLoop::quit);
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &loop, &QEventLoop::quit);
         loop.exec();
     }
