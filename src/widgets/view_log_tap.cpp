@@ -7,6 +7,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+
 ViewLogTap::ViewLogTap(QPlainTextEdit *view, SessionLog &log, const QString &tag)
     : QObject(view), m_view(view), m_log(log), m_tag(tag)
 {
