@@ -176,4 +176,21 @@ FetchReply CheckFetchReply(const QByteArray &b)
     return r;
 }
 
+int FindCompleteFrame(const QByteArray &bytes)
+{
+    // Any AA 55 may start the frame: leading noise is skipped, as the checkers do.
+    static const QByteArray header("\xAA\x55", 2);
+    for (int pos = bytes.indexOf(header); pos >= 0; pos = bytes.indexOf(header, pos + 1)) {
+        if (bytes.size() - pos < 4)
+            return -1;
+        const int len = at(bytes, pos + 2) * 256 + at(bytes, pos + 3);
+        if (len < 4 || bytes.size() - pos < len + 4)
+            continue;
+        const uint16_t stored = static_cast<uint16_t>(at(bytes, pos + len + 2) * 256 + at(bytes, pos + len + 3));
+        if (stored == Sum16(bytes, pos + 2, len))
+            return pos;
+    }
+    return -1;
+}
+
 } // namespace frame
