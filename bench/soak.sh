@@ -3,10 +3,11 @@
 # page over a pseudo-terminal for MINUTES (default 10) at RATE bytes/s (default 1000000, the
 # rate the receive path is measured at; the port is opened at 921600 baud).
 #   bench/soak.sh [--minutes M] [--rate BYTES_PER_S]
-# BENCH_BUILD_DIR overrides the build directory (default: build-bench/ in the source tree).
+# BENCH_BUILD_DIR=<dir> uses an existing build directory as it is configured (default: a Release
+# build in build-bench/).
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD=${BENCH_BUILD_DIR:-$ROOT/build-bench}
+BUILD=${BENCH_BUILD_DIR:-}
 MINUTES=10; RATE=1000000
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -17,8 +18,12 @@ while [ $# -gt 0 ]; do
 done
 BYTES=$(awk -v m="$MINUTES" -v r="$RATE" 'BEGIN { printf "%.0f", m * 60 * r }')
 
+# A given build directory is used as configured (e.g. the test build); else a Release one.
+if [ -z "$BUILD" ]; then
+  BUILD=$ROOT/build-bench
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
 echo "building in $BUILD ..." >&2
-cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C "$BUILD" -j2 dtusim bench_soak >/dev/null
 
 WORK=$(mktemp -d /tmp/dtu-soak.XXXXXX)
