@@ -39,6 +39,8 @@ frames = {
     "ack": ack, "nak": nak, "param": param_reply, "byte": byte_reply, "text": text_reply,
     "fetch": fetch, "noise_ack": b"\x01\x02\xAA" + ack, "short": bytes.fromhex("AA550005"),
     "claims_max": bytes.fromhex("AA55FFFFE081") + b"\x00" * 16, "two": ack + byte_reply,
+    # Found by fuzzing: LEN 0 made the LEN field its own checksum.
+    "len0_fetch": bytes.fromhex("AA550000A2A2"),
 }
 for name, data in frames.items():
     write("fuzz_reply_checks", name, data)
