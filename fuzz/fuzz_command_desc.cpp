@@ -17,6 +17,7 @@ CoreSession *session()
     static CoreSession *s = [] {
         fuzz::ensureApp();
         auto *cs = new CoreSession;
+        cs->script.setWatchdogMs(fuzz::kWatchdogMs);
         QString fileError;
         if (!cs->script.evaluateFile(QStringLiteral(DTU_SOURCE_DIR "/examples/script.js"), &fileError).ok)
             std::abort();

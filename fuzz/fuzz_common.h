@@ -19,6 +19,10 @@
 
 namespace fuzz {
 
+// The script watchdog in the targets: wall time on a starved machine (many targets at once,
+// under nice) is far above CPU time; a hang is libFuzzer's -timeout to catch.
+constexpr int kWatchdogMs = 120000;
+
 // One application object for the process (the script engine and timers want one).
 inline void ensureApp()
 {

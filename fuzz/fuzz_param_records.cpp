@@ -15,6 +15,7 @@ CoreSession *session()
     static CoreSession *s = [] {
         fuzz::ensureApp();
         auto *cs = new CoreSession;
+        cs->script.setWatchdogMs(fuzz::kWatchdogMs);
         QString fileError;
         cs->script.evaluateFile(QStringLiteral(DTU_SOURCE_DIR "/examples/script.js"), &fileError);
         const ProfileLoadResult r = cs->profile.LoadProfile(QStringLiteral(DTU_SOURCE_DIR "/examples/demo_profile.txt"));

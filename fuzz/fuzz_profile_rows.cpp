@@ -18,7 +18,7 @@ ScriptHost *script()
 {
     static ScriptHost *s = [] {
         fuzz::ensureApp();
-        auto *h = new ScriptHost(2000);
+        auto *h = new ScriptHost(fuzz::kWatchdogMs);
         QString fileError;
         const ScriptResult r = h->evaluateFile(QStringLiteral(DTU_SOURCE_DIR "/examples/script.js"), &fileError);
         if (!r.ok || !fileError.isEmpty())

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Typed text through the built-in setters, as the editor stores it.
     fuzz::ensureApp();
-    static ScriptHost host(1000);
+    static ScriptHost host(fuzz::kWatchdogMs);
     ParamRow strRow;
     strRow.cmdId = QStringLiteral("0002");
     strRow.onSet = QStringLiteral("SetStr()");

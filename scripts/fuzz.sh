@@ -5,7 +5,8 @@
 # Seeds come from fuzz/corpus/<target>/ (left unchanged); what the runs add goes to
 # build-fuzz/corpus/<target>/, crashing inputs to build-fuzz/findings/. FUZZ_PARALLEL=1 runs all
 # targets at once (nice'd), for long runs on a shared machine; FUZZ_KEEP_GOING=1 lets a target
-# go on after a finding (libFuzzer's fork mode) and counts the findings.
+# go on after a finding (libFuzzer's fork mode) and counts the findings; FUZZ_TIMEOUT sets the
+# seconds one input may take (default 10; more for long runs on a starved machine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-deps.sh --fuzz
@@ -37,7 +38,7 @@ if [ "${FUZZ_KEEP_GOING:-0}" = 1 ]; then keep=(-fork=1 -ignore_crashes=1 -ignore
 run() {
   local t=$1
   mkdir -p "$dir/corpus/$t" "fuzz/corpus/$t"
-  ${NICE:-} "$dir/fuzz/$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+  ${NICE:-} "$dir/fuzz/$t" -max_total_time="$secs" -timeout="${FUZZ_TIMEOUT:-10}" -rss_limit_mb=2048 -max_len=16384 \
     -dict=fuzz/dtu.dict -artifact_prefix="$dir/findings/$t-" -print_final_stats=1 "${keep[@]}" \
     "$dir/corpus/$t" "fuzz/corpus/$t" >"$dir/logs/$t.log" 2>&1
 }
@@ -58,12 +59,12 @@ fi
 printf '%-22s %12s %8s %8s  %s\n' target executions edges features result
 for t in "${targets[@]}"; do
   log=$dir/logs/$t.log
-  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{print $2}' | tail -n 1)
+  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | awk '{print $2}' | tail -n 1 || true)
   # Fork mode prints "#<executions>: cov: ..." lines instead of final stats.
-  [ -n "$execs" ] || execs=$(grep -oE '^#[0-9]+: cov' "$log" | tail -n 1 | tr -dc '0-9')
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | awk '{print $2}')
-  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | awk '{print $2}')
-  found=$(ls "$dir/findings/$t-"* 2>/dev/null | wc -l)
+  [ -n "$execs" ] || execs=$(grep -oE '^#[0-9]+: cov' "$log" | tail -n 1 | tr -dc '0-9' || true)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | awk '{print $2}' || true)
+  ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | awk '{print $2}' || true)
+  found=$(ls "$dir/findings/$t-"* 2>/dev/null | wc -l || true)
   if [ "$found" -gt 0 ] || grep -qE 'ERROR: (AddressSanitizer|libFuzzer)|runtime error|fuzz check failed' "$log"; then
     res="FINDING ($found input(s) in $dir/findings)"
   else

@@ -229,9 +229,6 @@ void TestFileTest::receiveFileWriteFailureIsReported()
     QVERIFY(log.filter(QStringLiteral("/dev/full")).first().startsWith(QStringLiteral("[接收数据写入文件")));
 }
 
-QTEST_MAIN(TestFileTest)
-#include "tst_file_test.moc"
-
 // A 4 GB file (sparse, so the test writes nothing): chosen at once, sent packet by packet, and
 // neither the log box nor the conversation keeps more than its cap of text.
 void TestFileTest::fourGigabyteFileIsSentInBoundedMemory()
@@ -262,3 +259,7 @@ void TestFileTest::fourGigabyteFileIsSentInBoundedMemory()
     const int talkChars = rig.form->m_transparentPage->m_conversationBox->document()->characterCount();
     QVERIFY2(talkChars <= BatchedMemo::kMaxChars + 200000, qPrintable(QString::number(talkChars)));
 }
+
+QTEST_MAIN(TestFileTest)
+#include "tst_file_test.moc"
+
