@@ -24,7 +24,8 @@ bash scripts/render-icons.sh --check
 desktop-file-validate packaging/*.desktop
 appstreamcli validate --no-net packaging/*.metainfo.xml
 
-dir=$(bash scripts/build.sh | tail -n 1)
+# Only what the package holds is built (after scripts/test.sh everything is up to date anyway).
+dir=$(bash scripts/build.sh dtu-config dtucfg dtusim package-docs | tail -n 1)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dir/CMakeCache.txt")
 # The changelog and the AppStream releases are kept by hand; they must name this version.
 if [ "$(dpkg-parsechangelog -l packaging/changelog -S Version)" != "$version" ]; then
@@ -38,10 +39,10 @@ rm -f "$dir"/package/*.deb
 (cd "$dir" && cpack --config CPackConfig.cmake >&2)
 deb=$(ls "$dir"/package/*.deb)
 echo "package: $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 
 echo "lintian:"
-lintian_out=$(lintian --info --fail-on none "$deb" 2>&1 || true)
+lintian_out=$(lintian --info --fail-on none "$deb" 2>&1 | grep -v "running with root privileges" || true)
 echo "$lintian_out"
 errors=$(grep -c '^E: ' <<<"$lintian_out" || true)
 warnings=$(grep -c '^W: ' <<<"$lintian_out" || true)
