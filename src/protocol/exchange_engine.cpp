@@ -135,7 +135,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     if (ownBusy)
         setBusy(true);
     if (m_poll)
-        m_poll->stop();
+        m_poll->hold();
 
     QByteArray reply;
     bool readFailed = false;
@@ -202,8 +202,10 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     if (!reply.isEmpty() && m_state.PrivilegeLevel == 1)
         m_state.log(QStringLiteral("上行：") + HexDump(reply));
     // On again at the end, also when the wait began before the poll was first enabled.
-    if (m_poll)
+    if (m_poll) {
+        m_poll->release();
         m_poll->start();
+    }
     if (ownBusy)
         setBusy(false);
     m_receiving = false;
