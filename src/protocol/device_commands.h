@@ -17,7 +17,9 @@ struct OpOutcome {
     QStringList memo4Lines;   // lines for Memo4, in order
     QStringList memo1Lines;   // lines for the main log Memo1, in order
     QString messageText;      // a message box: missing input or no data channel
-    QString errorText;        // the application's error box: busy, script error, send failure
+    QString errorText;        // the application's error box: script error, send failure
+    bool busy = false;        // refused, nothing sent: another exchange is running (told in the
+                              // panel and Memo1, not in a box)
 };
 
 class DeviceCommands {
