@@ -1,8 +1,8 @@
 #include "widgets/dialogs.h"
-#include "app/tform1.h"
+#include "app/main_window.h"
 #include "session/core_session.h"
-#include "tools/tform2.h"
-#include "tools/tfrm_file_test.h"
+#include "tools/command_window.h"
+#include "tools/file_test_window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -30,9 +30,9 @@ int main(int argc, char **argv)
 
     CoreSession session;
     WidgetDialogs dialogs;
-    TForm1 form1(session, dialogs);
-    TForm2 form2(session, dialogs);
-    TfrmFileTest fileTest(session, dialogs);
+    MainWindow form1(session, dialogs);
+    CommandWindow form2(session, dialogs);
+    FileTestWindow fileTest(session, dialogs);
     form1.attachToolWindows(form2, fileTest);
 
     if (parser.isSet(profileOption))

@@ -11,7 +11,7 @@ ReceivePoll::ReceivePoll(AppState &state, DataLink &link, QObject *parent)
 {
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(100);
-    connect(&m_timer, &QTimer::timeout, this, &ReceivePoll::Timer1Timer);
+    connect(&m_timer, &QTimer::timeout, this, &ReceivePoll::pollOnce);
     // The serial port may also notice the device vanish by itself (between polls).
     connect(&m_link.serial(), &Channel::lost, this, &ReceivePoll::serialLost);
 }
@@ -21,6 +21,7 @@ QString ReceivePoll::CounterText(int received, int sent)
     return QStringLiteral("收：%1字节，发:%2字节").arg(received).arg(sent);
 }
 
+<<<<<<< HEAD
 void ReceivePoll::start()
 {
     if (!isHeld())
@@ -40,6 +41,9 @@ void ReceivePoll::release()
 }
 
 void ReceivePoll::Timer1Timer()
+=======
+void ReceivePoll::pollOnce()
+>>>>>>> main
 {
     // Also when a tick comes from a timer restarted behind the hold's back.
     if (isHeld()) {

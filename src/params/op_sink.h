@@ -1,6 +1,11 @@
 #pragma once
 // Where a running operation shows its progress and results. The window writes to its
 // status panel and logs; the CLI prints. Calls arrive in the order the user should see them.
+//
+// Why two shapes: parameter operations run many exchanges and must show texts while they wait
+// ("[参数读取中，请稍候...]", the row being written), so they report through a sink as they go.
+// A device command is one exchange whose texts are all known at its end, so it returns an
+// OpOutcome (protocol/device_commands.h), which callers show through the same sink.
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -11,7 +16,7 @@ public:
     // Operation-result panel (panel 3 of the main status bar).
     virtual void setPanel(const QString &text) = 0;
     virtual QString panel() const = 0;
-    // Main log (Memo1).
+    // The main log.
     virtual void logLine(const QString &line) = 0;
     // A message box (missing input, no data channel).
     virtual void message(const QString &text) = 0;

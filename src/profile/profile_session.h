@@ -16,10 +16,10 @@ class ButtonTable;
 
 struct ProfileSettings {
     QString title;        // empty: caption unchanged
-    QString comport;      // empty: Edit1 unchanged
-    QString baudrate;     // empty: ComboBox1 unchanged
-    QString comOption;    // empty: ComboBox6 unchanged
-    QString tcpConfigIp;  // copied to Edit8 in every case; group shown when not empty
+    QString comport;      // empty: the port box unchanged
+    QString baudrate;     // empty: the rate list unchanged
+    QString comOption;    // empty: the format list unchanged
+    QString tcpConfigIp;  // copied to the device IP box in every case; group shown when not empty
     QString exParamFile;  // not empty: extended tab shown
 };
 

@@ -147,7 +147,7 @@ void TestParamsEditor::editorFollowsScrollingAndResizing()
     Options o;
     o.openPort = false;
     QVERIFY(r.start(o));
-    ParamView *view = r.form->TabSheet1->ListView1;
+    ParamView *view = r.form->m_commPage->m_paramView;
     view->setFixedHeight(90);
     r.selectMain("0005");
     QLineEdit *e = r.gEdit();
@@ -187,10 +187,10 @@ void TestParamsEditor::extendedTabCarriesTheEditor()
     o.ext = true;
     QVERIFY(r.start(o));
     QVERIFY(r.form->isExtTabVisible());
-    r.form->PageControl1->setCurrentIndex(TForm1::kExtTabIndex);
+    r.form->m_tabs->setCurrentIndex(MainWindow::kExtTabIndex);
     QCOMPARE(r.session->state.ParamChannel, 0);
     QCOMPARE(r.ext().selectedRow(), 0);
-    ParamView *view2 = r.form->TabSheet5->ListView2;
+    ParamView *view2 = r.form->m_extPage->m_paramView;
     QTRY_COMPARE(r.gEdit()->parentWidget(), view2->viewport());
     QVERIFY(r.gEdit()->isVisible());
     QCOMPARE(r.gEdit()->text(), QStringLiteral("1"));
@@ -204,9 +204,9 @@ void TestParamsEditor::extendedTabCarriesTheEditor()
     QCOMPARE(r.stored("0001"), QStringLiteral("HEX:00"));
 
     // Back on the main tab the editor returns to the main table.
-    r.form->PageControl1->setCurrentIndex(0);
+    r.form->m_tabs->setCurrentIndex(0);
     QCOMPARE(r.session->state.ParamChannel, 1);
-    QTRY_COMPARE(r.gCombo()->parentWidget(), r.form->TabSheet1->ListView1->viewport());
+    QTRY_COMPARE(r.gCombo()->parentWidget(), r.form->m_commPage->m_paramView->viewport());
     QVERIFY(r.gCombo()->isVisible());
     QCOMPARE(r.gCombo()->currentText(), QStringLiteral("透明"));
 }

@@ -12,34 +12,35 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-class TfrmFileTest : public QWidget {
+class FileTestWindow : public QWidget {
     Q_OBJECT
 public:
-    TfrmFileTest(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
+    FileTestWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
-    void btOpenFileClick();
-    void btSendFileClick();
-    void btStopSendClick();
+    void chooseFile();
+    void startSending();
+    void stopSending();
     // Sends one packet; the last (short) one ends the test.
-    void Timer2Timer();
-    void CheckBox1Click();
+    void sendNextPacket();
+    void toggleReceiveFile();
     // Milliseconds per unit of the interval field (seconds); tests make the clock faster.
     void setIntervalUnitMs(int ms) { m_unitMs = ms; }
 
-    QPushButton *btOpenFile;
-    QPushButton *btSendFile;
-    QPushButton *btStopSend;
-    QLineEdit *edinteval;
-    QLineEdit *edPackLen;
-    QPlainTextEdit *Memo2;
-    QCheckBox *CheckBox1;
-    QLineEdit *Edit1;
-    QTimer Timer2;  // packet clock, not started
+    QPushButton *m_openFileButton;
+    QPushButton *m_sendFileButton;
+    QPushButton *m_stopSendButton;
+    QLineEdit *m_intervalEdit;
+    QLineEdit *m_packetLengthEdit;
+    QPlainTextEdit *m_logBox;
+    QCheckBox *m_receiveToFileCheck;
+    QLineEdit *m_receiveFileEdit;
+    QTimer m_packetTimer;  // packet clock, not started
 
     // Each packet sent is also shown where the user watches the data path; set by the main window.
     std::function<void(const QByteArray &)> packetSent = [](const QByteArray &) {};
 
 private:
+    void nameControls();
     void connectHandlers();
     // Sending is over (file end, stop, failed send): closes the file, "打开文件" again.
     void endSending();

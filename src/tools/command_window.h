@@ -9,25 +9,26 @@ class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
 
-class TForm2 : public QWidget {
+class CommandWindow : public QWidget {
     Q_OBJECT
 public:
-    TForm2(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
+    CommandWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
     // Runs the selected row: ONCLICK → send → answer → hexinput → ONREPLY. No selection: nothing.
-    void ListView1DblClick();
+    void runSelectedCommand();
     // How long a run waits for the answer (shortened by tests).
     int answerTimeoutMs;
 
-    QTreeView *ListView1;
-    QPlainTextEdit *Memo1;
-    QPushButton *Button1;
-    QPushButton *Button2;
+    QTreeView *m_commandList;
+    QPlainTextEdit *m_outputBox;
+    QPushButton *m_okButton;
+    QPushButton *m_cancelButton;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void nameControls();
     CoreSession &m_session;
     Dialogs &m_dialogs;
 };

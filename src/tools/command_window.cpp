@@ -1,7 +1,6 @@
-#include "tools/tform2.h"
+#include "tools/command_window.h"
 
 #include "widgets/dialogs.h"
-#include "widgets/named.h"
 #include "profile/command_runner.h"
 #include "session/core_session.h"
 
@@ -13,7 +12,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-TForm2::TForm2(CoreSession &session, Dialogs &dialogs, QWidget *parent)
+CommandWindow::CommandWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent, Qt::Window), answerTimeoutMs(CommandRunner::kAnswerTimeoutMs), m_session(session),
       m_dialogs(dialogs)
 {
@@ -23,41 +22,42 @@ TForm2::TForm2(CoreSession &session, Dialogs &dialogs, QWidget *parent)
 
     auto *top = new QVBoxLayout(this);
     auto *body = new QHBoxLayout;
-    ListView1 = named<QTreeView>("ListView1", this);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setItemsExpandable(false);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setModel(&m_session.buttons);
-    ListView1->setColumnWidth(0, 150);
-    ListView1->setColumnHidden(1, true);
-    ListView1->setColumnHidden(2, true);
-    ListView1->setMinimumWidth(170);
-    body->addWidget(ListView1);
+    m_commandList = new QTreeView(this);
+    m_commandList->setRootIsDecorated(false);
+    m_commandList->setItemsExpandable(false);
+    m_commandList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_commandList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_commandList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_commandList->setModel(&m_session.buttons);
+    m_commandList->setColumnWidth(0, 150);
+    m_commandList->setColumnHidden(1, true);
+    m_commandList->setColumnHidden(2, true);
+    m_commandList->setMinimumWidth(170);
+    body->addWidget(m_commandList);
 
-    Memo1 = named<QPlainTextEdit>("Memo1", this);
-    Memo1->setReadOnly(true);
-    QPalette p = Memo1->palette();
+    m_outputBox = new QPlainTextEdit(this);
+    m_outputBox->setReadOnly(true);
+    QPalette p = m_outputBox->palette();
     p.setColor(QPalette::Base, QColor(0xA6, 0xCA, 0xF0));  // sky blue
-    Memo1->setPalette(p);
-    QFont f = Memo1->font();
+    m_outputBox->setPalette(p);
+    QFont f = m_outputBox->font();
     f.setBold(true);
-    Memo1->setFont(f);
-    body->addWidget(Memo1, 1);
+    m_outputBox->setFont(f);
+    body->addWidget(m_outputBox, 1);
     top->addLayout(body, 1);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    Button1 = named<QPushButton>("Button1", QStringLiteral("确定"), this);
-    Button2 = named<QPushButton>("Button2", QStringLiteral("取消"), this);
-    Button2->setVisible(false);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    m_okButton = new QPushButton(QStringLiteral("确定"), this);
+    m_cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    m_cancelButton->setVisible(false);
+    buttons->addWidget(m_okButton);
+    buttons->addWidget(m_cancelButton);
     top->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
-    connect(ListView1, &QAbstractItemView::doubleClicked, this, [this] { ListView1DblClick(); });
+    connect(m_okButton, &QPushButton::clicked, this, &QWidget::hide);
+    connect(m_commandList, &QAbstractItemView::doubleClicked, this, [this] { runSelectedCommand(); });
+    nameControls();
 }
 
 namespace {
@@ -80,9 +80,9 @@ bool NotAnObject(const QString &error)
 }
 } // namespace
 
-void TForm2::ListView1DblClick()
+void CommandWindow::runSelectedCommand()
 {
-    const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+    const QModelIndexList rows = m_commandList->selectionModel()->selectedRows();
     if (rows.isEmpty())
         return;
     const int i = rows.first().row();
@@ -90,7 +90,7 @@ void TForm2::ListView1DblClick()
         return;
     // A copy: a profile loaded during the answer wait replaces the rows.
     const ButtonRow button = m_session.buttons.row(i);
-    WindowSink sink(Memo1, m_session.state);
+    WindowSink sink(m_outputBox, m_session.state);
     CommandRunner runner(m_session);
     const CommandRunResult r = runner.Run(button, sink, answerTimeoutMs);
     if (r.ok || r.error.isEmpty())
@@ -98,14 +98,23 @@ void TForm2::ListView1DblClick()
     // A bad description is the profile's fault, told in the output box like every result;
     // busy, script and send errors go to the error box.
     if (NotAnObject(r.error))
-        Memo1->appendPlainText(r.error);
+        m_outputBox->appendPlainText(r.error);
     else
         m_dialogs.error(this, r.error);
 }
 
-void TForm2::closeEvent(QCloseEvent *event)
+void CommandWindow::closeEvent(QCloseEvent *event)
 {
     // The window lives for the whole run; closing it only hides it.
     hide();
     event->ignore();
+}
+
+// The form names: tests, accessibility tools and scripts find the controls by them.
+void CommandWindow::nameControls()
+{
+    m_commandList->setObjectName(QStringLiteral("ListView1"));
+    m_outputBox->setObjectName(QStringLiteral("Memo1"));
+    m_okButton->setObjectName(QStringLiteral("Button1"));
+    m_cancelButton->setObjectName(QStringLiteral("Button2"));
 }

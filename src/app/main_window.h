@@ -28,28 +28,28 @@ class QSplitter;
 class QStatusBar;
 class QTabWidget;
 class TransparentPage;
-class TfrmFileTest;
+class FileTestWindow;
 struct ProfileLoadResult;
 
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kExtTabIndex = 4;
     static constexpr int kModemTabIndex = 3;
 
-    TForm1(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
-    ~TForm1() override;
+    MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     CoreSession &session() { return m_session; }
     Dialogs &dialogs() { return m_dialogs; }
 
     // Menu "调入参数文件": pick a profile, remember it in lastfile.log, load it.
-    void N5Click();
+    void loadProfileFromMenu();
     // Menu "保存参数文件": store the table values in the profile and save it under a new name.
-    void ba1Click();
+    void saveProfileAs();
     // One-shot reload of the profile named in lastfile.log, silent on any failure.
-    void Timer3Timer();
-    // Loads a profile named on the command line (instead of lastfile.log); failures go to Memo1.
+    void reloadLastProfile();
+    // Loads a profile named on the command line (instead of lastfile.log); failures go to m_log.
     bool loadProfileFromCommandLine(const QString &path);
 
     // Main log and the result panel (panel 3).
@@ -58,12 +58,12 @@ public:
     QString resultText() const;
 
     // "读取" / "设置" of both tabs and "批量写参数".
-    void btReadClick();
-    void Button16Click();
-    void btWriteClick();
-    void N4Click();
+    void readMainParams();
+    void readExtParams();
+    void writeSelectedParam();
+    void writeAllParams();
     // "快速应答": replies end as soon as a whole frame arrived; kept in the profile.
-    void NFastClick(bool checked);
+    void setFastReplies(bool checked);
 
     ParamEditor &editor() { return *m_editor; }
     GuiSink &sink() { return *m_sink; }
@@ -71,53 +71,53 @@ public:
     DeviceActions &deviceActions() { return *m_deviceActions; }
 
     // "显示数据" / "显示串口数据": shows or hides the log panel.
-    void CheckBox1Click();
+    void toggleLogPanel();
 
     void setExtTabVisible(bool visible);
     bool isExtTabVisible() const;
 
     // Points the device at a parameter set when a page is shown; wired by the device commands.
     std::function<void(int)> selectParamChannel = [](int) {};
-    // Keeps the in-place editor over its row (Timer2); wired by the table editor.
-    std::function<void()> onTimer2 = [] {};
+    // Keeps the in-place editor over its row (m_editorTimer); wired by the table editor.
+    std::function<void()> keepEditorPlaced = [] {};
     // The other two windows, for the handlers that show them.
     QWidget *commandWindow = nullptr;
     QWidget *fileTestWindow = nullptr;
     // Hands the tool windows what they need from this window; called once after they exist.
-    void attachToolWindows(QWidget &commands, TfrmFileTest &fileTest);
+    void attachToolWindows(QWidget &commands, FileTestWindow &fileTest);
 
-    QMenuBar *MainMenu1;
-    QAction *N1;
-    QAction *N6;
-    QAction *N3;
-    QMenu *N2;
-    QAction *N5;
-    QAction *ba1;
-    QAction *N4;
-    QAction *N7;
-    QAction *NFast;
+    QMenuBar *m_menuBar;
+    QAction *m_factoryDefaultsAction;
+    QAction *m_resetDeviceAction;
+    QAction *m_autoReadAction;
+    QMenu *m_fileMenu;
+    QAction *m_loadProfileAction;
+    QAction *m_saveProfileAction;
+    QAction *m_batchWriteAction;
+    QAction *m_otherActionsAction;
+    QAction *m_fastRepliesAction;
 
-    QTabWidget *PageControl1;
-    CommPage *TabSheet1;
-    TransparentPage *TabSheet2;
-    ControlPage *TabSheet3;
-    ModemPage *TabSheet4;
-    ExtPage *TabSheet5;
+    QTabWidget *m_tabs;
+    CommPage *m_commPage;
+    TransparentPage *m_transparentPage;
+    ControlPage *m_controlPage;
+    ModemPage *m_modemPage;
+    ExtPage *m_extPage;
 
-    QSplitter *Splitter1;
-    QFrame *panel3;
-    QPlainTextEdit *Memo1;
-    QLineEdit *MaskEdit3;
-    QStatusBar *StatusBar1;
-    QLabel *StatusBar1Panel0;
-    QLabel *StatusBar1Panel1;
-    QLabel *StatusBar1Panel2;
-    QLabel *StatusBar1Panel3;
-    QCheckBox *CheckBox4;
-    QCheckBox *CheckBox6;
+    QSplitter *m_splitter;
+    QFrame *m_logPanel;
+    QPlainTextEdit *m_log;
+    QLineEdit *m_passwordEdit;
+    QStatusBar *m_statusBar;
+    QLabel *m_portCaptionLabel;
+    QLabel *m_portStatusLabel;
+    QLabel *m_resultCaptionLabel;
+    QLabel *m_resultLabel;
+    QCheckBox *m_timedQueryCheck;
+    QCheckBox *m_stopTestCheck;
 
-    QTimer Timer2;
-    QTimer Timer3;
+    QTimer m_editorTimer;
+    QTimer m_reloadTimer;
 
 protected:
     bool event(QEvent *event) override;
@@ -128,11 +128,13 @@ private:
     void buildPages();
     void buildLogPanel();
     void buildStatusBar();
-    void FormCreate();
-    void FormActivate();
-    void TabSheetShow(int index);
+    void startUp();
+    void onActivated();
+    void onTabShown(int index);
     void applyProfile(const ProfileLoadResult &result);
     void wireParamActions();
+    void lockDuringWaits();
+    void nameControls();
 
     CoreSession &m_session;
     Dialogs &m_dialogs;
