@@ -21,7 +21,6 @@ QString ReceivePoll::CounterText(int received, int sent)
     return QStringLiteral("收：%1字节，发:%2字节").arg(received).arg(sent);
 }
 
-<<<<<<< HEAD
 void ReceivePoll::start()
 {
     if (!isHeld())
@@ -40,10 +39,7 @@ void ReceivePoll::release()
         --m_holds;
 }
 
-void ReceivePoll::Timer1Timer()
-=======
 void ReceivePoll::pollOnce()
->>>>>>> main
 {
     // Also when a tick comes from a timer restarted behind the hold's back.
     if (isHeld()) {

@@ -18,16 +18,12 @@ public:
     void start();
     void stop() { m_timer.stop(); }
     bool isActive() const { return m_timer.isActive(); }
-<<<<<<< HEAD
     // A reply wait owns the channel: while held the poll is off and reads nothing, whoever
     // restarts its timer, so the reply's bytes cannot be taken from the wait.
     void hold();
     void release();
     bool isHeld() const { return m_holds > 0; }
-    // Transparent page hex display (CheckBox2), read at each flush.
-=======
     // Transparent page hex display (its hex box), read at each flush.
->>>>>>> main
     void setHexMode(bool on) { m_hexMode = on; }
     TLineGet &lineGet() { return m_lineGet; }
 

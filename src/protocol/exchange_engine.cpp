@@ -80,6 +80,12 @@ ResultCode ExchangeEngine::SendFrame(uint16_t cmd, const QByteArray &payload, QS
     return rcOk;
 }
 
+void ExchangeEngine::reportBusy()
+{
+    m_state.log(BusyText());
+    emit refused(BusyText());
+}
+
 void ExchangeEngine::setBusy(bool b)
 {
     if (m_busy == b)

@@ -116,7 +116,7 @@ private slots:
         QTimer::singleShot(150, &r.state, [&] { r.poll.timer().start(); });
         QTimer::singleShot(200, &r.fake, [&] { r.fake.feed(kAck.left(3)); });
         QTimer::singleShot(330, &r.state, [&] {
-            r.poll.Timer1Timer();
+            r.poll.pollOnce();
             activeDuring << r.poll.isActive();
         });
         QTimer::singleShot(360, &r.fake, [&] { r.fake.feed(kAck.mid(3)); });
