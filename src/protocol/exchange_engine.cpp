@@ -80,6 +80,12 @@ ResultCode ExchangeEngine::SendFrame(uint16_t cmd, const QByteArray &payload, QS
     return rcOk;
 }
 
+void ExchangeEngine::reportBusy()
+{
+    m_state.log(BusyText());
+    emit refused(BusyText());
+}
+
 void ExchangeEngine::setBusy(bool b)
 {
     if (m_busy == b)
@@ -135,7 +141,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     if (ownBusy)
         setBusy(true);
     if (m_poll)
-        m_poll->stop();
+        m_poll->hold();
 
     QByteArray reply;
     bool readFailed = false;
@@ -202,8 +208,10 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     if (!reply.isEmpty() && m_state.PrivilegeLevel == 1)
         m_state.log(QStringLiteral("上行：") + HexDump(reply));
     // On again at the end, also when the wait began before the poll was first enabled.
-    if (m_poll)
+    if (m_poll) {
+        m_poll->release();
         m_poll->start();
+    }
     if (ownBusy)
         setBusy(false);
     m_receiving = false;

@@ -51,6 +51,9 @@ public:
     // One exchange at a time.
     bool isBusy() const { return m_busy; }
     static QString BusyText() { return QStringLiteral("正在等待设备应答，请稍候再操作"); }
+    // A request turned down because an exchange is running: told in the log and, through
+    // `refused`, in the window's status panel, not in a box the user must dismiss.
+    void reportBusy();
 
     // Quiet gap after a complete frame in fast mode, derived from the line rate (bytes/s).
     void setLineRate(int bytesPerSecond) { m_lineRate = bytesPerSecond; }
@@ -79,6 +82,7 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    void refused(const QString &text);
 
 private:
     void setBusy(bool b);

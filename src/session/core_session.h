@@ -5,6 +5,7 @@
 #include "link/data_link.h"
 #include "params/param_context.h"
 #include "link/receive_poll.h"
+#include "link/serial_channel.h"
 #include "params/param_table.h"
 #include "profile/button_table.h"
 #include "profile/profile_session.h"
@@ -28,6 +29,8 @@ public:
           buttons(this),
           profile(state, script, mainTable, extTable, buttons)
     {
+        // Closing the window ends a long serial write too, as it ends every reply wait.
+        connect(&state, &AppState::closeRequested, &link.serial(), &SerialChannel::abortWrite);
     }
 
     AppState state;

@@ -2,6 +2,8 @@
 // Reading profile JSON members the lenient way: everything as text, indexes by their decimal text.
 #include <QString>
 #include <nlohmann/json.hpp>
+#include <utility>
+#include <vector>
 
 // A value as text: strings as they are, numbers as decimal text, arrays and objects as compact
 // JSON, null as empty text.
@@ -11,7 +13,7 @@ QString JsonMemberText(const nlohmann::ordered_json &obj, const char *key);
 // obj[key] as an integer: numbers truncated, numeric text converted, anything else 0.
 int JsonMemberInt(const nlohmann::ordered_json &obj, const char *key);
 
-// Entries of a list that may be an array or an object keyed "0", "1", ...: the number of
-// indexes to walk (length or member count) and the entry at index i (nullptr when absent).
-int JsonIndexBound(const nlohmann::ordered_json &list);
-const nlohmann::ordered_json *JsonIndexEntry(const nlohmann::ordered_json &list, int i);
+// Entries of a list that may be an array or an object keyed "0", "1", ...: every index present,
+// in index order, with its entry. Object keys that are not plain decimal indexes are skipped;
+// a gap in the keys skips only the missing indexes.
+std::vector<std::pair<int, const nlohmann::ordered_json *>> JsonIndexedEntries(const nlohmann::ordered_json &list);
