@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "widgets/password_echo.h"
+#include "widgets/reconnect_ui.h"
 #include "app/tool_handlers.h"
 
 #include "app/comm_page.h"
@@ -94,6 +95,18 @@ MainWindow::MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
 
     // The test tools, the command window and the privilege levels install their own handlers.
     InstallToolHandlers(*this);
+
+    m_userSettings = std::make_unique<UserSettings>();
+    m_session.state.FastReplies = m_userSettings->fastReplies();
+    {
+        const QSignalBlocker block(m_fastRepliesAction);
+        m_fastRepliesAction->setChecked(m_session.state.FastReplies);
+    }
+    m_reconnectUi = new ReconnectUi(*this, m_session, *m_userSettings);
+    m_reconnectUi->openLog();
+    // Every conversation view of this window, as it shows its lines.
+    m_reconnectUi->tapViews(this, {QStringLiteral("Memo1"), QStringLiteral("Memo2"), QStringLiteral("Memo4"),
+                                   QStringLiteral("Memo7"), QStringLiteral("Memo8")});
 
     startUp();
     m_reloadTimer.start();
@@ -361,6 +374,8 @@ void MainWindow::attachToolWindows(QWidget &commands, FileTestWindow &fileTest)
 {
     commandWindow = &commands;
     fileTestWindow = &fileTest;
+    m_reconnectUi->tapViews(&commands, {QStringLiteral("Memo1")});
+    m_reconnectUi->tapViews(&fileTest, {QStringLiteral("Memo2")});
     fileTest.packetSent = [this](const QByteArray &packet) {
         m_transparentPage->conversation().appendLine(SentLine(packet, m_transparentPage->hexMode()));
     };

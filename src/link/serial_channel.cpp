@@ -35,6 +35,7 @@ bool SerialChannel::open(const SerialSettings &settings)
         m_port.clearError();
         return false;
     }
+    ++m_opens;
     // The device expects RTS asserted; pseudo-terminals have no modem lines and refuse it.
     m_port.setRequestToSend(true);
     m_port.clearError();

@@ -28,6 +28,8 @@ public:
     QString errorString() const override { return m_error; }
     bool hasFatalError() const override { return m_fatal; }
     QSerialPort &port() { return m_port; }
+    // Counts successful opens: a reply wait that sees it change knows its port is gone.
+    quint64 opens() const { return m_opens; }
 
     static QString WriteTimeoutText() { return QStringLiteral("串口写入超时"); }
     static QString WriteAbortedText() { return QStringLiteral("串口写入已中止"); }
@@ -48,7 +50,8 @@ private:
     int bitsPerCharacter() const;
 
     QSerialPort m_port;
-    quint64 m_generation = 0;  // counts opens, so a late loss report never closes a newer port
+    quint64 m_generation = 0;
+    quint64 m_opens = 0;  // counts opens, so a late loss report never closes a newer port
     QString m_error;
     bool m_fatal = false;
     quint64 m_discards = 0;  // counts discarded output, so a write whose bytes went with it fails

@@ -83,6 +83,8 @@ public:
 signals:
     void busyChanged(bool busy);
     void refused(const QString &text);
+    // Every reply a wait gathered, whatever the privilege level (the session log).
+    void replyReceived(const QByteArray &reply);
 
 private:
     void setBusy(bool b);
