@@ -45,6 +45,14 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
         *error = QStringLiteral("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString());
         return out;
     }
+    // Checked before reading: a huge file would stall the window and take its size many times over.
+    if (f.size() > kMaxProfileBytes) {
+        *error = QStringLiteral("文件 %1 过大（%2 MB），配置文件不能超过 %3 MB")
+                     .arg(QDir::toNativeSeparators(path))
+                     .arg(f.size() / (1024 * 1024))
+                     .arg(kMaxProfileBytes / (1024 * 1024));
+        return out;
+    }
     out.decoded = DecodeText(f.readAll());
     QString why;
     auto root = ParseLenientJson(out.decoded.text, &why);
@@ -55,6 +63,16 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
     if (!root->is_object()) {
         *error = QStringLiteral("文件 %1 的内容不是 JSON 对象").arg(QDir::toNativeSeparators(path));
         return out;
+    }
+    for (const char *key : {"Params", "Buttons"}) {
+        const auto it = root->find(key);
+        if (it != root->end() && JsonIndexBound(*it) > kMaxProfileEntries) {
+            *error = QStringLiteral("文件 %1 的 %2 有 %3 项，超过上限 %4 项")
+                         .arg(QDir::toNativeSeparators(path), QLatin1String(key))
+                         .arg(JsonIndexBound(*it))
+                         .arg(kMaxProfileEntries);
+            return out;
+        }
     }
     out.root = std::move(root);
     return out;

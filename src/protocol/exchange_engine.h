@@ -36,7 +36,10 @@ public:
     // Waits for one reply: first byte polled every 100 ms up to the time-out, then gathered every
     // 10 ms until 41 empty reads. Empty when nothing came, and at once when called from inside
     // another wait (the outer wait keeps its bytes). A read error ends the wait.
+    // A reply ends at kMaxReplyBytes: the largest frame (LEN 65 535) and some leading noise. A
+    // device that never stops talking ends the wait there; the rest stays for the receive poll.
     QByteArray ReceiveReply(int timeoutMs, ReplyKind kind = ReplyKind::Raw);
+    static constexpr int kMaxReplyBytes = 65535 + 4 + 4096;
 
     ResultCode AwaitAck();        // 3000 ms
     ResultCode AwaitAckQuick();   // 500 ms

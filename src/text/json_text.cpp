@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <climits>
+#include <cmath>
 #include <string>
 
 using nlohmann::ordered_json;
@@ -39,10 +41,18 @@ int JsonMemberInt(const ordered_json &obj, const char *key)
     const auto it = obj.find(key);
     if (it == obj.end())
         return 0;
-    if (it->is_number_integer() || it->is_number_unsigned())
-        return static_cast<int>(it->get<long long>());
-    if (it->is_number_float())
-        return static_cast<int>(it->get<double>());
+    // Beyond the range of int a number stops at its nearest end (a plain cast of such a float
+    // is undefined, and of such an integer a wrap to some small number).
+    if (it->is_number_unsigned())
+        return static_cast<int>(std::min<unsigned long long>(it->get<unsigned long long>(), INT_MAX));
+    if (it->is_number_integer())
+        return static_cast<int>(std::clamp<long long>(it->get<long long>(), INT_MIN, INT_MAX));
+    if (it->is_number_float()) {
+        const double d = it->get<double>();
+        if (std::isnan(d))
+            return 0;
+        return d >= INT_MAX ? INT_MAX : d <= INT_MIN ? INT_MIN : static_cast<int>(d);
+    }
     if (it->is_string())
         return QString::fromStdString(it->get<std::string>()).trimmed().toInt();
     return 0;
@@ -81,4 +91,11 @@ std::vector<std::pair<int, const ordered_json *>> JsonIndexedEntries(const order
         std::sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     }
     return out;
+}
+
+int JsonIndexBound(const ordered_json &list)
+{
+    if (!list.is_array() && !list.is_object())
+        return 0;
+    return static_cast<int>(std::min<size_t>(list.size(), static_cast<size_t>(INT_MAX)));
 }

@@ -99,7 +99,9 @@ void FileTestWindow::sendNextPacket()
         return;
     }
     const QByteArray packet = m_sendFile.read(m_packLen);
+    // A file of gigabytes is sent packet by packet; its log box keeps only the latest text.
     m_logBox->appendPlainText(DisplayBytes(packet));
+    TrimMemoText(m_logBox);
     QString error;
     if (!m_session.engine.SendLogged(packet, &error)) {
         endSending();
