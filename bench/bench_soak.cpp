@@ -4,12 +4,14 @@
 // Prints: resident memory at the start and the end, the longest gap between event-loop ticks,
 // and the bytes received against the bytes the device sent (N + the echoed trigger byte).
 #include "bench_common.h"
+#include "tools/batched_memo.h"
 #include "tools/transparent_page.h"
 #include "widgets/dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <unistd.h>
 
 namespace {
 qint64 residentKb()

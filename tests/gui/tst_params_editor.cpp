@@ -176,9 +176,9 @@ void TestParamsEditor::editorFollowsScrollingAndResizing()
     QTest::mousePress(view->viewport(), Qt::LeftButton, {}, pt);
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, pt);
     QTRY_VERIFY(e->hasFocus());
-    const QString before = e->text();
+    const QString typedBefore = e->text();
     QTest::keyClicks(r.form->focusWidget(), QStringLiteral("ab"));
-    QCOMPARE(e->text(), before + QStringLiteral("ab"));
+    QCOMPARE(e->text(), typedBefore + QStringLiteral("ab"));
     // A double click does the same.
     view->setFocus();
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pt);

@@ -88,7 +88,7 @@ private slots:
         // Ends well before the 4 s time-out, with the operation's usual text, and is not repeated.
         QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
         QCOMPARE(out.code, int(rcNoReply));
-        QCOMPARE(out.memo4Lines, QStringList{QStringLiteral("DTU状态读取失败，设备无响应！")});
+        QCOMPARE(out.stateLogLines, QStringList{QStringLiteral("DTU状态读取失败，设备无响应！")});
         QVERIFY(back.wait(8000));
         // Signal strength is answered: the port works again without anyone touching it.
         if (tool.s.engine.SendFrame(0xE023, {}) != rcOk)

@@ -36,8 +36,8 @@ private slots:
 
     void nestingDepthCountsOutsideStrings()
     {
-        QCOMPARE(JsonNestingDepth(QStringLiteral(R"({"a":[1,{"b":"[[[{"}]})")), 3);
-        QCOMPARE(JsonNestingDepth(QStringLiteral(R"(["\"[", []])")), 2);
+        QCOMPARE(JsonNestingDepth(QStringLiteral("{\"a\":[1,{\"b\":\"[[[{\"}]}")), 3);
+        QCOMPARE(JsonNestingDepth(QStringLiteral("[\"\\\"[\", []]")), 2);
         QCOMPARE(JsonNestingDepth(QString()), 0);
         QString error;
         const QString atLimit = QString(kMaxJsonDepth, '[') + QString(kMaxJsonDepth, ']');

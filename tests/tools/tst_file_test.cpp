@@ -2,6 +2,8 @@
 // end of the file, stopping, the start checks, failing sends, and the receive file.
 #include "tool_rig.h"
 
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QTextDocument>
