@@ -94,12 +94,8 @@ ProfileSession::ProfileSession(AppState &state, ScriptHost &script, ParamTable &
 void ProfileSession::addParamRows(const ordered_json &params, ParamTable &table, const QString &label,
                                   QStringList *entryErrors)
 {
-    // Bounded by the list's own size: the file's line count says nothing about its entries.
-    const int bound = JsonIndexBound(params);
-    for (int i = 0; i < bound; ++i) {
-        const ordered_json *entry = JsonIndexEntry(params, i);
-        if (!entry)
-            continue;
+    // Every index present, in order: the file's line count says nothing about its entries.
+    for (const auto &[i, entry] : JsonIndexedEntries(params)) {
         QString error;
         ParamRow row;
         if (entry->is_object()) {
@@ -178,11 +174,7 @@ ProfileLoadResult ProfileSession::LoadProfile(const QString &path)
     }
 
     if (const ordered_json *buttons = member(root, "Buttons")) {
-        const int bound = JsonIndexBound(*buttons);
-        for (int i = 0; i < bound; ++i) {
-            const ordered_json *b = JsonIndexEntry(*buttons, i);
-            if (!b)
-                continue;
+        for (const auto &[i, b] : JsonIndexedEntries(*buttons)) {
             if (!b->is_object()) {
                 result.entryErrors.append(QStringLiteral("命令项 %1 载入失败：不是 JSON 对象").arg(i));
                 continue;
@@ -218,10 +210,8 @@ void ProfileSession::StoreTableValues()
     if (it == m_root->end())
         return;
     ordered_json &params = *it;
-    const int bound = JsonIndexBound(params);
-    for (int i = 0; i < bound; ++i) {
-        const ordered_json *found = JsonIndexEntry(params, i);
-        if (!found || !found->is_object())
+    for (const auto &[i, found] : JsonIndexedEntries(params)) {
+        if (!found->is_object())
             continue;
         ordered_json &entry = const_cast<ordered_json &>(*found);
         const QString code = JsonMemberText(entry, "CMDID");

@@ -31,6 +31,9 @@ struct ProfileLoadResult {
     ProfileSettings settings;   // valid when ok
     bool extOk = true;          // false when ExParamFile is named but could not be loaded
     QString extError;
+
+    // How a failed extended file is reported: in a menu load's error box, and as a log line.
+    QString extFailureText() const { return QStringLiteral("扩展参数文件调入失败：") + extError; }
 };
 
 // A profile or extended file larger than this, or with more entries in its Params or Buttons
@@ -94,5 +97,6 @@ private:
 bool WriteLastFile(const QString &profilePath, QString *error = nullptr);
 QString ReadLastFile();
 
-// Writes bytes to a file through a temporary file and a rename.
+// Writes bytes to a file through a temporary file and a rename; in a folder where no temporary
+// file can be made, writes the file in place.
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error);

@@ -54,6 +54,9 @@ public:
     // One exchange at a time.
     bool isBusy() const { return m_busy; }
     static QString BusyText() { return QStringLiteral("正在等待设备应答，请稍候再操作"); }
+    // A request turned down because an exchange is running: told in the log and, through
+    // `refused`, in the window's status panel, not in a box the user must dismiss.
+    void reportBusy();
 
     // Quiet gap after a complete frame in fast mode, derived from the line rate (bytes/s).
     void setLineRate(int bytesPerSecond) { m_lineRate = bytesPerSecond; }
@@ -82,6 +85,9 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    void refused(const QString &text);
+    // Every reply a wait gathered, whatever the privilege level (the session log).
+    void replyReceived(const QByteArray &reply);
 
 private:
     void setBusy(bool b);

@@ -239,7 +239,7 @@ ScriptResult ScriptHost::evaluateFile(const QString &path, QString *fileError)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (fileError)
-            *fileError = QStringLiteral("无法打开文件 %1：%2").arg(path, f.errorString());
+            *fileError = f.errorString();  // the reason alone: the caller names the file once
         return ScriptResult::failure(f.errorString());
     }
     const QString source = DecodeText(f.readAll()).text;

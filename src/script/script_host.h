@@ -30,7 +30,8 @@ public:
     ScriptResult evaluate(const QString &program);
 
     // Reads the whole file as UTF-8 (GBK when it is not valid UTF-8) and evaluates it.
-    // `fileError` is set when the file cannot be opened; script errors go to the result.
+    // `fileError` is set to the reason when the file cannot be opened (without the path, which
+    // the caller's message names); script errors go to the result.
     ScriptResult evaluateFile(const QString &path, QString *fileError);
 
     // Sets a global to a string without going through script source, so any text arrives intact.

@@ -1,6 +1,7 @@
 #include "text/json_text.h"
 
 #include <algorithm>
+#include <limits>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -57,22 +58,44 @@ int JsonMemberInt(const ordered_json &obj, const char *key)
     return 0;
 }
 
-int JsonIndexBound(const ordered_json &list)
+namespace {
+// "0", "1", ... "2147483647" as written by a decimal index; -1 for anything else ("01", "-1", "x").
+int indexOfKey(const std::string &key)
 {
-    if (list.is_array() || list.is_object())
-        return static_cast<int>(list.size());
-    return 0;
+    if (key.empty() || key.size() > 10 || (key.size() > 1 && key[0] == '0'))
+        return -1;
+    long long value = 0;
+    for (const char c : key) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value > std::numeric_limits<int>::max() ? -1 : static_cast<int>(value);
+}
+} // namespace
+
+std::vector<std::pair<int, const ordered_json *>> JsonIndexedEntries(const ordered_json &list)
+{
+    std::vector<std::pair<int, const ordered_json *>> out;
+    if (list.is_array()) {
+        out.reserve(list.size());
+        for (size_t i = 0; i < list.size(); ++i)
+            out.emplace_back(static_cast<int>(i), &list[i]);
+    } else if (list.is_object()) {
+        for (auto it = list.begin(); it != list.end(); ++it) {
+            const int index = indexOfKey(it.key());
+            if (index >= 0)
+                out.emplace_back(index, &*it);
+        }
+        // Keys are unique, so indexes are too: the order is fully defined.
+        std::sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    }
+    return out;
 }
 
-const ordered_json *JsonIndexEntry(const ordered_json &list, int i)
+int JsonIndexBound(const ordered_json &list)
 {
-    if (i < 0)
-        return nullptr;
-    if (list.is_array())
-        return static_cast<size_t>(i) < list.size() ? &list[static_cast<size_t>(i)] : nullptr;
-    if (list.is_object()) {
-        const auto it = list.find(std::to_string(i));
-        return it == list.end() ? nullptr : &*it;
-    }
-    return nullptr;
+    if (!list.is_array() && !list.is_object())
+        return 0;
+    return static_cast<int>(std::min<size_t>(list.size(), static_cast<size_t>(INT_MAX)));
 }

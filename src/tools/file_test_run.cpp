@@ -105,11 +105,16 @@ void FileTestWindow::sendNextPacket()
     QString error;
     if (!m_session.engine.SendLogged(packet, &error)) {
         endSending();
-        m_dialogs.error(this, error);
+        // A write cut short by closing the program is no failure to tell about.
+        if (!m_session.state.CloseRequested)
+            m_dialogs.error(this, error);
         return;
     }
     AddToCounter(m_session.state.SentBytes, packet.size());
     packetSent(packet);
+    // The window keeps running during a long write: the user may have stopped the sending.
+    if (!m_sendFile.isOpen())
+        return;
     if (packet.size() < m_packLen) {
         endSending();
         m_logBox->appendPlainText(QStringLiteral("文件发送完毕!"));
