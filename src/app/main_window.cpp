@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "widgets/password_echo.h"
 #include "widgets/reconnect_ui.h"
 #include "app/tool_handlers.h"
 
@@ -178,7 +179,7 @@ void MainWindow::buildLogPanel()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_passwordEdit = new QLineEdit(m_logPanel);
-    m_passwordEdit->setEchoMode(QLineEdit::Password);
+    UseAsteriskPasswordEcho(m_passwordEdit);
     m_passwordEdit->setFrame(false);
     m_passwordEdit->setVisible(false);
     layout->addWidget(m_passwordEdit);
@@ -229,7 +230,12 @@ bool MainWindow::event(QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Every wait ends at once; the tool windows close too, so no window is left to keep the
+    // application running once this one has closed.
     m_session.state.requestClose();
+    for (QWidget *w : {commandWindow, fileTestWindow})
+        if (w)
+            w->close();
     event->accept();
 }
 
@@ -324,11 +330,16 @@ void MainWindow::lockDuringWaits()
          comm->m_openPortButton, comm->m_baudCombo, comm->m_formatCombo, comm->m_connectButton,
          comm->m_disconnectButton,
          // Showing a page selects a parameter set, which cannot be sent inside a wait.
-         m_tabs->tabBar()},
+         m_tabs->tabBar(),
+         // Bytes sent during a wait would land in its reply.
+         m_transparentPage->m_sendButton, m_modemPage->m_atCommandEdit, control->m_createSocketButton,
+         control->m_connectSocketButton, control->m_disconnectSocketButton, control->m_closeSocketButton,
+         control->m_socketSendButton, control->m_socketReceiveButton},
         {m_factoryDefaultsAction, m_resetDeviceAction, m_autoReadAction, m_batchWriteAction, m_loadProfileAction,
          m_saveProfileAction},
         this);
     connect(&m_session.engine, &ExchangeEngine::busyChanged, lock, &BusyLock::setBusy);
+    connect(&m_session.engine, &ExchangeEngine::refused, this, &MainWindow::setResultText);
 }
 
 void MainWindow::toggleLogPanel()

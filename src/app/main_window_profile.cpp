@@ -48,8 +48,10 @@ void MainWindow::loadProfileFromMenu()
     applyProfile(result);
     for (const QString &line : result.entryErrors)
         log(line);
-    if (!result.extOk)
-        log(QStringLiteral("[扩展参数文件调入失败：%1]").arg(result.extError));
+    if (!result.extOk) {
+        log(QLatin1Char('[') + result.extFailureText() + QLatin1Char(']'));
+        m_dialogs.error(this, result.extFailureText());
+    }
 }
 
 void MainWindow::reloadLastProfile()
@@ -79,6 +81,8 @@ bool MainWindow::loadProfileFromCommandLine(const QString &path)
     applyProfile(result);
     for (const QString &line : result.entryErrors)
         log(line);
+    if (!result.extOk)
+        log(QLatin1Char('[') + result.extFailureText() + QLatin1Char(']'));
     return true;
 }
 

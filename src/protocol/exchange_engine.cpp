@@ -81,6 +81,12 @@ ResultCode ExchangeEngine::SendFrame(uint16_t cmd, const QByteArray &payload, QS
     return rcOk;
 }
 
+void ExchangeEngine::reportBusy()
+{
+    m_state.log(BusyText());
+    emit refused(BusyText());
+}
+
 void ExchangeEngine::setBusy(bool b)
 {
     if (m_busy == b)
@@ -110,20 +116,7 @@ void ExchangeEngine::pump(int ms, bool wakeOnData)
 
 bool ExchangeEngine::completeFrame(const QByteArray &bytes) const
 {
-    // Any AA 55 may start the frame: leading noise is skipped, as the checkers do.
-    static const QByteArray header("\xAA\x55", 2);
-    for (int pos = bytes.indexOf(header); pos >= 0; pos = bytes.indexOf(header, pos + 1)) {
-        if (bytes.size() - pos < 4)
-            return false;
-        const auto at = [&](int i) { return static_cast<uint8_t>(bytes[pos + i]); };
-        const int len = at(2) * 256 + at(3);
-        if (len < 4 || bytes.size() - pos < len + 4)
-            continue;
-        const uint16_t stored = static_cast<uint16_t>(at(len + 2) * 256 + at(len + 3));
-        if (stored == frame::Sum16(bytes, pos + 2, len))
-            return true;
-    }
-    return false;
+    return frame::FindCompleteFrame(bytes) >= 0;
 }
 
 QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
@@ -136,7 +129,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     if (ownBusy)
         setBusy(true);
     if (m_poll)
-        m_poll->stop();
+        m_poll->hold();
 
     QByteArray reply;
     bool readFailed = false;
@@ -180,7 +173,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
         pump(static_cast<int>(std::min<qint64>(left, kFirstBytePollMs)), true);
     }
 
-    if (!reply.isEmpty() && !readFailed) {
+    if (!reply.isEmpty() && !readFailed && reply.size() < kMaxReplyBytes) {
         // Three character times at the line rate, but never under 5 ms.
         const qint64 quietMs = std::max<qint64>(5, m_lineRate > 0 ? (3000 + m_lineRate - 1) / m_lineRate : 5);
         const qint64 strictSilenceMs = (kMaxIdleReads + 1) * kGatherPollMs;
@@ -210,7 +203,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
             } else if (!fast && ++idle > kMaxIdleReads) {
                 break;
             }
-            if (linkFailed(error))
+            if (linkFailed(error) || reply.size() >= kMaxReplyBytes)
                 break;
         }
     }
@@ -221,8 +214,10 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
             m_state.log(QStringLiteral("上行：") + HexDump(reply));
     }
     // On again at the end, also when the wait began before the poll was first enabled.
-    if (m_poll)
+    if (m_poll) {
+        m_poll->release();
         m_poll->start();
+    }
     if (ownBusy)
         setBusy(false);
     m_receiving = false;

@@ -37,6 +37,8 @@ public:
           tcpReconnect(link.tcp(), this),
           log(this)
     {
+        // Closing the window ends a long serial write too, as it ends every reply wait.
+        connect(&state, &AppState::closeRequested, &link.serial(), &SerialChannel::abortWrite);
         // The poll reports a lost port once, whether it noticed the failure or the port did.
         connect(&poll, &ReceivePoll::serialLost, &serialReconnect, &SerialReconnector::onLost);
         // Both directions of the wire, whatever the privilege level: what went out, each

@@ -65,7 +65,11 @@ int main(int argc, char **argv)
     QString error;
     if (!ParseSimOptions(app.arguments(), options, error)) {
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-        return app.arguments().contains(QStringLiteral("--help")) ? 0 : 2;
+        return 2;
+    }
+    if (!options.helpText.isEmpty()) {
+        std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
+        return 0;
     }
 
     ParamStore store = ParamStore::BuiltIn();

@@ -83,9 +83,9 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
         error = p.errorText();
         return false;
     }
-    if (p.isSet(QStringLiteral("help"))) {
-        error = p.helpText();
-        return false;
+    if (p.isSet(QStringLiteral("help")) || p.isSet(QStringLiteral("help-all"))) {
+        o.helpText = p.helpText();
+        return true;
     }
     if (!p.positionalArguments().isEmpty()) {
         error = QStringLiteral("unexpected argument: ") + p.positionalArguments().first();

@@ -15,6 +15,7 @@ struct CommandSet {
 };
 
 struct SimOptions {
+    QString helpText;            // set when help was asked for: show it and run nothing
     bool pty = false;
     QString linkPath;
     int tcpPort = -1;            // -1: no TCP endpoint
