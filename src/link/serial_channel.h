@@ -51,7 +51,7 @@ private:
 
     QSerialPort m_port;
     quint64 m_generation = 0;
-    quint64 m_opens = 0;  // counts opens, so a late loss report never closes a newer port
+    quint64 m_opens = 0;
     QString m_error;
     bool m_fatal = false;
     quint64 m_discards = 0;  // counts discarded output, so a write whose bytes went with it fails
