@@ -41,8 +41,8 @@ void TestJsonText::memberIntHoldsWithinIntRange()
 
 void TestJsonText::nestingDepthCountsOutsideStrings()
 {
-    QCOMPARE(JsonNestingDepth(QStringLiteral(R"({"a":[1,{"b":"[[[{"}]})")), 3);
-    QCOMPARE(JsonNestingDepth(QStringLiteral(R"(["\"[", []])")), 2);
+    QCOMPARE(JsonNestingDepth(QStringLiteral("{\"a\":[1,{\"b\":\"[[[{\"}]}")), 3);
+    QCOMPARE(JsonNestingDepth(QStringLiteral("[\"\\\"[\", []]")), 2);
     QCOMPARE(JsonNestingDepth(QString()), 0);
     QString error;
     const QString atLimit = QString(kMaxJsonDepth, '[') + QString(kMaxJsonDepth, ']');
