@@ -47,6 +47,7 @@ CommPage::CommPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     buildLayout();
 
     connect(m_openPortButton, &QPushButton::clicked, this, &CommPage::openPort);
+    connect(m_closePortButton, &QPushButton::clicked, this, &CommPage::closePort);
     // Only a user's pick re-opens the port; a profile load changes the texts without it.
     connect(m_baudCombo, &QComboBox::activated, this, &CommPage::onBaudChosen);
     connect(m_formatCombo, &QComboBox::activated, this, &CommPage::onFormatChosen);
@@ -72,7 +73,6 @@ CommPage::CommPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     connect(&tcp, &TcpChannel::disconnected, this,
             [this] { m_tcpStatusLabel->setText(CommPageTexts::tr("TCP维护端口连接失败")); });
 
-    connect(&m_session.poll, &ReceivePoll::serialLost, this, &CommPage::onSerialLost);
     nameControls();
 }
 
@@ -120,6 +120,8 @@ void CommPage::buildLayout()
     serialForm->addRow(CommPageTexts::tr("波特率"), m_baudCombo);
     serialForm->addRow(CommPageTexts::tr("格式"), m_formatCombo);
     serialForm->addRow(m_openPortButton);
+    m_closePortButton = new QPushButton(QStringLiteral("关闭串口"), m_serialGroup);
+    serialForm->addRow(m_closePortButton);
     bottom->addWidget(m_serialGroup);
 
     m_tcpGroup = new QGroupBox(CommPageTexts::tr("TCP连接设置"), this);
@@ -213,16 +215,16 @@ void CommPage::openPort()
     AppState &st = m_session.state;
     st.ParamChannel = st.ExtTabVisible ? -1 : st.MainParamChannel;
 
-    SerialChannel &port = m_session.link.serial();
-    if (port.isOpen())
-        port.close();
+    // Opening a port (this one again, or another) ends any attempt to bring the last one back.
+    SerialReconnector &port = m_session.serialReconnect;
+    port.closeByUser();
 
     const QString name = m_portEdit->text();
     const QString baudText = m_baudCombo->currentText();
     const QString formatText = m_formatCombo->currentText();
     m_settings.portName = name;
     m_settings.baudRate = BaudFromText(baudText);
-    const bool opened = ApplyFormatText(formatText, m_settings) && port.open(m_settings);
+    const bool opened = ApplyFormatText(formatText, m_settings) && port.openByUser(m_settings);
     if (!opened) {
         emit serialStatusText(name + CommPageTexts::tr("打开失败"));
         return;
@@ -241,26 +243,25 @@ void CommPage::openPort()
         st.log(CommPageTexts::tr("[参数文件回写失败：%1]").arg(error));
 }
 
-void CommPage::onSerialLost(const QString &reason)
+void CommPage::closePort()
 {
-    const QString name = m_settings.portName;
-    emit serialStatusText(name + CommPageTexts::tr("已关闭(读取错误)"));
-    m_session.state.log(CommPageTexts::tr("[串口%1读取错误，已关闭：%2]").arg(name, reason));
+    const bool wasOpen = m_session.link.serial().isOpen() || m_session.serialReconnect.isWaiting();
+    m_session.serialReconnect.closeByUser();
+    if (wasOpen)
+        emit serialStatusText(CommPageTexts::tr("串口未打开"));
 }
 
 void CommPage::connectTcp()
 {
-    TcpChannel &tcp = m_session.link.tcp();
-    if (tcp.isActive())
+    if (m_session.link.tcp().isActive())
         return;
-    tcp.connectTo(m_deviceIpEdit->text().trimmed());
+    m_session.tcpReconnect.connectByUser(m_deviceIpEdit->text().trimmed());
 }
 
 void CommPage::disconnectTcp()
 {
-    TcpChannel &tcp = m_session.link.tcp();
-    if (tcp.isActive())
-        tcp.disconnectFromHost();
+    // Also while waiting for the next attempt, when the link is not active.
+    m_session.tcpReconnect.disconnectByUser();
 }
 
 void CommPage::readTimedQuery()
@@ -331,6 +332,7 @@ void CommPage::nameControls()
     m_baudCombo->setObjectName(QStringLiteral("ComboBox1"));
     m_formatCombo->setObjectName(QStringLiteral("ComboBox6"));
     m_openPortButton->setObjectName(QStringLiteral("Button3"));
+    m_closePortButton->setObjectName(QStringLiteral("ButtonClosePort"));
     m_tcpGroup->setObjectName(QStringLiteral("GroupBox16"));
     m_deviceIpLabel->setObjectName(QStringLiteral("Label9"));
     m_deviceIpEdit->setObjectName(QStringLiteral("Edit8"));

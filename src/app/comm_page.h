@@ -24,6 +24,8 @@ public:
 
     // (Re)opens the serial port with the texts of the "串口设置" group.
     void openPort();
+    // "关闭串口": closes the port and stops any attempt to bring it back.
+    void closePort();
     void onBaudChosen() { openPort(); }
     void onFormatChosen() { openPort(); }
     void connectTcp();
@@ -44,6 +46,7 @@ public:
     QComboBox *m_baudCombo;
     QComboBox *m_formatCombo;
     QPushButton *m_openPortButton;
+    QPushButton *m_closePortButton;
     QPushButton *m_readButton;
     QPushButton *m_writeButton;
     QGroupBox *m_tcpGroup;
@@ -80,7 +83,6 @@ private:
     void nameControls();
     void buildLayout();
     void buildTimedQueryPanel();
-    void onSerialLost(const QString &reason);
 
     CoreSession &m_session;
     Dialogs &m_dialogs;

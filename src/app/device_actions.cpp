@@ -66,7 +66,7 @@ void DeviceActions::autoReadParams()
 {
     CoreSession &s = m_p.session;
     if (s.engine.isBusy()) {
-        m_sink.error(ExchangeEngine::BusyText());
+        s.engine.reportBusy();
         return;
     }
     m_p.dialogs.information(m_p.dialogParent, MainWindowTexts::tr("请先将DTU断电，点击确定按钮(OK)后，立即给DTU上电"));

@@ -1,3 +1,4 @@
+#include "widgets/app_icon.h"
 #include "widgets/dialogs.h"
 #include "app/main_window.h"
 #include "session/core_session.h"
@@ -16,6 +17,9 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dtu-config"));
+    // Window managers match the window to the installed desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.dtuconfig.DtuConfig"));
+    QApplication::setWindowIcon(ApplicationIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("DTU configuration and test tool"));

@@ -1,4 +1,6 @@
 #include "app/main_window.h"
+#include "widgets/password_echo.h"
+#include "widgets/reconnect_ui.h"
 #include "app/tool_handlers.h"
 #include "app/language_menu.h"
 
@@ -110,6 +112,18 @@ MainWindow::MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     languageButton->setAutoRaise(true);
     m_menuBar->setCornerWidget(languageButton, Qt::TopRightCorner);
 
+    m_userSettings = std::make_unique<UserSettings>();
+    m_session.state.FastReplies = m_userSettings->fastReplies();
+    {
+        const QSignalBlocker block(m_fastRepliesAction);
+        m_fastRepliesAction->setChecked(m_session.state.FastReplies);
+    }
+    m_reconnectUi = new ReconnectUi(*this, m_session, *m_userSettings);
+    m_reconnectUi->openLog();
+    // Every conversation view of this window, as it shows its lines.
+    m_reconnectUi->tapViews(this, {QStringLiteral("Memo1"), QStringLiteral("Memo2"), QStringLiteral("Memo4"),
+                                   QStringLiteral("Memo7"), QStringLiteral("Memo8")});
+
     startUp();
     m_reloadTimer.start();
 }
@@ -181,7 +195,7 @@ void MainWindow::buildLogPanel()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_passwordEdit = new QLineEdit(m_logPanel);
-    m_passwordEdit->setEchoMode(QLineEdit::Password);
+    UseAsteriskPasswordEcho(m_passwordEdit);
     m_passwordEdit->setFrame(false);
     m_passwordEdit->setVisible(false);
     layout->addWidget(m_passwordEdit);
@@ -232,7 +246,12 @@ bool MainWindow::event(QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Every wait ends at once; the tool windows close too, so no window is left to keep the
+    // application running once this one has closed.
     m_session.state.requestClose();
+    for (QWidget *w : {commandWindow, fileTestWindow})
+        if (w)
+            w->close();
     event->accept();
 }
 
@@ -327,11 +346,16 @@ void MainWindow::lockDuringWaits()
          comm->m_openPortButton, comm->m_baudCombo, comm->m_formatCombo, comm->m_connectButton,
          comm->m_disconnectButton,
          // Showing a page selects a parameter set, which cannot be sent inside a wait.
-         m_tabs->tabBar()},
+         m_tabs->tabBar(),
+         // Bytes sent during a wait would land in its reply.
+         m_transparentPage->m_sendButton, m_modemPage->m_atCommandEdit, control->m_createSocketButton,
+         control->m_connectSocketButton, control->m_disconnectSocketButton, control->m_closeSocketButton,
+         control->m_socketSendButton, control->m_socketReceiveButton},
         {m_factoryDefaultsAction, m_resetDeviceAction, m_autoReadAction, m_batchWriteAction, m_loadProfileAction,
          m_saveProfileAction},
         this);
     connect(&m_session.engine, &ExchangeEngine::busyChanged, lock, &BusyLock::setBusy);
+    connect(&m_session.engine, &ExchangeEngine::refused, this, &MainWindow::setResultText);
 }
 
 void MainWindow::toggleLogPanel()
@@ -366,6 +390,8 @@ void MainWindow::attachToolWindows(QWidget &commands, FileTestWindow &fileTest)
 {
     commandWindow = &commands;
     fileTestWindow = &fileTest;
+    m_reconnectUi->tapViews(&commands, {QStringLiteral("Memo1")});
+    m_reconnectUi->tapViews(&fileTest, {QStringLiteral("Memo2")});
     fileTest.packetSent = [this](const QByteArray &packet) {
         m_transparentPage->conversation().appendLine(SentLine(packet, m_transparentPage->hexMode()));
     };

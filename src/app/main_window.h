@@ -2,6 +2,7 @@
 // The main window: menu, the five tab pages, the log panel, the status bar and the timers.
 // Each page owns its own handlers; this window assembles them and applies a loaded profile.
 #include "session/core_session.h"
+#include "state/user_settings.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -18,6 +19,7 @@ class ParamEditor;
 class ParamOps;
 class ModemPage;
 class QAction;
+class ReconnectUi;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -62,8 +64,12 @@ public:
     void readExtParams();
     void writeSelectedParam();
     void writeAllParams();
-    // "快速应答": replies end as soon as a whole frame arrived; kept in the profile.
+    // "快速应答": replies end as soon as a whole frame arrived; a user preference (a profile
+    // that carries "FastReplies" still sets it while it is loaded).
     void setFastReplies(bool checked);
+    // Reconnection shown in the window, "自动重连", the session log and its folder.
+    ReconnectUi &reconnectUi() { return *m_reconnectUi; }
+    UserSettings &userSettings() { return *m_userSettings; }
 
     ParamEditor &editor() { return *m_editor; }
     GuiSink &sink() { return *m_sink; }
@@ -138,6 +144,8 @@ private:
 
     CoreSession &m_session;
     Dialogs &m_dialogs;
+    std::unique_ptr<UserSettings> m_userSettings;
+    ReconnectUi *m_reconnectUi = nullptr;
     ParamEditor *m_editor = nullptr;
     std::unique_ptr<GuiSink> m_sink;
     std::unique_ptr<ParamOps> m_ops;

@@ -54,8 +54,10 @@ void MainWindow::loadProfileFromMenu()
     applyProfile(result);
     for (const QString &line : result.entryErrors)
         log(line);
-    if (!result.extOk)
-        log(MainWindowTexts::tr("[扩展参数文件调入失败：%1]").arg(result.extError));
+    if (!result.extOk) {
+        log(QLatin1Char('[') + result.extFailureText() + QLatin1Char(']'));
+        m_dialogs.error(this, result.extFailureText());
+    }
 }
 
 void MainWindow::reloadLastProfile()
@@ -85,6 +87,8 @@ bool MainWindow::loadProfileFromCommandLine(const QString &path)
     applyProfile(result);
     for (const QString &line : result.entryErrors)
         log(line);
+    if (!result.extOk)
+        log(QLatin1Char('[') + result.extFailureText() + QLatin1Char(']'));
     return true;
 }
 
@@ -103,10 +107,12 @@ void MainWindow::applyProfile(const ProfileLoadResult &result)
     m_commPage->m_tcpGroup->setVisible(!s.tcpConfigIp.isEmpty());
     m_commPage->m_deviceIpEdit->setText(s.tcpConfigIp);
 
-    bool fast = false;
+    // The user's choice, unless the profile still carries one of its own.
+    bool fast = m_userSettings ? m_userSettings->fastReplies() : m_session.state.FastReplies;
     if (const nlohmann::ordered_json *root = m_session.profile.root()) {
         const auto it = root->find("FastReplies");
-        fast = it != root->end() && it->is_string() && it->get<std::string>() == "1";
+        if (it != root->end() && it->is_string())
+            fast = it->get<std::string>() == "1";
     }
     m_session.state.FastReplies = fast;
     const QSignalBlocker block(m_fastRepliesAction);
@@ -116,13 +122,8 @@ void MainWindow::applyProfile(const ProfileLoadResult &result)
 void MainWindow::setFastReplies(bool checked)
 {
     m_session.state.FastReplies = checked;
-    ProfileSession &profile = m_session.profile;
-    if (!profile.isLoaded())
-        return;
-    profile.SetTopLevelText(QStringLiteral("FastReplies"), checked ? QStringLiteral("1") : QStringLiteral("0"));
-    QString error;
-    if (!profile.WriteBackProfile(&error))
-        log(MainWindowTexts::tr("[参数文件回写失败：%1]").arg(error));
+    if (m_userSettings)
+        m_userSettings->setFastReplies(checked);
 }
 
 void MainWindow::saveProfileAs()

@@ -63,7 +63,9 @@ int main(int argc, char **argv)
 
     CliSession session(options);
     if (options.command != QLatin1String("ports")) {
-        std::optional<CliError> e = session.loadScript();
+        std::optional<CliError> e = session.openLog();
+        if (!e)
+            e = session.loadScript();
         if (!e)
             e = session.loadProfileOption();
         if (!e && needsProfile(options.command))
@@ -72,5 +74,8 @@ int main(int argc, char **argv)
             return session.out().finish(e->exit, e->text);
     }
     const int rc = runnerFor(options.command)(session, error);
+    // A port that vanished mid-command ends the run as "no channel", with its reason.
+    if (rc != exOk && session.lostChannel())
+        return session.out().finish(exNoChannel, *session.lostChannel());
     return session.out().finish(rc, error);
 }

@@ -28,8 +28,31 @@ QString ReceivePoll::CounterText(int received, int sent)
     return LinkTexts::tr("收：%1字节，发:%2字节").arg(received).arg(sent);
 }
 
+void ReceivePoll::start()
+{
+    if (!isHeld())
+        m_timer.start();
+}
+
+void ReceivePoll::hold()
+{
+    ++m_holds;
+    m_timer.stop();
+}
+
+void ReceivePoll::release()
+{
+    if (m_holds > 0)
+        --m_holds;
+}
+
 void ReceivePoll::pollOnce()
 {
+    // Also when a tick comes from a timer restarted behind the hold's back.
+    if (isHeld()) {
+        m_timer.stop();
+        return;
+    }
     if (!m_link.IsDataChannelOpen())
         return;
     Channel *channel = m_link.active();

@@ -14,9 +14,15 @@ public:
     ReceivePoll(AppState &state, DataLink &link, QObject *parent = nullptr);
 
     QTimer &timer() { return m_timer; }  // object name "Timer1"
-    void start() { m_timer.start(); }
+    // Switches the poll on (the window does so on every activation); not while held.
+    void start();
     void stop() { m_timer.stop(); }
     bool isActive() const { return m_timer.isActive(); }
+    // A reply wait owns the channel: while held the poll is off and reads nothing, whoever
+    // restarts its timer, so the reply's bytes cannot be taken from the wait.
+    void hold();
+    void release();
+    bool isHeld() const { return m_holds > 0; }
     // Transparent page hex display (its hex box), read at each flush.
     void setHexMode(bool on) { m_hexMode = on; }
     TLineGet &lineGet() { return m_lineGet; }
@@ -40,4 +46,5 @@ private:
     QTimer m_timer;
     TLineGet m_lineGet;
     bool m_hexMode = false;
+    int m_holds = 0;
 };

@@ -22,6 +22,13 @@ public:
     virtual void message(const QString &text) = 0;
     // The application's error box (script error while building a frame, send failure).
     virtual void error(const QString &text) = 0;
+    // A request turned down for now (another exchange is running): told in the panel and the
+    // log, not in a box the user must dismiss.
+    void refused(const QString &text)
+    {
+        setPanel(text);
+        logLine(text);
+    }
     // The selected row of the table being worked on changed (batch write walks the rows).
     virtual void rowSelected(int /*row*/) {}
     // A read starts: both in-place editors are hidden.

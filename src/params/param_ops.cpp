@@ -29,7 +29,7 @@ bool ParamOps::readPrologue(OpSink &sink)
         return false;
     }
     if (m_s.engine.isBusy()) {
-        sink.message(ExchangeEngine::BusyText());
+        sink.refused(ExchangeEngine::BusyText());
         return false;
     }
     m_s.state.WorkMode = 0;
@@ -91,7 +91,7 @@ bool ParamOps::ReadParamList(ParamTable &table, const QByteArray &readList, OpSi
 {
     ExchangeEngine::Guard guard(m_s.engine);
     if (!guard.ok()) {
-        sink.message(ExchangeEngine::BusyText());
+        sink.refused(ExchangeEngine::BusyText());
         return false;
     }
     QString error;
@@ -221,7 +221,7 @@ int ParamOps::WriteParam(const QString &code, OpSink &sink, const QString &progr
 {
     ExchangeEngine::Guard guard(m_s.engine);
     if (!guard.ok()) {
-        sink.message(ExchangeEngine::BusyText());
+        sink.refused(ExchangeEngine::BusyText());
         return rcNotSent;
     }
     ParamTable *table = m_s.activeTable();

@@ -23,7 +23,9 @@ OpOutcome busy()
 {
     OpOutcome out;
     out.code = rcNotSent;
-    out.errorText = ExchangeEngine::BusyText();
+    out.busy = true;
+    out.panelText = ExchangeEngine::BusyText();
+    out.logLines << ExchangeEngine::BusyText();
     return out;
 }
 } // namespace
@@ -90,7 +92,7 @@ OpOutcome DeviceCommands::Reset()
     if (!out.messageText.isEmpty())
         return out;
     out = ackCommand(QStringLiteral("CMD_RESET"), QByteArray(), ResetResultText);
-    if (out.errorText != ExchangeEngine::BusyText())
+    if (!out.busy)
         m_s.state.WorkMode = 0;
     return out;
 }

@@ -17,7 +17,9 @@ struct OpOutcome {
     QStringList stateLogLines;   // lines for the state log, in order
     QStringList logLines;   // lines for the main log, in order
     QString messageText;      // a message box: missing input or no data channel
-    QString errorText;        // the application's error box: busy, script error, send failure
+    QString errorText;        // the application's error box: script error, send failure
+    bool busy = false;        // refused, nothing sent: another exchange is running (told in the
+                              // panel and the main log, not in a box)
 };
 
 class DeviceCommands {

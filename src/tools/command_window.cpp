@@ -1,5 +1,6 @@
 #include "tools/command_window.h"
 
+#include "widgets/busy_lock.h"
 #include "widgets/dialogs.h"
 #include "profile/command_runner.h"
 #include "session/core_session.h"
@@ -64,6 +65,9 @@ CommandWindow::CommandWindow(CoreSession &session, Dialogs &dialogs, QWidget *pa
 
     connect(m_okButton, &QPushButton::clicked, this, &QWidget::hide);
     connect(m_commandList, &QAbstractItemView::doubleClicked, this, [this] { runSelectedCommand(); });
+    // A command cannot run inside another exchange's wait: the list says so by being disabled.
+    connect(&m_session.engine, &ExchangeEngine::busyChanged, new BusyLock({m_commandList}, {}, this),
+            &BusyLock::setBusy);
     nameControls();
 }
 
@@ -103,16 +107,23 @@ void CommandWindow::runSelectedCommand()
     if (r.ok || r.error.isEmpty())
         return;
     // A bad description is the profile's fault, told in the output box like every result;
-    // busy, script and send errors go to the error box.
+    // busy is told in the log and the status panel; script and send errors go to the error box.
     if (NotAnObject(r.error))
         m_outputBox->appendPlainText(r.error);
+    else if (r.error == CommandRunner::BusyText())
+        m_session.engine.reportBusy();
     else
         m_dialogs.error(this, r.error);
 }
 
 void CommandWindow::closeEvent(QCloseEvent *event)
 {
-    // The window lives for the whole run; closing it only hides it.
+    // The window lives for the whole run; closing it only hides it, until the main window
+    // closes and takes it along.
+    if (m_session.state.CloseRequested) {
+        event->accept();
+        return;
+    }
     hide();
     event->ignore();
 }

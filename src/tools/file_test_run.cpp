@@ -106,15 +106,22 @@ void FileTestWindow::sendNextPacket()
         return;
     }
     const QByteArray packet = m_sendFile.read(m_packLen);
+    // A file of gigabytes is sent packet by packet; its log box keeps only the latest text.
     m_logBox->appendPlainText(DisplayBytes(packet));
+    TrimMemoText(m_logBox);
     QString error;
     if (!m_session.engine.SendLogged(packet, &error)) {
         endSending();
-        m_dialogs.error(this, error);
+        // A write cut short by closing the program is no failure to tell about.
+        if (!m_session.state.CloseRequested)
+            m_dialogs.error(this, error);
         return;
     }
     AddToCounter(m_session.state.SentBytes, packet.size());
     packetSent(packet);
+    // The window keeps running during a long write: the user may have stopped the sending.
+    if (!m_sendFile.isOpen())
+        return;
     if (packet.size() < m_packLen) {
         endSending();
         m_logBox->appendPlainText(FileTestTexts::tr("文件发送完毕!"));

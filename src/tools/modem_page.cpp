@@ -45,7 +45,7 @@ void ModemPage::sendAtCommand(char terminator)
 {
     // A command sent while a reply is awaited would end up inside that reply.
     if (m_session.engine.isBusy()) {
-        m_dialogs.error(this, ExchangeEngine::BusyText());
+        m_session.engine.reportBusy();
         return;
     }
     QString error;

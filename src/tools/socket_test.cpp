@@ -57,7 +57,7 @@ void ControlPage::socketCommand(SocketOp op)
 
     ExchangeEngine::Guard guard(m_session.engine);
     if (!guard.ok()) {
-        m_dialogs.error(this, ExchangeEngine::BusyText());
+        m_session.engine.reportBusy();
         return;
     }
     QString error;
@@ -95,7 +95,7 @@ void ControlPage::sendSocketData()
 
     ExchangeEngine::Guard guard(m_session.engine);
     if (!guard.ok()) {
-        m_dialogs.error(this, ExchangeEngine::BusyText());
+        m_session.engine.reportBusy();
         return;
     }
     AppState &st = m_session.state;
@@ -119,7 +119,7 @@ void ControlPage::fetchSocketData()
 {
     ExchangeEngine::Guard guard(m_session.engine);
     if (!guard.ok()) {
-        m_dialogs.error(this, ExchangeEngine::BusyText());
+        m_session.engine.reportBusy();
         return;
     }
     QString error;

@@ -35,7 +35,8 @@ TransparentPage::TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget
     talkLayout->addWidget(m_conversationBox);
     top->addWidget(talk, 3);
 
-    m_inputGroup = new QGroupBox(TransparentPageTexts::tr("文字输入窗口(文本模式)"), this);
+    // "(文本模式)" is added only once text mode is chosen on the hex box.
+    m_inputGroup = new QGroupBox(TransparentPageTexts::tr("文字输入窗口"), this);
     auto *inputLayout = new QVBoxLayout(m_inputGroup);
     m_inputEdit = new QPlainTextEdit(m_inputGroup);
     inputLayout->addWidget(m_inputEdit);

@@ -53,15 +53,18 @@ void TransparentPage::sendInput()
     // also keeps a second click from starting another loop inside this one.
     ExchangeEngine::Guard guard(m_session.engine);
     if (!guard.ok()) {
-        m_dialogs.error(this, ExchangeEngine::BusyText());
+        m_session.engine.reportBusy();
         return;
     }
     const int repeats = m_repeatCombo->currentText().toInt();
     AppState &st = m_session.state;
-    for (int i = 0; i < repeats; ++i) {
+    // Closing the window ends a long repeat, as it ends every wait.
+    for (int i = 0; i < repeats && !st.CloseRequested; ++i) {
         QString error;
         if (!m_session.engine.SendLogged(bytes, &error)) {
-            m_dialogs.error(this, error);
+            // A write cut short by closing the window is no failure to tell about.
+            if (!st.CloseRequested)
+                m_dialogs.error(this, error);
             return;
         }
         AddToCounter(st.SentBytes, bytes.size());

@@ -212,9 +212,11 @@ void TestCommPage::lostPortIsReported()
     pty.slave = -1;
     pty.closeMaster();
     QTRY_VERIFY_WITH_TIMEOUT(!fx.session->link.isSerialOpen(), 5000);
-    QTRY_COMPARE(w.m_portStatusLabel->text(), pty.path + QStringLiteral("已关闭(读取错误)"));
+    // One line, and the attempts to bring it back begin.
+    QTRY_COMPARE(w.m_portStatusLabel->text(), pty.path + QStringLiteral("已断开，等待设备重新连接..."));
     QVERIFY(w.m_log->toPlainText().contains(pty.path));
     QCOMPARE(w.m_log->blockCount(), 1);
+    QVERIFY(fx.session->serialReconnect.isWaiting());
 }
 
 void TestCommPage::tcpConnectsSendsAccessTextOnce()

@@ -6,12 +6,16 @@
 #include "app/ext_page.h"
 #include "params/param_table.h"
 #include "params/ui/param_view.h"
+#include "support/fake_channel.h"
+#include "tools/command_window.h"
 #include "tools/control_page.h"
+#include "tools/file_test_window.h"
 #include "tools/transparent_page.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +25,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 class TestMainWindow : public QObject {
@@ -41,6 +46,10 @@ private slots:
     void showDataBoxesToggleTheLogPanel();
     void saveAsWritesTableValues();
     void headingRowsArePaintedRed();
+    void missingExtendedFileIsReported();
+    void passwordShowsAsterisks();
+    // Last: it runs the application's own event loop to its end.
+    void closingEndsTheApplicationWithToolWindowsShown();
 };
 
 void TestMainWindow::startsWithDefaultsAndNoDialog()
@@ -129,7 +138,11 @@ void TestMainWindow::missingScriptShowsOneErrorBox()
     MainWindow &w = fx.create();
     QCOMPARE(fx.dialogs.shown.size(), 1);
     QCOMPARE(fx.dialogs.shown.first().kind, QStringLiteral("error"));
-    QVERIFY(fx.dialogs.shown.first().text.contains(QStringLiteral("script.js")));
+    // The file is named once, not again inside the reason.
+    const QString text = fx.dialogs.shown.first().text;
+    QCOMPARE(text.count(QStringLiteral("script.js")), 1);
+    QVERIFY2(text.startsWith(QStringLiteral("无法打开脚本文件 ./script.js：")) && text.count(QStringLiteral("无法打开")) == 1,
+             qPrintable(text));
     // The program goes on: the later start-up steps ran.
     QCOMPARE(fx.session->state.WorkMode, uint8_t(0));
     QVERIFY(w.m_editorTimer.isActive());
@@ -381,6 +394,82 @@ void TestMainWindow::headingRowsArePaintedRed()
     };
     QCOMPARE(colourOfRow(1), QColor(250, 140, 130));
     QCOMPARE(colourOfRow(2), QColor(248, 253, 254));
+}
+
+void TestMainWindow::missingExtendedFileIsReported()
+{
+    WindowFixture fx;
+    writeFile(fx.path("dev.txt"),
+              profileText(QStringLiteral("A"), QStringLiteral(" \"ExParamFile\": \"nope.txt\",\n")));
+    MainWindow &w = fx.create();
+    // From the menu: the error box, as for the main file, and the log line.
+    fx.dialogs.fileAnswers << fx.path("dev.txt");
+    w.loadProfileFromMenu();
+    const QStringList errors = fx.dialogs.texts(QStringLiteral("error"));
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(QStringLiteral("扩展参数文件调入失败：")), qPrintable(errors.first()));
+    QVERIFY(errors.first().contains(QStringLiteral("nope.txt")));
+    QVERIFY(w.m_log->toPlainText().contains(QStringLiteral("[扩展参数文件调入失败：")));
+    QCOMPARE(fx.session->mainTable.rowCount(), 3);  // the main profile is loaded all the same
+
+    // From the command line: the log line, as for the main file.
+    w.m_log->clear();
+    QVERIFY(w.loadProfileFromCommandLine(fx.path("dev.txt")));
+    QCOMPARE(fx.dialogs.texts(QStringLiteral("error")).size(), 1);
+    QVERIFY2(w.m_log->toPlainText().contains(QStringLiteral("[扩展参数文件调入失败：")) &&
+                 w.m_log->toPlainText().contains(QStringLiteral("nope.txt")),
+             qPrintable(w.m_log->toPlainText()));
+}
+
+void TestMainWindow::passwordShowsAsterisks()
+{
+    WindowFixture fx;
+    fx.create();
+    auto *password = fx.child<QLineEdit>("MaskEdit3");
+    QVERIFY(password);
+    QCOMPARE(password->echoMode(), QLineEdit::Password);
+    password->setVisible(true);
+    password->setFocus();
+    QTest::keyClicks(password, QStringLiteral("ab1"));
+    QCOMPARE(password->text(), QStringLiteral("ab1"));
+    QCOMPARE(password->displayText(), QStringLiteral("***"));
+}
+
+void TestMainWindow::closingEndsTheApplicationWithToolWindowsShown()
+{
+    WindowFixture fx;
+    MainWindow &w = fx.create();
+    CommandWindow commands(*fx.session, fx.dialogs);
+    FileTestWindow fileTest(*fx.session, fx.dialogs);
+    w.attachToolWindows(commands, fileTest);
+    FakeChannel device;  // an open channel that never answers
+    device.open();
+    fx.session->link.setOverrideChannel(&device);
+    w.show();
+    commands.show();
+    fileTest.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&commands));
+
+    // A reply wait runs when the main window closes, with both tool windows shown.
+    QElapsedTimer t;
+    qint64 waitEnded = -1, closedAt = -1;
+    QTimer::singleShot(50, &w, [&] {
+        fx.session->engine.ReceiveReply(10000);
+        waitEnded = t.elapsed();
+    });
+    QTimer::singleShot(300, &w, [&] {
+        closedAt = t.elapsed();
+        w.close();
+    });
+    QTimer::singleShot(5000, &w, [] { QCoreApplication::exit(7); });  // the program lives on
+    t.start();
+    const int code = QCoreApplication::exec();
+    QCOMPARE(code, 0);
+    QVERIFY(closedAt >= 0 && waitEnded >= closedAt);
+    QVERIFY2(waitEnded - closedAt < 500, qPrintable(QString::number(waitEnded - closedAt)));
+    QVERIFY(!commands.isVisible());
+    QVERIFY(!fileTest.isVisible());
+    fx.session->link.setOverrideChannel(nullptr);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTreeView>
+#include <QTextDocument>
 #include <QtTest>
 
 class TestToolWindows : public QObject {
@@ -22,6 +23,7 @@ class TestToolWindows : public QObject {
 private slots:
     void conversationLinesAreBatched();
     void conversationIsCapped();
+    void conversationIsCappedInCharacters();
     void modemChunksBecomeLines();
     void commandWindowListsProfileButtons();
     void fileTestWindowStartsIdle();
@@ -61,6 +63,37 @@ void TestToolWindows::conversationIsCapped()
     batch.flush();
     QCOMPARE(memo.blockCount(), BatchedMemo::kMaxBlocks);
     QCOMPARE(memo.document()->lastBlock().text(), QStringLiteral("more"));
+}
+
+// Long lines (a fast stream gives one of 100 000 characters per poll) are capped by their text,
+// not only by their number; the newest line always stays whole.
+void TestToolWindows::conversationIsCappedInCharacters()
+{
+    QPlainTextEdit memo;
+    BatchedMemo batch(&memo);
+    const int lineLength = 100000;
+    for (int i = 0; i < 100; ++i) {
+        batch.appendLine(QString(lineLength, QLatin1Char('a' + i % 26)));
+        if (i % 7 == 0)
+            batch.flush();
+        QVERIFY(memo.document()->characterCount() <= BatchedMemo::kMaxChars + lineLength);
+    }
+    batch.flush();
+    QVERIFY(memo.document()->characterCount() <= BatchedMemo::kMaxChars + lineLength);
+    QVERIFY(memo.blockCount() >= BatchedMemo::kMaxChars / 4 * 3 / (lineLength + 1) - 2);
+    QCOMPARE(memo.document()->lastBlock().text(), QString(lineLength, QLatin1Char('a' + 99 % 26)));
+    // Whole lines are dropped: the first kept line is complete.
+    QCOMPARE(memo.document()->firstBlock().text().size(), lineLength);
+    // Pending lines alone never pile up past the cap either.
+    for (int i = 0; i < 100; ++i)
+        batch.appendLine(QString(lineLength, QLatin1Char('z')));
+    QVERIFY(batch.pendingCount() * (lineLength + 1) <= BatchedMemo::kMaxChars + lineLength + 1);
+    // One line over the cap on its own keeps its newest part.
+    QPlainTextEdit single;
+    single.appendPlainText(QString(BatchedMemo::kMaxChars, QLatin1Char('x')) + QStringLiteral("end"));
+    TrimMemoText(&single);
+    QVERIFY(single.document()->characterCount() <= BatchedMemo::kMaxChars);
+    QVERIFY(single.toPlainText().endsWith(QStringLiteral("xend")));
 }
 
 void TestToolWindows::modemChunksBecomeLines()

@@ -2,6 +2,7 @@
 // A main window in a fresh working directory, with scripted dialogs and small profiles.
 #include "app/main_window.h"
 #include "session/core_session.h"
+#include "support/isolated_home.h"
 #include "support/scripted_dialogs.h"
 
 #include <QDir>

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "params/ui/param_view.h"
 #include "session/core_session.h"
+#include "support/isolated_home.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
 

@@ -168,13 +168,19 @@ void TestParamsEditor::editorFollowsScrollingAndResizing()
     QTRY_COMPARE(e->x(), view->columnViewportPosition(ParamTable::ColShown));
     QVERIFY(e->x() >= 260);
 
-    // A double click puts the keyboard in the visible editor.
+    // A click on the row puts the keyboard in its editor: typing goes there at once.
     view->scrollTo(r.main().index(row, 1));
+    view->setFocus();
     QVERIFY(!e->hasFocus());
     const QPoint pt = view->visualRect(r.main().index(row, 1)).center();
     QTest::mousePress(view->viewport(), Qt::LeftButton, {}, pt);
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, pt);
-    QVERIFY(!e->hasFocus());
+    QTRY_VERIFY(e->hasFocus());
+    const QString typedBefore = e->text();
+    QTest::keyClicks(r.form->focusWidget(), QStringLiteral("ab"));
+    QCOMPARE(e->text(), typedBefore + QStringLiteral("ab"));
+    // A double click does the same.
+    view->setFocus();
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pt);
     QTRY_VERIFY(e->hasFocus());
 }

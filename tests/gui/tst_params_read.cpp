@@ -157,17 +157,28 @@ void TestParamsRead::strictTimingWaitsForSilence()
     QCOMPARE(r.panel(), kDone);
     checkDeviceValuesShown(r);
 
-    // The menu switch turns fast replies on and keeps the choice in the profile.
+    // The menu switch turns fast replies on and keeps the choice in the user's settings; the
+    // profile describes the device and is not touched.
     r.form->m_fastRepliesAction->trigger();
     QVERIFY(r.session->state.FastReplies);
+    QVERIFY(UserSettings().fastReplies());
     QFile f(r.path(QStringLiteral("dev.txt")));
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QVERIFY(f.readAll().contains("\"FastReplies\": \"1\""));
+    QVERIFY(!f.readAll().contains("FastReplies"));
     f.close();
     r.session->state.FastReplies = false;
     QVERIFY(r.form->loadProfileFromCommandLine(r.path(QStringLiteral("dev.txt"))));
     QVERIFY(r.session->state.FastReplies);
     QVERIFY(r.form->m_fastRepliesAction->isChecked());
+    // A profile that still carries "FastReplies" is honoured while it is loaded.
+    QFile old(r.path(QStringLiteral("old.txt")));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("{\n \"Title\": \"old\",\n \"FastReplies\": \"0\",\n \"Params\": []\n}\n");
+    old.close();
+    QVERIFY(r.form->loadProfileFromCommandLine(r.path(QStringLiteral("old.txt"))));
+    QVERIFY(!r.session->state.FastReplies);
+    QVERIFY(!r.form->m_fastRepliesAction->isChecked());
+    QVERIFY(UserSettings().fastReplies());
 }
 
 void TestParamsRead::timedQueryPanel()

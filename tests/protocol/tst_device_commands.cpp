@@ -365,10 +365,13 @@ private slots:
                                        cmds->ReadSignal(), cmds->ReadVersion(), cmds->ReadClock(),
                                        cmds->SetClock(QDateTime::currentDateTime()), cmds->SwitchWorkMode(1),
                                        cmds->SelectParamChannel(3), cmds->RestoreFactoryDefaults()};
+        // Refused without a box: the panel and the log say why.
         for (const OpOutcome &out : outs) {
-            QCOMPARE(out.errorText, ExchangeEngine::BusyText());
-            QVERIFY(out.panelText.isEmpty());
-            QVERIFY(out.logLines.isEmpty() && out.stateLogLines.isEmpty());
+            QVERIFY(out.busy);
+            QVERIFY(out.errorText.isEmpty() && out.messageText.isEmpty());
+            QCOMPARE(out.panelText, ExchangeEngine::BusyText());
+            QCOMPARE(out.logLines, QStringList{ExchangeEngine::BusyText()});
+            QVERIFY(out.stateLogLines.isEmpty());
         }
         QVERIFY(dev->writes().isEmpty());
         QCOMPARE(s->state.ParamChannel, 0);

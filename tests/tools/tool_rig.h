@@ -4,6 +4,7 @@
 #include "app/comm_page.h"
 #include "app/main_window.h"
 #include "session/core_session.h"
+#include "support/isolated_home.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
 #include "tools/batched_memo.h"

@@ -2,7 +2,11 @@
 // end of the file, stopping, the start checks, failing sends, and the receive file.
 #include "tool_rig.h"
 
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTextDocument>
 #include <QPushButton>
 
 using namespace toolrig;
@@ -17,6 +21,7 @@ private slots:
     void failedSendStopsOnce();
     void receiveFileIsFilled();
     void receiveFileWriteFailureIsReported();
+    void fourGigabyteFileIsSentInBoundedMemory();
 
 private:
     static QString writeData(Rig &rig, const QByteArray &bytes, bool readOnly = false)
@@ -226,5 +231,38 @@ void TestFileTest::receiveFileWriteFailureIsReported()
     QVERIFY(log.filter(QStringLiteral("/dev/full")).first().startsWith(QStringLiteral("[接收数据写入文件")));
 }
 
+// A 4 GB file (sparse, so the test writes nothing): chosen at once, sent packet by packet, and
+// neither the log box nor the conversation keeps more than its cap of text.
+void TestFileTest::fourGigabyteFileIsSentInBoundedMemory()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    FileTestWindow *w = rig.fileTest.get();
+    const QString path = rig.path(QStringLiteral("big.bin"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(4LL * 1024 * 1024 * 1024));
+    }
+    QElapsedTimer t;
+    t.start();
+    // 99999: the longest packet the five-digit length box takes.
+    startSending(rig, path, QStringLiteral("1"), QStringLiteral("99999"));
+    QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
+    // Enough packets to pass the text cap of both boxes more than once.
+    const int packets = 3 * BatchedMemo::kMaxChars / 99999;
+    QTRY_VERIFY_WITH_TIMEOUT(rig.state().SentBytes >= packets * 99999LL, 60000);
+    QTest::mouseClick(w->m_stopSendButton, Qt::LeftButton);
+    QVERIFY(finishedState(w));
+    QCOMPARE(rig.state().SentBytes % 99999, 0);
+    const int logChars = w->m_logBox->document()->characterCount();
+    QVERIFY2(logChars <= BatchedMemo::kMaxChars + 100000, qPrintable(QString::number(logChars)));
+    QCOMPARE(w->m_logBox->document()->lastBlock().text().size(), 99999);
+    rig.form->m_transparentPage->conversation().flush();
+    const int talkChars = rig.form->m_transparentPage->m_conversationBox->document()->characterCount();
+    QVERIFY2(talkChars <= BatchedMemo::kMaxChars + 200000, qPrintable(QString::number(talkChars)));
+}
+
 QTEST_MAIN(TestFileTest)
 #include "tst_file_test.moc"
+

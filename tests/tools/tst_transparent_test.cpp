@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 
 using namespace toolrig;
 
@@ -23,6 +24,8 @@ private slots:
     void nothingToSendOrNoChannel();
     void inputHelpers();
     void staysResponsiveWhileStreaming();
+    void closingTheWindowStopsALongRepeat();
+    void sendsLockedWhileAReplyIsAwaited();
 };
 
 void TestTransparent::textSendIsEchoed()
@@ -133,7 +136,8 @@ void TestTransparent::inputHelpers()
     Rig rig;
     QVERIFY(rig.start({}, false));
     TransparentPage *page = rig.form->m_transparentPage;
-    QCOMPARE(page->m_inputGroup->title(), QStringLiteral("文字输入窗口(文本模式)"));
+    // The mode is named only once it is chosen.
+    QCOMPARE(rig.form->findChild<QGroupBox *>(QStringLiteral("GroupBox1"))->title(), QStringLiteral("文字输入窗口"));
     page->m_inputEdit->setFocus();
     QTest::keyClicks(page->m_inputEdit, QStringLiteral("G z"));
     QCOMPARE(page->m_inputEdit->toPlainText(), QStringLiteral("G z"));
@@ -202,6 +206,53 @@ void TestTransparent::staysResponsiveWhileStreaming()
           ticks, lines / seconds, bytes / seconds);
     QVERIFY(bytes > 0);
     QVERIFY2(maxGap < 250, qPrintable(QString::number(maxGap)));
+}
+
+void TestTransparent::closingTheWindowStopsALongRepeat()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    TransparentPage *page = rig.form->m_transparentPage;
+    page->m_inputEdit->setPlainText(QString(1000, QLatin1Char('x')));
+    page->m_repeatCombo->setCurrentIndex(5);  // 10 000 times 1000 bytes: far longer than this test
+    QElapsedTimer t;
+    qint64 closedAt = -1;
+    QTimer::singleShot(300, rig.form.get(), [&] {
+        closedAt = t.elapsed();
+        rig.form->close();
+    });
+    t.start();
+    QTest::mouseClick(rig.form->findChild<QPushButton *>(QStringLiteral("Button8")), Qt::LeftButton);
+    const qint64 ended = t.elapsed();
+    QVERIFY(closedAt >= 0);
+    QVERIFY2(ended - closedAt < 1500, qPrintable(QStringLiteral("%1 ms after closing").arg(ended - closedAt)));
+    QVERIFY(rig.state().SentBytes < 10000 * 1000);
+    QVERIFY(rig.dialogs.shown.isEmpty());  // the program ends: no box about the unsent rest
+}
+
+void TestTransparent::sendsLockedWhileAReplyIsAwaited()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    auto *send = rig.form->findChild<QPushButton *>(QStringLiteral("Button8"));
+    auto *atInput = rig.form->findChild<QLineEdit *>(QStringLiteral("Edit5"));
+    QVERIFY(send && atInput);
+    QVERIFY(send->isEnabled() && atInput->isEnabled());
+    rig.form->m_transparentPage->m_inputEdit->setPlainText(QStringLiteral("abc"));
+    {
+        ExchangeEngine::Guard wait(rig.session->engine);
+        QVERIFY(!send->isEnabled());
+        QVERIFY(!atInput->isEnabled());
+        // A send asked for anyway is refused in the panel and the log, not in a box.
+        rig.form->m_transparentPage->sendInput();
+        QVERIFY(rig.dialogs.shown.isEmpty());
+        QCOMPARE(rig.form->resultText(), ExchangeEngine::BusyText());
+        QVERIFY(rig.memo1().contains(ExchangeEngine::BusyText()));
+        QCOMPARE(rig.state().SentBytes, 0);
+    }
+    QVERIFY(send->isEnabled() && atInput->isEnabled());
+    QTest::mouseClick(send, Qt::LeftButton);
+    QCOMPARE(rig.state().SentBytes, 3);
 }
 
 QTEST_MAIN(TestTransparent)

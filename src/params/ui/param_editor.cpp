@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -204,6 +205,9 @@ void ParamEditor::onMainRowClicked()
         return;
     ShowParamEditor(m_s.mainTable.selectedRow());
     applyReadOnlyRule();
+    // Typing right after the click goes into the row's editor. Asked for once the click has
+    // been handled, so the list, which takes the focus on the press, does not keep it.
+    QTimer::singleShot(0, this, &ParamEditor::onRowDoubleClicked);
 }
 
 void ParamEditor::onMainRowChanged()

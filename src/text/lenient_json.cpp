@@ -1,4 +1,6 @@
-#include "profile/profile_session.h"
+#include "text/json_text.h"
+
+#include <algorithm>
 
 namespace {
 // Blanks out // and /* */ comments outside strings; line breaks stay so parse errors keep
@@ -67,12 +69,40 @@ QString blankTrailingCommas(const QString &in)
 }
 } // namespace
 
+int JsonNestingDepth(const QString &text)
+{
+    int depth = 0, deepest = 0;
+    bool inString = false;
+    const int n = text.size();
+    for (int i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (inString) {
+            if (c == QLatin1Char('\\'))
+                ++i;
+            else if (c == QLatin1Char('"'))
+                inString = false;
+        } else if (c == QLatin1Char('"')) {
+            inString = true;
+        } else if (c == QLatin1Char('[') || c == QLatin1Char('{')) {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == QLatin1Char(']') || c == QLatin1Char('}')) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 std::optional<nlohmann::ordered_json> ParseLenientJson(const QString &text, QString *error)
 {
     QString src = text;
     if (src.startsWith(QChar(0xFEFF)))
         src.remove(0, 1);
     src = blankTrailingCommas(blankComments(src));
+    if (JsonNestingDepth(src) > kMaxJsonDepth) {
+        if (error)
+            *error = QStringLiteral("嵌套超过 %1 层").arg(kMaxJsonDepth);
+        return std::nullopt;
+    }
     try {
         return nlohmann::ordered_json::parse(src.toStdString(), nullptr, true, true);
     } catch (const nlohmann::json::exception &e) {
