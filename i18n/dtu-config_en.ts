@@ -119,16 +119,16 @@
         <translation>[Writing back the profile failed: %1]</translation>
     </message>
     <message>
-        <source>已关闭(读取错误)</source>
-        <translation>Closed (read error)</translation>
-    </message>
-    <message>
-        <source>[串口%1读取错误，已关闭：%2]</source>
-        <translation>[Serial port %1 read error, port closed: %2]</translation>
-    </message>
-    <message>
         <source>查询命令输入窗口[HEX模式]</source>
         <translation>Query Command Input [HEX mode]</translation>
+    </message>
+    <message>
+        <source>关闭串口</source>
+        <translation>Close Port</translation>
+    </message>
+    <message>
+        <source>串口未打开</source>
+        <translation>Serial port not open</translation>
     </message>
 </context>
 <context>
@@ -516,6 +516,13 @@
     </message>
 </context>
 <context>
+    <name>JsonTexts</name>
+    <message>
+        <source>嵌套超过 %1 层</source>
+        <translation>nested deeper than %1 levels</translation>
+    </message>
+</context>
+<context>
     <name>LinkTexts</name>
     <message>
         <source>读取数据出错</source>
@@ -544,6 +551,26 @@
     <message>
         <source>TCP连接尚未建立</source>
         <translation>The TCP connection is not established yet</translation>
+    </message>
+    <message>
+        <source>串口写入已中止</source>
+        <translation>Serial port write aborted</translation>
+    </message>
+    <message>
+        <source>已断开，等待设备重新连接...</source>
+        <translation> disconnected, waiting for the device to reconnect...</translation>
+    </message>
+    <message>
+        <source>[串口已重新连接]</source>
+        <translation>[Serial port reconnected]</translation>
+    </message>
+    <message>
+        <source>TCP维护端口连接断开，%1秒后第%2次重新连接</source>
+        <translation>TCP maintenance port disconnected; reconnection attempt %2 in %1 s</translation>
+    </message>
+    <message>
+        <source>TCP维护端口第%1次重新连接中...</source>
+        <translation>TCP maintenance port: reconnection attempt %1...</translation>
     </message>
 </context>
 <context>
@@ -659,20 +686,12 @@
 %2</translation>
     </message>
     <message>
-        <source>[扩展参数文件调入失败：%1]</source>
-        <translation>[Loading the extended profile failed: %1]</translation>
-    </message>
-    <message>
         <source>[参数文件调入失败：%1 %2]</source>
         <translation>[Loading the profile failed: %1 %2]</translation>
     </message>
     <message>
         <source>参数配置程序 </source>
         <translation>DTU Configuration </translation>
-    </message>
-    <message>
-        <source>[参数文件回写失败：%1]</source>
-        <translation>[Writing back the profile failed: %1]</translation>
     </message>
     <message>
         <source>尚未调入参数文件</source>
@@ -848,6 +867,45 @@
         <source>尚未载入参数文件</source>
         <translation>No profile has been loaded yet</translation>
     </message>
+    <message>
+        <source>文件 %1 过大（%2 MB），配置文件不能超过 %3 MB</source>
+        <translation>File %1 is too large (%2 MB); a profile may not exceed %3 MB</translation>
+    </message>
+    <message>
+        <source>文件 %1 的 %2 有 %3 项，超过上限 %4 项</source>
+        <translation>%2 of file %1 has %3 entries, more than the limit of %4</translation>
+    </message>
+    <message>
+        <source>扩展参数文件调入失败：</source>
+        <translation>Loading the extended parameter file failed: </translation>
+    </message>
+</context>
+<context>
+    <name>ReconnectTexts</name>
+    <message>
+        <source>连接</source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>自动重连</source>
+        <translation>Reconnect Automatically</translation>
+    </message>
+    <message>
+        <source>打开日志文件夹</source>
+        <translation>Open Log Folder</translation>
+    </message>
+    <message>
+        <source>[TCP维护端口已重新连接]</source>
+        <translation>[TCP maintenance port reconnected]</translation>
+    </message>
+    <message>
+        <source>[无法打开日志文件夹：%1]</source>
+        <translation>[Cannot open the log folder: %1]</translation>
+    </message>
+    <message>
+        <source>已断开</source>
+        <translation> disconnected</translation>
+    </message>
 </context>
 <context>
     <name>ResultTexts</name>
@@ -979,8 +1037,8 @@
         <translation>The script ran longer than %1 ms and was stopped</translation>
     </message>
     <message>
-        <source>无法打开文件 %1：%2</source>
-        <translation>Cannot open file %1: %2</translation>
+        <source>脚本占用内存超过 %1 MB，已被中止</source>
+        <translation>The script used more than %1 MB of memory and was stopped</translation>
     </message>
 </context>
 <context>
@@ -1068,6 +1126,10 @@
         <source>文字输入窗口[HEX模式]</source>
         <translation>Text Input [HEX mode]</translation>
     </message>
+    <message>
+        <source>文字输入窗口</source>
+        <translation>Text Input</translation>
+    </message>
 </context>
 <context>
     <name>ValueTexts</name>
@@ -1078,6 +1140,10 @@
     <message>
         <source>取值列表的两个数组长度不一致</source>
         <translation>The two arrays of the value list differ in length</translation>
+    </message>
+    <message>
+        <source>取值列表嵌套超过 %1 层</source>
+        <translation>The value list is nested deeper than %1 levels</translation>
     </message>
 </context>
 </TS>

@@ -120,7 +120,7 @@ void CommPage::buildLayout()
     serialForm->addRow(CommPageTexts::tr("波特率"), m_baudCombo);
     serialForm->addRow(CommPageTexts::tr("格式"), m_formatCombo);
     serialForm->addRow(m_openPortButton);
-    m_closePortButton = new QPushButton(QStringLiteral("关闭串口"), m_serialGroup);
+    m_closePortButton = new QPushButton(QCoreApplication::translate("CommPageTexts", "关闭串口"), m_serialGroup);
     serialForm->addRow(m_closePortButton);
     bottom->addWidget(m_serialGroup);
 

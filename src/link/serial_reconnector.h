@@ -5,6 +5,7 @@
 #include "link/port_identity.h"
 #include "link/serial_settings.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -38,8 +39,8 @@ public:
     // Test seam: what the platform lists now.
     void setLister(std::function<QList<PortIdentity>()> lister) { m_lister = std::move(lister); }
 
-    static QString WaitingText(const QString &port) { return port + QStringLiteral("已断开，等待设备重新连接..."); }
-    static QString ReconnectedText() { return QStringLiteral("[串口已重新连接]"); }
+    static QString WaitingText(const QString &port) { return port + QCoreApplication::translate("LinkTexts", "已断开，等待设备重新连接..."); }
+    static QString ReconnectedText() { return QCoreApplication::translate("LinkTexts", "[串口已重新连接]"); }
 
 signals:
     // Attempts begin for `port` (panel 1 and one line in Memo1).

@@ -2,6 +2,7 @@
 // Keeps the maintenance-port connection up: after a connection that was made drops (peer
 // closed, network error), connects again with growing pauses (1, 2, 4 ... 30 s). The access
 // text goes out again on every new connection (the channel sends it). "断开" stops it.
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -32,9 +33,9 @@ public:
 
     static QString WaitingText(int attempt, int pauseSeconds)
     {
-        return QStringLiteral("TCP维护端口连接断开，%1秒后第%2次重新连接").arg(pauseSeconds).arg(attempt);
+        return QCoreApplication::translate("LinkTexts", "TCP维护端口连接断开，%1秒后第%2次重新连接").arg(pauseSeconds).arg(attempt);
     }
-    static QString AttemptText(int attempt) { return QStringLiteral("TCP维护端口第%1次重新连接中...").arg(attempt); }
+    static QString AttemptText(int attempt) { return QCoreApplication::translate("LinkTexts", "TCP维护端口第%1次重新连接中...").arg(attempt); }
 
 signals:
     // The next attempt is due in `pauseMs` (Label10).

@@ -86,7 +86,7 @@ std::optional<ValueList> ParseValueList(const QString &onList, QString *error)
     nlohmann::ordered_json j;
     if (JsonNestingDepth(onList) > kMaxJsonDepth) {
         if (error)
-            *error = QStringLiteral("取值列表嵌套超过 %1 层").arg(kMaxJsonDepth);
+            *error = QCoreApplication::translate("ValueTexts", "取值列表嵌套超过 %1 层").arg(kMaxJsonDepth);
         return std::nullopt;
     }
     try {

@@ -54,7 +54,7 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
     }
     // Checked before reading: a huge file would stall the window and take its size many times over.
     if (f.size() > kMaxProfileBytes) {
-        *error = QStringLiteral("文件 %1 过大（%2 MB），配置文件不能超过 %3 MB")
+        *error = QCoreApplication::translate("ProfileTexts", "文件 %1 过大（%2 MB），配置文件不能超过 %3 MB")
                      .arg(QDir::toNativeSeparators(path))
                      .arg(f.size() / (1024 * 1024))
                      .arg(kMaxProfileBytes / (1024 * 1024));
@@ -74,7 +74,7 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
     for (const char *key : {"Params", "Buttons"}) {
         const auto it = root->find(key);
         if (it != root->end() && JsonIndexBound(*it) > kMaxProfileEntries) {
-            *error = QStringLiteral("文件 %1 的 %2 有 %3 项，超过上限 %4 项")
+            *error = QCoreApplication::translate("ProfileTexts", "文件 %1 的 %2 有 %3 项，超过上限 %4 项")
                          .arg(QDir::toNativeSeparators(path), QLatin1String(key))
                          .arg(JsonIndexBound(*it))
                          .arg(kMaxProfileEntries);

@@ -5,6 +5,7 @@
 #include "text/json_text.h"
 #include "text/text_codec.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <nlohmann/json.hpp>
@@ -33,7 +34,7 @@ struct ProfileLoadResult {
     QString extError;
 
     // How a failed extended file is reported: in a menu load's error box, and as a log line.
-    QString extFailureText() const { return QStringLiteral("扩展参数文件调入失败：") + extError; }
+    QString extFailureText() const { return QCoreApplication::translate("ProfileTexts", "扩展参数文件调入失败：") + extError; }
 };
 
 // A profile or extended file larger than this, or with more entries in its Params or Buttons

@@ -1,5 +1,6 @@
 #include "text/json_text.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace {
@@ -100,7 +101,7 @@ std::optional<nlohmann::ordered_json> ParseLenientJson(const QString &text, QStr
     src = blankTrailingCommas(blankComments(src));
     if (JsonNestingDepth(src) > kMaxJsonDepth) {
         if (error)
-            *error = QStringLiteral("嵌套超过 %1 层").arg(kMaxJsonDepth);
+            *error = QCoreApplication::translate("JsonTexts", "嵌套超过 %1 层").arg(kMaxJsonDepth);
         return std::nullopt;
     }
     try {

@@ -4,6 +4,7 @@
 #include "state/user_settings.h"
 #include "widgets/view_log_tap.h"
 
+#include <QCoreApplication>
 #include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -30,12 +31,12 @@ ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings
             if ((menu = qobject_cast<QMenu *>(o)))
                 break;
     if (!menu && window.menuBar())
-        menu = window.menuBar()->addMenu(QStringLiteral("连接"));
-    m_auto = menu->addAction(QStringLiteral("自动重连"));
+        menu = window.menuBar()->addMenu(QCoreApplication::translate("ReconnectTexts", "连接"));
+    m_auto = menu->addAction(QCoreApplication::translate("ReconnectTexts", "自动重连"));
     m_auto->setObjectName(QStringLiteral("NAutoReconnect"));
     m_auto->setCheckable(true);
     m_auto->setChecked(settings.autoReconnect());
-    m_folder = menu->addAction(QStringLiteral("打开日志文件夹"));
+    m_folder = menu->addAction(QCoreApplication::translate("ReconnectTexts", "打开日志文件夹"));
     m_folder->setObjectName(QStringLiteral("NLogFolder"));
     session.setAutoReconnect(settings.autoReconnect());
     connect(m_auto, &QAction::toggled, this, [this](bool on) {
@@ -63,7 +64,7 @@ ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings
                                                            TcpReconnector::PauseBeforeAttempt(again.attempts() + 1) / 1000));
     });
     connect(&again, &TcpReconnector::reconnected, this,
-            [this] { m_session.state.log(QStringLiteral("[TCP维护端口已重新连接]")); });
+            [this] { m_session.state.log(QCoreApplication::translate("ReconnectTexts", "[TCP维护端口已重新连接]")); });
     connect(&session.log, &SessionLog::failed, this, [this](const QString &text) { m_session.state.log(text); });
 }
 
@@ -94,7 +95,7 @@ QString ReconnectUi::openText(const QString &port) const
     // The texts as the user chose them, as after "打开串口".
     const auto *baud = m_window.findChild<QComboBox *>(QStringLiteral("ComboBox1"));
     const auto *format = m_window.findChild<QComboBox *>(QStringLiteral("ComboBox6"));
-    return QStringLiteral("%1打开成功,BaudRate=%2,参数=%3")
+    return QCoreApplication::translate("CommPageTexts", "%1打开成功,BaudRate=%2,参数=%3")
         .arg(port, baud ? baud->currentText() : QString(), format ? format->currentText() : QString());
 }
 
@@ -120,5 +121,5 @@ void ReconnectUi::showLogFolder()
     const QString folder = m_settings.logFolder();
     QDir().mkpath(folder);
     if (!openUrl(QUrl::fromLocalFile(folder)))
-        m_session.state.log(QStringLiteral("[无法打开日志文件夹：%1]").arg(folder));
+        m_session.state.log(QCoreApplication::translate("ReconnectTexts", "[无法打开日志文件夹：%1]").arg(folder));
 }

@@ -3,6 +3,7 @@
 // follow both reconnections; the menu gets "自动重连" and "打开日志文件夹"; the log is opened
 // in the user's folder and every log view is tapped. Controls are found by their object
 // names, so the pages need not know about any of this.
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -32,7 +33,7 @@ public:
     // Test seam: how a folder is shown to the user.
     std::function<bool(const QUrl &)> openUrl;
 
-    static QString LostText(const QString &port) { return port + QStringLiteral("已断开"); }
+    static QString LostText(const QString &port) { return port + QCoreApplication::translate("ReconnectTexts", "已断开"); }
 
 private:
     void onSerialWaiting(const QString &port, const QString &reason);
