@@ -5,7 +5,8 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PKGS=(build-essential cmake ninja-build pkg-config
       qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-declarative-dev
-      libgl-dev nlohmann-json3-dev fonts-wqy-microhei xvfb xauth socat)
+      libgl-dev nlohmann-json3-dev fonts-wqy-microhei xvfb xauth socat
+      libcli11-dev libqt6sql6-sqlite libqt6sql6-psql postgresql)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

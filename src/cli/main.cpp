@@ -3,6 +3,7 @@
 #include "cli/cli_output.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/station_cli.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -17,7 +18,8 @@ Runner runnerFor(const QString &command)
         {QStringLiteral("get"), RunGet},       {QStringLiteral("set"), RunSet},
         {QStringLiteral("apply"), RunApply},   {QStringLiteral("dump"), RunDump},
         {QStringLiteral("send"), RunSend},     {QStringLiteral("at"), RunAt},
-        {QStringLiteral("button"), RunButton},
+        {QStringLiteral("button"), RunButton},  {QStringLiteral("diff"), RunDiff},
+        {QStringLiteral("lint"), RunLint},
     };
     for (const auto &entry : table)
         if (entry.first == command)
@@ -37,6 +39,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dtucfg"));
+    if (IsStationCommand(argc, argv))
+        return RunStationCli(argc, argv);
 
     CliOptions options;
     QString error;
@@ -51,6 +55,8 @@ int main(int argc, char **argv)
     }
 
     CliSession session(options);
+    if (options.command == QLatin1String("lint"))
+        return session.out().finish(RunLint(session, error), error);
     if (options.command != QLatin1String("ports")) {
         std::optional<CliError> e = session.loadScript();
         if (!e)
