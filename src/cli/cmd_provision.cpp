@@ -67,7 +67,7 @@ int RunProvision(const ProvisionArgs &args)
     QObject::connect(&station, &Station::warning, &progress, &StationProgress::warning);
     QObject::connect(&station, &Station::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
-    StopSignals signals([&] {
+    StopSignals stopSignals([&] {
         if (station.running() > 0)
             progress.note(QStringLiteral("stopping: finishing %1 unit(s) in progress (Ctrl-C again to abort)").arg(station.running()));
         station.stop();

@@ -70,7 +70,7 @@ void StationProgress::progress(const QString &port, const QString &step, int n, 
     const bool show = !writing || !l.state.startsWith(QLatin1String("write "));
     l.state = QStringLiteral("%1 %2/%3").arg(step).arg(n).arg(total);
     if (!m_live && !m_json && show)
-        put(stderr, QStringLiteral("%1: %2\n").arg(port, writing ? QStringLiteral("writing from %1").arg(l.state) : l.state));
+        put(stderr, QStringLiteral("%1: %2\n").arg(port, writing ? QStringLiteral("writing %1/%2").arg(n).arg(total) : l.state));
 }
 
 void StationProgress::finished(const UnitRecord &r)

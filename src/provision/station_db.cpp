@@ -37,6 +37,9 @@ QStringList migrationSteps(int toVersion, bool postgres)
     }
 }
 
+// A null QString binds as SQL NULL; the columns hold text, empty included.
+QVariant text(const QString &s) { return QVariant(s.isNull() ? QStringLiteral("") : s); }
+
 QString jsonText(const QJsonObject &o) { return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)); }
 QString jsonText(const QJsonArray &a) { return QString::fromUtf8(QJsonDocument(a).toJson(QJsonDocument::Compact)); }
 } // namespace
@@ -224,11 +227,10 @@ bool StationDb::insert(UnitRecord &r, QString &error)
     q.prepare(QStringLiteral("INSERT INTO units (started_at, station, port, golden, version, identity, unique_values,"
                              " unique_key, params, result, failure, duration_ms) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)%1")
                   .arg(m_postgres ? QStringLiteral(" RETURNING id") : QString()));
-    for (const QVariant &v : {QVariant(TimeText(r.started)), QVariant(r.station), QVariant(r.port), QVariant(r.golden),
-                              QVariant(r.version), QVariant(jsonText(StringMapJson(r.identity))),
-                              QVariant(jsonText(StringMapJson(r.unique))), QVariant(UniqueKey(r.unique)),
-                              QVariant(jsonText(params)), QVariant(UnitRecord::resultText(r.result)),
-                              QVariant(r.failure), QVariant(r.durationMs)})
+    for (const QVariant &v : {text(TimeText(r.started)), text(r.station), text(r.port), text(r.golden), text(r.version),
+                              text(jsonText(StringMapJson(r.identity))), text(jsonText(StringMapJson(r.unique))),
+                              text(UniqueKey(r.unique)), text(jsonText(params)), text(UnitRecord::resultText(r.result)),
+                              text(r.failure), QVariant(r.durationMs)})
         q.addBindValue(v);
     if (!q.exec()) {
         error = QStringLiteral("cannot store the record of %1: %2").arg(r.port, q.lastError().text());
@@ -258,7 +260,7 @@ std::optional<QList<UnitRecord>> StationDb::records(const QDateTime &since, QStr
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.prepare(QStringLiteral("SELECT id, started_at, station, port, golden, version, identity, unique_values, params,"
                              " result, failure, duration_ms FROM units WHERE started_at >= ? ORDER BY started_at, id"));
-    q.addBindValue(since.isValid() ? TimeText(since) : QString());
+    q.addBindValue(since.isValid() ? text(TimeText(since)) : text(QString()));
     if (!q.exec()) {
         error = QStringLiteral("cannot read the records: ") + q.lastError().text();
         return std::nullopt;

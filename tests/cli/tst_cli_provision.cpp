@@ -130,7 +130,8 @@ private slots:
         p.start(CliRig::executable(), provisionArgs(rig.dir.filePath(QStringLiteral("w*")), QStringLiteral("records.sqlite")) +
                                           QStringList{QStringLiteral("--watch")});
         QVERIFY(p.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(p.readAllStandardError().contains("watching"), 20000);
+        QByteArray early;
+        QTRY_VERIFY_WITH_TIMEOUT((early += p.readAllStandardError()).contains("watching"), 60000);
         // A slow unit: every reply a little late, so that Ctrl-C comes while it is being written.
         QVERIFY(bench.add(QStringLiteral("w0"), {QStringLiteral("--delay"), QStringLiteral("60")}));
         QByteArray err;
@@ -248,7 +249,7 @@ private slots:
               QStringLiteral("Params[4] (0005): ONSET calls SetNope(), which the script does not define"),
               QStringLiteral("Params[5] (0006): ONLIST value list"),
               QStringLiteral("Params[6] (XYZ): CMDID \"XYZ\" is not four hex digits"),
-              QStringLiteral("Params[7] (0007): member PVALUE is missing")})
+              QStringLiteral("Params[7]: member PVALUE is missing")})
             QVERIFY2(all.contains(expected), qPrintable(QStringLiteral("missing \"%1\" in:\n%2").arg(expected, all)));
     }
 };

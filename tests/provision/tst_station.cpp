@@ -40,7 +40,7 @@ public:
         c.ports = QStringList{dir.filePath(QStringLiteral("unit*"))};
         c.db = dir.filePath(QStringLiteral("records.sqlite"));
         QString error;
-        c.uniques << *ParseUniqueSpec(QStringLiteral("设备ID={seq:10000001}"), error);
+        c.uniques << *ParseUniqueSpec(QStringLiteral("设备ID={seq:20000001}"), error);
         c.scanMs = 100;
         return c;
     }
@@ -98,7 +98,7 @@ private slots:
             QVERIFY(r.id > 0);
         }
         QCOMPARE(ids.size(), 8);
-        for (int v = 10000001; v <= 10000008; ++v)
+        for (int v = 20000001; v <= 20000008; ++v)
             QVERIFY(ids.contains(QString::number(v)));
 
         // A second run goes on counting, and --only-changed writes only what differs: the ID.
@@ -110,7 +110,7 @@ private slots:
             QVERIFY2(r.result == UnitRecord::Passed, qPrintable(r.failure));
             QCOMPARE(r.params.size(), 1);
             QCOMPARE(r.params.first().code, kDeviceId);
-            QVERIFY(r.unique.value(kDeviceId).toLongLong() > 10000008);
+            QVERIFY(r.unique.value(kDeviceId).toLongLong() > 20000008);
         }
     }
 
@@ -230,7 +230,7 @@ private slots:
         const UnitRecord fresh = finishedUnits.at(1).at(0).value<UnitRecord>();
         QCOMPARE(QFileInfo(fresh.port).fileName(), QStringLiteral("unitNew"));
         QVERIFY2(fresh.result == UnitRecord::Passed, qPrintable(fresh.failure));
-        QCOMPARE(fresh.unique.value(kDeviceId), QStringLiteral("10000002"));
+        QCOMPARE(fresh.unique.value(kDeviceId), QStringLiteral("20000002"));
 
         // Still plugged in: not done twice. Unplugged and a new unit on the same port: done.
         QTest::qWait(400);
@@ -239,7 +239,7 @@ private slots:
         QTRY_VERIFY(!QFileInfo::exists(rig.dir.filePath(QStringLiteral("unitNew"))));
         QVERIFY(rig.addUnit(QStringLiteral("unitNew")));
         QTRY_COMPARE_WITH_TIMEOUT(finishedUnits.size(), 3, 30000);
-        QCOMPARE(finishedUnits.at(2).at(0).value<UnitRecord>().unique.value(kDeviceId), QStringLiteral("10000003"));
+        QCOMPARE(finishedUnits.at(2).at(0).value<UnitRecord>().unique.value(kDeviceId), QStringLiteral("20000003"));
 
         station.stop();
         QVERIFY(over.wait(10000) || over.size() == 1);
