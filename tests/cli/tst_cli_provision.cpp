@@ -135,7 +135,7 @@ private slots:
         // A slow unit: every reply a little late, so that Ctrl-C comes while it is being written.
         QVERIFY(bench.add(QStringLiteral("w0"), {QStringLiteral("--delay"), QStringLiteral("60")}));
         QByteArray err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("w0: write"), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("w0: writing"), 30000);
         ::kill(static_cast<pid_t>(p.processId()), SIGINT);
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);

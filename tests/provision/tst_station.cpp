@@ -185,10 +185,10 @@ private slots:
         Rig rig;
         QVERIFY(rig.addUnit(QStringLiteral("unit0")));
         QVERIFY(rig.addUnit(QStringLiteral("unit1")));
-        rig.dir.writeUtf8(QStringLiteral("units.csv"), QStringLiteral("设备ID,设备名称\n20000001,泵站一号\n20000002,泵站二号\n"));
+        rig.dir.writeUtf8(QStringLiteral("values.csv"), QStringLiteral("设备ID,设备名称\n20000001,泵站一号\n20000002,泵站二号\n"));
         StationConfig c = rig.config();
         c.uniques.clear();
-        c.unitsFile = rig.dir.filePath(QStringLiteral("units.csv"));
+        c.unitsFile = rig.dir.filePath(QStringLiteral("values.csv"));
         const auto records = rig.run(c);
         QCOMPARE(records.size(), 2);
         QSet<QString> names;
@@ -237,6 +237,8 @@ private slots:
         QCOMPARE(finishedUnits.size(), 2);
         rig.sims.back()->stop();
         QTRY_VERIFY(!QFileInfo::exists(rig.dir.filePath(QStringLiteral("unitNew"))));
+        // A scan must see the port gone, as it does when a person unplugs a unit.
+        QTest::qWait(400);
         QVERIFY(rig.addUnit(QStringLiteral("unitNew")));
         QTRY_COMPARE_WITH_TIMEOUT(finishedUnits.size(), 3, 30000);
         QCOMPARE(finishedUnits.at(2).at(0).value<UnitRecord>().unique.value(kDeviceId), QStringLiteral("20000003"));
