@@ -16,7 +16,7 @@ double timedBatch(CoreSession &s, ParamOps &ops, bool fast, int *rows)
     RecordingSink sink;
     QElapsedTimer t;
     t.start();
-    const ParamOps::BatchResult b = ops.N4Click(sink);
+    const ParamOps::BatchResult b = ops.writeAllParams(sink);
     const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
     if (b.failed != 0 || b.written == 0)
         bench::fail(QStringLiteral("batch write: %1 written, %2 failed; last: %3")

@@ -99,7 +99,29 @@ awk -v t="$TOOL_BEST" -v s="$SOCAT_BEST" -v n="$TOTAL" -v l="$LINES" -v rounds="
   printf "transparent_receive: %.2f x socat (%.0f kB/s against %.0f kB/s, %d bytes, %d display lines, best of %d) [goal >= 0.9 x] %s\n",
          r, t / 1000, s / 1000, n, l, rounds, (r >= 0.9 ? "MET" : "MISSED") }'
 
-# 4: a large profile with a script conversion on every row.
+# 4: the same receive with the session log on (every chunk in hex and every display line on
+# disk) against off, taking turns, best of each.
+LOG_STREAM_BYTES=$((STREAM_BYTES / 4))
+LOG_ARGS=(--stream 100000000 --stream-bytes "$LOG_STREAM_BYTES")
+OFF_BEST=0; ON_BEST=0
+for _ in $(seq "$RECEIVE_ROUNDS"); do
+  start_sim "${LOG_ARGS[@]}"
+  read -r RATE _ _ < <("$B/bench_receive" --port "$PTY" --bytes "$LOG_STREAM_BYTES")
+  OFF_BEST=$(awk -v r="$RATE" -v b="$OFF_BEST" 'BEGIN { printf "%.0f", (r > b ? r : b) }')
+  start_sim "${LOG_ARGS[@]}"
+  rm -rf "$WORK/logs"
+  read -r RATE _ _ < <("$B/bench_receive" --port "$PTY" --bytes "$LOG_STREAM_BYTES" --log "$WORK/logs")
+  ON_BEST=$(awk -v r="$RATE" -v b="$ON_BEST" 'BEGIN { printf "%.0f", (r > b ? r : b) }')
+  LOG_SIZE=$(du -sb "$WORK/logs" | cut -f1)
+  rm -rf "$WORK/logs"
+done
+stop_sim
+awk -v on="$ON_BEST" -v off="$OFF_BEST" -v n="$LOG_STREAM_BYTES" -v size="$LOG_SIZE" -v rounds="$RECEIVE_ROUNDS" 'BEGIN {
+  r = on / off
+  printf "receive_logging: %.2f x (log on %.0f kB/s against off %.0f kB/s, %d bytes, %d bytes of log, best of %d) [goal >= 0.9 x] %s\n",
+         r, on / 1000, off / 1000, n, size, rounds, (r >= 0.9 ? "MET" : "MISSED") }'
+
+# 5: a large profile with a script conversion on every row.
 "$B/bench_profile" --write-profile "$WORK/big.json" --rows "$PROFILE_ROWS"
 "$B/bench_profile" --profile "$WORK/big.json"
 

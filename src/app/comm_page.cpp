@@ -1,7 +1,6 @@
 #include "app/comm_page.h"
 
 #include "widgets/key_swallower.h"
-#include "widgets/named.h"
 #include "link/serial_channel.h"
 #include "link/tcp_channel.h"
 #include "params/timed_query.h"
@@ -40,33 +39,34 @@ CommPage::CommPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
 {
     buildLayout();
 
-    connect(Button3, &QPushButton::clicked, this, &CommPage::Button3Click);
+    connect(m_openPortButton, &QPushButton::clicked, this, &CommPage::openPort);
+    connect(m_closePortButton, &QPushButton::clicked, this, &CommPage::closePort);
     // Only a user's pick re-opens the port; a profile load changes the texts without it.
-    connect(ComboBox1, &QComboBox::activated, this, &CommPage::ComboBox1Change);
-    connect(ComboBox6, &QComboBox::activated, this, &CommPage::ComboBox6Change);
-    connect(Button15, &QPushButton::clicked, this, &CommPage::Button15Click);
-    connect(Button18, &QPushButton::clicked, this, &CommPage::Button18Click);
-    connect(Button4, &QPushButton::clicked, this, &CommPage::Button4Click);
-    connect(Button5, &QPushButton::clicked, this, &CommPage::Button5Click);
-    connect(CheckBox5, &QCheckBox::clicked, this, &CommPage::CheckBox5Click);
-    Memo9->installEventFilter(this);
-    Edit6->installEventFilter(this);
+    connect(m_baudCombo, &QComboBox::activated, this, &CommPage::onBaudChosen);
+    connect(m_formatCombo, &QComboBox::activated, this, &CommPage::onFormatChosen);
+    connect(m_connectButton, &QPushButton::clicked, this, &CommPage::connectTcp);
+    connect(m_disconnectButton, &QPushButton::clicked, this, &CommPage::disconnectTcp);
+    connect(m_queryReadButton, &QPushButton::clicked, this, &CommPage::readTimedQuery);
+    connect(m_queryWriteButton, &QPushButton::clicked, this, &CommPage::applyTimedQuery);
+    connect(m_queryHexCheck, &QCheckBox::clicked, this, &CommPage::toggleQueryHexMode);
+    m_queryCommandEdit->installEventFilter(this);
+    m_queryPeriodEdit->installEventFilter(this);
     // Pasted text is held to the same length limit as typed text.
-    connect(Memo9, &QPlainTextEdit::textChanged, this, [this] {
-        const int limit = CheckBox5->isChecked() ? 500 : 250;
-        const QString text = Memo9->toPlainText();
+    connect(m_queryCommandEdit, &QPlainTextEdit::textChanged, this, [this] {
+        const int limit = m_queryHexCheck->isChecked() ? 500 : 250;
+        const QString text = m_queryCommandEdit->toPlainText();
         if (text.size() > limit)
-            Memo9->setPlainText(text.left(limit));
+            m_queryCommandEdit->setPlainText(text.left(limit));
     });
 
     TcpChannel &tcp = m_session.link.tcp();
-    connect(&tcp, &TcpChannel::connecting, this, [this] { Label10->setText(QStringLiteral("TCP维护端口连接中...")); });
-    connect(&tcp, &TcpChannel::connected, this, [this] { Label10->setText(QStringLiteral("TCP维护端口连接成功")); });
+    connect(&tcp, &TcpChannel::connecting, this, [this] { m_tcpStatusLabel->setText(QStringLiteral("TCP维护端口连接中...")); });
+    connect(&tcp, &TcpChannel::connected, this, [this] { m_tcpStatusLabel->setText(QStringLiteral("TCP维护端口连接成功")); });
     // Also a connection that could not be made: the status must not stay at "连接中...".
     connect(&tcp, &TcpChannel::disconnected, this,
-            [this] { Label10->setText(QStringLiteral("TCP维护端口连接失败")); });
+            [this] { m_tcpStatusLabel->setText(QStringLiteral("TCP维护端口连接失败")); });
 
-    connect(&m_session.poll, &ReceivePoll::serialLost, this, &CommPage::onSerialLost);
+    nameControls();
 }
 
 void CommPage::buildLayout()
@@ -74,148 +74,150 @@ void CommPage::buildLayout()
     auto *top = new QVBoxLayout(this);
     top->setContentsMargins(4, 4, 4, 4);
 
-    ListView1 = named<ParamView>("ListView1", m_session.mainTable, this);
-    top->addWidget(ListView1, 1);
+    m_paramView = new ParamView(m_session.mainTable, this);
+    top->addWidget(m_paramView, 1);
     // The in-place editors live over the value cell of the active table.
-    GEdit = named<QLineEdit>("GEdit", ListView1->viewport());
-    GEdit->setMaxLength(60);
-    GEdit->hide();
-    GComboBox = named<QComboBox>("GComboBox", ListView1->viewport());
-    GComboBox->hide();
+    m_valueEdit = new QLineEdit(m_paramView->viewport());
+    m_valueEdit->setMaxLength(60);
+    m_valueEdit->hide();
+    m_valueCombo = new QComboBox(m_paramView->viewport());
+    m_valueCombo->hide();
 
     auto *bottom = new QHBoxLayout;
     top->addLayout(bottom);
 
-    GroupBox2 = named<QGroupBox>("GroupBox2", QStringLiteral("串口设置"), this);
-    auto *serialForm = new QFormLayout(GroupBox2);
-    Edit1 = named<QLineEdit>("Edit1", QStringLiteral("COM1"), GroupBox2);
+    m_serialGroup = new QGroupBox(QStringLiteral("串口设置"), this);
+    auto *serialForm = new QFormLayout(m_serialGroup);
+    m_portEdit = new QLineEdit(QStringLiteral("COM1"), m_serialGroup);
     // Any device path is accepted (pseudo-terminals are never listed); the list only helps.
-    auto *completer = new QCompleter(new QStringListModel(serialPortNames(), Edit1), Edit1);
+    auto *completer = new QCompleter(new QStringListModel(serialPortNames(), m_portEdit), m_portEdit);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
-    Edit1->setCompleter(completer);
-    ComboBox1 = named<QComboBox>("ComboBox1", GroupBox2);
-    ComboBox1->addItems({QStringLiteral("300"), QStringLiteral("600"), QStringLiteral("1200"), QStringLiteral("2400"),
+    m_portEdit->setCompleter(completer);
+    m_baudCombo = new QComboBox(m_serialGroup);
+    m_baudCombo->addItems({QStringLiteral("300"), QStringLiteral("600"), QStringLiteral("1200"), QStringLiteral("2400"),
                          QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("14400"),
                          QStringLiteral("19200"), QStringLiteral("28800"), QStringLiteral("38400"),
                          QStringLiteral("57600"), QStringLiteral("115200"), QStringLiteral("230400"),
                          QStringLiteral("460800"), QStringLiteral("921600")});
-    ComboBox1->setCurrentText(QStringLiteral("57600"));
-    ComboBox6 = named<QComboBox>("ComboBox6", GroupBox2);
-    ComboBox6->addItems({QStringLiteral("8N1"), QStringLiteral("8E1"), QStringLiteral("8O1"), QStringLiteral("7N1"),
+    m_baudCombo->setCurrentText(QStringLiteral("57600"));
+    m_formatCombo = new QComboBox(m_serialGroup);
+    m_formatCombo->addItems({QStringLiteral("8N1"), QStringLiteral("8E1"), QStringLiteral("8O1"), QStringLiteral("7N1"),
                          QStringLiteral("7E1"), QStringLiteral("7O1"), QStringLiteral("8N2"), QStringLiteral("8E2"),
                          QStringLiteral("8O2"), QStringLiteral("7N2"), QStringLiteral("7E2"),
                          QStringLiteral("7O2")});
-    ComboBox6->setCurrentIndex(0);
-    KeySwallower::install(ComboBox1);
-    KeySwallower::install(ComboBox6);
-    Button3 = named<QPushButton>("Button3", QStringLiteral("打开串口"), GroupBox2);
-    serialForm->addRow(QStringLiteral("串口"), Edit1);
-    serialForm->addRow(QStringLiteral("波特率"), ComboBox1);
-    serialForm->addRow(QStringLiteral("格式"), ComboBox6);
-    serialForm->addRow(Button3);
-    bottom->addWidget(GroupBox2);
+    m_formatCombo->setCurrentIndex(0);
+    KeySwallower::install(m_baudCombo);
+    KeySwallower::install(m_formatCombo);
+    m_openPortButton = new QPushButton(QStringLiteral("打开串口"), m_serialGroup);
+    serialForm->addRow(QStringLiteral("串口"), m_portEdit);
+    serialForm->addRow(QStringLiteral("波特率"), m_baudCombo);
+    serialForm->addRow(QStringLiteral("格式"), m_formatCombo);
+    serialForm->addRow(m_openPortButton);
+    m_closePortButton = new QPushButton(QStringLiteral("关闭串口"), m_serialGroup);
+    serialForm->addRow(m_closePortButton);
+    bottom->addWidget(m_serialGroup);
 
-    GroupBox16 = named<QGroupBox>("GroupBox16", QStringLiteral("TCP连接设置"), this);
-    auto *tcpLayout = new QVBoxLayout(GroupBox16);
+    m_tcpGroup = new QGroupBox(QStringLiteral("TCP连接设置"), this);
+    auto *tcpLayout = new QVBoxLayout(m_tcpGroup);
     auto *addrRow = new QHBoxLayout;
-    Label9 = named<QLabel>("Label9", QStringLiteral("设备IP   "), GroupBox16);
-    Edit8 = named<QLineEdit>("Edit8", QStringLiteral("192.168.1.56"), GroupBox16);
-    addrRow->addWidget(Label9);
-    addrRow->addWidget(Edit8);
+    m_deviceIpLabel = new QLabel(QStringLiteral("设备IP   "), m_tcpGroup);
+    m_deviceIpEdit = new QLineEdit(QStringLiteral("192.168.1.56"), m_tcpGroup);
+    addrRow->addWidget(m_deviceIpLabel);
+    addrRow->addWidget(m_deviceIpEdit);
     tcpLayout->addLayout(addrRow);
     auto *tcpButtons = new QHBoxLayout;
-    Button15 = named<QPushButton>("Button15", QStringLiteral("连接"), GroupBox16);
-    Button18 = named<QPushButton>("Button18", QStringLiteral("断开"), GroupBox16);
-    tcpButtons->addWidget(Button15);
-    tcpButtons->addWidget(Button18);
+    m_connectButton = new QPushButton(QStringLiteral("连接"), m_tcpGroup);
+    m_disconnectButton = new QPushButton(QStringLiteral("断开"), m_tcpGroup);
+    tcpButtons->addWidget(m_connectButton);
+    tcpButtons->addWidget(m_disconnectButton);
     tcpLayout->addLayout(tcpButtons);
-    Label10 = named<QLabel>("Label10", QString(), GroupBox16);
-    tcpLayout->addWidget(Label10);
-    GroupBox16->setVisible(false);
-    bottom->addWidget(GroupBox16);
+    m_tcpStatusLabel = new QLabel(QString(), m_tcpGroup);
+    tcpLayout->addWidget(m_tcpStatusLabel);
+    m_tcpGroup->setVisible(false);
+    bottom->addWidget(m_tcpGroup);
 
     bottom->addStretch(1);
     auto *ops = new QVBoxLayout;
-    btRead = named<QPushButton>("btRead", QStringLiteral("读取"), this);
-    btRead->setToolTip(QStringLiteral("读取全部参数"));
-    btWrite = named<QPushButton>("btWrite", QStringLiteral("设置"), this);
-    btWrite->setToolTip(QStringLiteral("设置当前选中参数"));
-    CheckBox1 = named<QCheckBox>("CheckBox1", QStringLiteral("显示数据"), this);
-    CheckBox1->setChecked(true);
-    CheckBox1->setVisible(false);
-    BitBtn1 = named<QPushButton>("BitBtn1", QStringLiteral("图形化I/O配置"), this);
-    BitBtn1->setVisible(false);
-    ops->addWidget(btRead);
-    ops->addWidget(btWrite);
-    ops->addWidget(CheckBox1);
-    ops->addWidget(BitBtn1);
+    m_readButton = new QPushButton(QStringLiteral("读取"), this);
+    m_readButton->setToolTip(QStringLiteral("读取全部参数"));
+    m_writeButton = new QPushButton(QStringLiteral("设置"), this);
+    m_writeButton->setToolTip(QStringLiteral("设置当前选中参数"));
+    m_showDataCheck = new QCheckBox(QStringLiteral("显示数据"), this);
+    m_showDataCheck->setChecked(true);
+    m_showDataCheck->setVisible(false);
+    m_ioConfigButton = new QPushButton(QStringLiteral("图形化I/O配置"), this);
+    m_ioConfigButton->setVisible(false);
+    ops->addWidget(m_readButton);
+    ops->addWidget(m_writeButton);
+    ops->addWidget(m_showDataCheck);
+    ops->addWidget(m_ioConfigButton);
     ops->addStretch(1);
     bottom->addLayout(ops);
 
     buildTimedQueryPanel();
-    top->addWidget(Panel12);
+    top->addWidget(m_timedQueryPanel);
 
-    filename = named<QPlainTextEdit>("filename", this);
-    filename->setVisible(false);
-    top->addWidget(filename);
+    m_profilePathBox = new QPlainTextEdit(this);
+    m_profilePathBox->setVisible(false);
+    top->addWidget(m_profilePathBox);
 }
 
 void CommPage::buildTimedQueryPanel()
 {
-    Panel12 = named<QFrame>("Panel12", this);
-    Panel12->setFrameShape(QFrame::StyledPanel);
-    auto *layout = new QVBoxLayout(Panel12);
-    layout->addWidget(new QLabel(QStringLiteral("定时查询参数设置区"), Panel12));
+    m_timedQueryPanel = new QFrame(this);
+    m_timedQueryPanel->setFrameShape(QFrame::StyledPanel);
+    auto *layout = new QVBoxLayout(m_timedQueryPanel);
+    layout->addWidget(new QLabel(QStringLiteral("定时查询参数设置区"), m_timedQueryPanel));
 
-    Panel13 = named<QFrame>("Panel13", Panel12);
-    auto *strip = new QHBoxLayout(Panel13);
-    Button4 = named<QPushButton>("Button4", QStringLiteral("读取"), Panel13);
-    Button5 = named<QPushButton>("Button5", QStringLiteral("设置"), Panel13);
-    cbAutoQuery = named<QCheckBox>("cbAutoQuery", QStringLiteral("启用定时查询"), Panel13);
-    strip->addWidget(Button4);
-    strip->addWidget(Button5);
-    strip->addWidget(cbAutoQuery);
-    layout->addWidget(Panel13);
+    m_timedQueryStrip = new QFrame(m_timedQueryPanel);
+    auto *strip = new QHBoxLayout(m_timedQueryStrip);
+    m_queryReadButton = new QPushButton(QStringLiteral("读取"), m_timedQueryStrip);
+    m_queryWriteButton = new QPushButton(QStringLiteral("设置"), m_timedQueryStrip);
+    m_autoQueryCheck = new QCheckBox(QStringLiteral("启用定时查询"), m_timedQueryStrip);
+    strip->addWidget(m_queryReadButton);
+    strip->addWidget(m_queryWriteButton);
+    strip->addWidget(m_autoQueryCheck);
+    layout->addWidget(m_timedQueryStrip);
 
     auto *periodRow = new QHBoxLayout;
-    periodRow->addWidget(new QLabel(QStringLiteral("查询周期(秒)"), Panel12));
-    Edit6 = named<QLineEdit>("Edit6", QStringLiteral("300"), Panel12);
-    Edit6->setMaxLength(4);
-    periodRow->addWidget(Edit6);
-    CheckBox5 = named<QCheckBox>("CheckBox5", QStringLiteral("HEX模式     "), Panel12);
-    periodRow->addWidget(CheckBox5);
+    periodRow->addWidget(new QLabel(QStringLiteral("查询周期(秒)"), m_timedQueryPanel));
+    m_queryPeriodEdit = new QLineEdit(QStringLiteral("300"), m_timedQueryPanel);
+    m_queryPeriodEdit->setMaxLength(4);
+    periodRow->addWidget(m_queryPeriodEdit);
+    m_queryHexCheck = new QCheckBox(QStringLiteral("HEX模式     "), m_timedQueryPanel);
+    periodRow->addWidget(m_queryHexCheck);
     layout->addLayout(periodRow);
 
-    GroupBox12 = named<QGroupBox>("GroupBox12", QStringLiteral("查询命令输入窗口"), Panel12);
-    auto *cmdLayout = new QVBoxLayout(GroupBox12);
-    Memo9 = named<QPlainTextEdit>("Memo9", GroupBox12);
-    cmdLayout->addWidget(Memo9);
-    layout->addWidget(GroupBox12);
+    m_queryCommandGroup = new QGroupBox(QStringLiteral("查询命令输入窗口"), m_timedQueryPanel);
+    auto *cmdLayout = new QVBoxLayout(m_queryCommandGroup);
+    m_queryCommandEdit = new QPlainTextEdit(m_queryCommandGroup);
+    cmdLayout->addWidget(m_queryCommandEdit);
+    layout->addWidget(m_queryCommandGroup);
 
-    auto *infoGroup = named<QGroupBox>("GroupBox13", QStringLiteral("设置信息显示窗口"), Panel12);
-    auto *infoLayout = new QVBoxLayout(infoGroup);
-    Memo10 = named<QPlainTextEdit>("Memo10", infoGroup);
-    infoLayout->addWidget(Memo10);
-    layout->addWidget(infoGroup);
+    m_queryInfoGroup = new QGroupBox(QStringLiteral("设置信息显示窗口"), m_timedQueryPanel);
+    auto *infoLayout = new QVBoxLayout(m_queryInfoGroup);
+    m_queryInfoBox = new QPlainTextEdit(m_queryInfoGroup);
+    infoLayout->addWidget(m_queryInfoBox);
+    layout->addWidget(m_queryInfoGroup);
 
-    Panel12->setVisible(false);
+    m_timedQueryPanel->setVisible(false);
 }
 
-void CommPage::Button3Click()
+void CommPage::openPort()
 {
     AppState &st = m_session.state;
     st.ParamChannel = st.ExtTabVisible ? -1 : st.MainParamChannel;
 
-    SerialChannel &port = m_session.link.serial();
-    if (port.isOpen())
-        port.close();
+    // Opening a port (this one again, or another) ends any attempt to bring the last one back.
+    SerialReconnector &port = m_session.serialReconnect;
+    port.closeByUser();
 
-    const QString name = Edit1->text();
-    const QString baudText = ComboBox1->currentText();
-    const QString formatText = ComboBox6->currentText();
+    const QString name = m_portEdit->text();
+    const QString baudText = m_baudCombo->currentText();
+    const QString formatText = m_formatCombo->currentText();
     m_settings.portName = name;
     m_settings.baudRate = BaudFromText(baudText);
-    const bool opened = ApplyFormatText(formatText, m_settings) && port.open(m_settings);
+    const bool opened = ApplyFormatText(formatText, m_settings) && port.openByUser(m_settings);
     if (!opened) {
         emit serialStatusText(name + QStringLiteral("打开失败"));
         return;
@@ -234,61 +236,60 @@ void CommPage::Button3Click()
         st.log(QStringLiteral("[参数文件回写失败：%1]").arg(error));
 }
 
-void CommPage::onSerialLost(const QString &reason)
+void CommPage::closePort()
 {
-    const QString name = m_settings.portName;
-    emit serialStatusText(name + QStringLiteral("已关闭(读取错误)"));
-    m_session.state.log(QStringLiteral("[串口%1读取错误，已关闭：%2]").arg(name, reason));
+    const bool wasOpen = m_session.link.serial().isOpen() || m_session.serialReconnect.isWaiting();
+    m_session.serialReconnect.closeByUser();
+    if (wasOpen)
+        emit serialStatusText(QStringLiteral("串口未打开"));
 }
 
-void CommPage::Button15Click()
+void CommPage::connectTcp()
 {
-    TcpChannel &tcp = m_session.link.tcp();
-    if (tcp.isActive())
+    if (m_session.link.tcp().isActive())
         return;
-    tcp.connectTo(Edit8->text().trimmed());
+    m_session.tcpReconnect.connectByUser(m_deviceIpEdit->text().trimmed());
 }
 
-void CommPage::Button18Click()
+void CommPage::disconnectTcp()
 {
-    TcpChannel &tcp = m_session.link.tcp();
-    if (tcp.isActive())
-        tcp.disconnectFromHost();
+    // Also while waiting for the next attempt, when the link is not active.
+    m_session.tcpReconnect.disconnectByUser();
 }
 
-void CommPage::Button4Click()
+void CommPage::readTimedQuery()
 {
     if (sink)
         ReadTimedQueryParams(m_session, *sink);
 }
 
-void CommPage::Button5Click()
+void CommPage::applyTimedQuery()
 {
-    const TimedQueryInput in{cbAutoQuery->isChecked(), Edit6->text(), Memo9->toPlainText(), CheckBox5->isChecked()};
+    const TimedQueryInput in{m_autoQueryCheck->isChecked(), m_queryPeriodEdit->text(), m_queryCommandEdit->toPlainText(), m_queryHexCheck->isChecked()};
     const TimedQuerySettings out = CheckTimedQuery(in);
     if (!out.ok) {
         for (const QString &line : out.lines)
-            Memo10->appendPlainText(line);
+            m_queryInfoBox->appendPlainText(line);
         return;
     }
-    Panel13->setEnabled(false);
+    m_timedQueryStrip->setEnabled(false);
     for (const QString &line : out.lines)
-        Memo10->appendPlainText(line);
+        m_queryInfoBox->appendPlainText(line);
     // No command word exists to send the record: it is shown so it can be checked by hand.
-    Memo10->appendPlainText(HexDump(out.record));
-    Panel13->setEnabled(true);
+    m_queryInfoBox->appendPlainText(HexDump(out.record));
+    m_timedQueryStrip->setEnabled(true);
 }
 
-void CommPage::CheckBox5Click()
+void CommPage::toggleQueryHexMode()
 {
-    const bool hex = CheckBox5->isChecked();
-    GroupBox12->setTitle(hex ? QStringLiteral("查询命令输入窗口[HEX模式]") : QStringLiteral("查询命令输入窗口"));
-    Memo9->clear();
+    const bool hex = m_queryHexCheck->isChecked();
+    m_queryCommandGroup->setTitle(hex ? QStringLiteral("查询命令输入窗口[HEX模式]") : QStringLiteral("查询命令输入窗口"));
+    m_queryCommandEdit->clear();
 }
 
 bool CommPage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress || (watched != Memo9 && watched != Edit6))
+    if (event->type() != QEvent::KeyPress || (watched != m_queryCommandEdit && watched != m_queryPeriodEdit))
         return QWidget::eventFilter(watched, event);
     const auto *ke = static_cast<QKeyEvent *>(event);
     if (ke->key() == Qt::Key_Backspace)
@@ -296,10 +297,10 @@ bool CommPage::eventFilter(QObject *watched, QEvent *event)
     const QString text = ke->text();
     if (text.isEmpty())
         return false;   // arrows and other keys without a character
-    const bool digitsOnly = watched == Edit6;
-    if (watched == Memo9 && !CheckBox5->isChecked()) {
+    const bool digitsOnly = watched == m_queryPeriodEdit;
+    if (watched == m_queryCommandEdit && !m_queryHexCheck->isChecked()) {
         // Text mode: every key, but no more than the limit.
-        return Memo9->toPlainText().size() >= 250 && !Memo9->textCursor().hasSelection();
+        return m_queryCommandEdit->toPlainText().size() >= 250 && !m_queryCommandEdit->textCursor().hasSelection();
     }
     for (const QChar ch : text) {
         const ushort c = ch.unicode();
@@ -308,7 +309,43 @@ bool CommPage::eventFilter(QObject *watched, QEvent *event)
         if (!(digit || (!digitsOnly && hexLetter)))
             return true;
     }
-    if (watched == Memo9 && Memo9->toPlainText().size() >= 500 && !Memo9->textCursor().hasSelection())
+    if (watched == m_queryCommandEdit && m_queryCommandEdit->toPlainText().size() >= 500 && !m_queryCommandEdit->textCursor().hasSelection())
         return true;
     return false;
+}
+
+// The form names: tests, accessibility tools and scripts find the controls by them.
+void CommPage::nameControls()
+{
+    m_paramView->setObjectName(QStringLiteral("ListView1"));
+    m_valueEdit->setObjectName(QStringLiteral("GEdit"));
+    m_valueCombo->setObjectName(QStringLiteral("GComboBox"));
+    m_serialGroup->setObjectName(QStringLiteral("GroupBox2"));
+    m_portEdit->setObjectName(QStringLiteral("Edit1"));
+    m_baudCombo->setObjectName(QStringLiteral("ComboBox1"));
+    m_formatCombo->setObjectName(QStringLiteral("ComboBox6"));
+    m_openPortButton->setObjectName(QStringLiteral("Button3"));
+    m_closePortButton->setObjectName(QStringLiteral("ButtonClosePort"));
+    m_tcpGroup->setObjectName(QStringLiteral("GroupBox16"));
+    m_deviceIpLabel->setObjectName(QStringLiteral("Label9"));
+    m_deviceIpEdit->setObjectName(QStringLiteral("Edit8"));
+    m_connectButton->setObjectName(QStringLiteral("Button15"));
+    m_disconnectButton->setObjectName(QStringLiteral("Button18"));
+    m_tcpStatusLabel->setObjectName(QStringLiteral("Label10"));
+    m_readButton->setObjectName(QStringLiteral("btRead"));
+    m_writeButton->setObjectName(QStringLiteral("btWrite"));
+    m_showDataCheck->setObjectName(QStringLiteral("CheckBox1"));
+    m_ioConfigButton->setObjectName(QStringLiteral("BitBtn1"));
+    m_profilePathBox->setObjectName(QStringLiteral("filename"));
+    m_timedQueryPanel->setObjectName(QStringLiteral("Panel12"));
+    m_timedQueryStrip->setObjectName(QStringLiteral("Panel13"));
+    m_queryReadButton->setObjectName(QStringLiteral("Button4"));
+    m_queryWriteButton->setObjectName(QStringLiteral("Button5"));
+    m_autoQueryCheck->setObjectName(QStringLiteral("cbAutoQuery"));
+    m_queryPeriodEdit->setObjectName(QStringLiteral("Edit6"));
+    m_queryHexCheck->setObjectName(QStringLiteral("CheckBox5"));
+    m_queryCommandGroup->setObjectName(QStringLiteral("GroupBox12"));
+    m_queryCommandEdit->setObjectName(QStringLiteral("Memo9"));
+    m_queryInfoGroup->setObjectName(QStringLiteral("GroupBox13"));
+    m_queryInfoBox->setObjectName(QStringLiteral("Memo10"));
 }

@@ -23,50 +23,54 @@ public:
     CommPage(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
     // (Re)opens the serial port with the texts of the "串口设置" group.
-    void Button3Click();
-    void ComboBox1Change() { Button3Click(); }
-    void ComboBox6Change() { Button3Click(); }
-    void Button15Click();
-    void Button18Click();
+    void openPort();
+    // "关闭串口": closes the port and stops any attempt to bring it back.
+    void closePort();
+    void onBaudChosen() { openPort(); }
+    void onFormatChosen() { openPort(); }
+    void connectTcp();
+    void disconnectTcp();
     // Timed-query panel: read 0049..004F, check and prepare the settings, switch HEX mode.
-    void Button4Click();
-    void Button5Click();
-    void CheckBox5Click();
+    void readTimedQuery();
+    void applyTimedQuery();
+    void toggleQueryHexMode();
 
     // Where the timed-query read reports; set by the main window.
     OpSink *sink = nullptr;
 
-    ParamView *ListView1;
-    QLineEdit *GEdit;
-    QComboBox *GComboBox;
-    QGroupBox *GroupBox2;   // "串口设置"
-    QLineEdit *Edit1;
-    QComboBox *ComboBox1;
-    QComboBox *ComboBox6;
-    QPushButton *Button3;
-    QPushButton *btRead;
-    QPushButton *btWrite;
-    QGroupBox *GroupBox16;
-    QLabel *Label9;
-    QLineEdit *Edit8;
-    QPushButton *Button15;
-    QPushButton *Button18;
-    QLabel *Label10;
+    ParamView *m_paramView;
+    QLineEdit *m_valueEdit;
+    QComboBox *m_valueCombo;
+    QGroupBox *m_serialGroup;   // "串口设置"
+    QLineEdit *m_portEdit;
+    QComboBox *m_baudCombo;
+    QComboBox *m_formatCombo;
+    QPushButton *m_openPortButton;
+    QPushButton *m_closePortButton;
+    QPushButton *m_readButton;
+    QPushButton *m_writeButton;
+    QGroupBox *m_tcpGroup;
+    QLabel *m_deviceIpLabel;
+    QLineEdit *m_deviceIpEdit;
+    QPushButton *m_connectButton;
+    QPushButton *m_disconnectButton;
+    QLabel *m_tcpStatusLabel;
     // Timed-query panel, hidden.
-    QFrame *Panel12;
-    QFrame *Panel13;
-    QPushButton *Button4;
-    QPushButton *Button5;
-    QCheckBox *cbAutoQuery;
-    QLineEdit *Edit6;
-    QGroupBox *GroupBox12;
-    QPlainTextEdit *Memo9;
-    QCheckBox *CheckBox5;
-    QPlainTextEdit *Memo10;
+    QFrame *m_timedQueryPanel;
+    QFrame *m_timedQueryStrip;
+    QPushButton *m_queryReadButton;
+    QPushButton *m_queryWriteButton;
+    QCheckBox *m_autoQueryCheck;
+    QLineEdit *m_queryPeriodEdit;
+    QGroupBox *m_queryCommandGroup;
+    QPlainTextEdit *m_queryCommandEdit;
+    QCheckBox *m_queryHexCheck;
+    QGroupBox *m_queryInfoGroup;
+    QPlainTextEdit *m_queryInfoBox;
     // The current profile path, hidden.
-    QPlainTextEdit *filename;
-    QCheckBox *CheckBox1;
-    QPushButton *BitBtn1;
+    QPlainTextEdit *m_profilePathBox;
+    QCheckBox *m_showDataCheck;
+    QPushButton *m_ioConfigButton;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -76,9 +80,9 @@ signals:
     void serialStatusText(const QString &text);
 
 private:
+    void nameControls();
     void buildLayout();
     void buildTimedQueryPanel();
-    void onSerialLost(const QString &reason);
 
     CoreSession &m_session;
     Dialogs &m_dialogs;

@@ -1,44 +1,50 @@
 #pragma once
 // The device commands of the window: the "DTU状态访问" buttons of the control page, the menu
-// entries "恢复出厂默认设置", "复位设备" and "自动获取参数", the parameter-set selection of
-// the tab handlers, and the locking of every device action while an exchange is in flight.
+// entries "恢复出厂默认设置", "复位设备" and "自动获取参数" (wired by the main window), and the
+// parameter-set selection of the tab handlers.
 #include "protocol/device_commands.h"
 
-#include <QList>
 #include <QObject>
 
+class CommPage;
+class ControlPage;
+class CoreSession;
+class Dialogs;
 class GuiSink;
 class ParamOps;
-class QAction;
 class QWidget;
-class TForm1;
 
 class DeviceActions : public QObject {
     Q_OBJECT
 public:
-    DeviceActions(TForm1 &form, GuiSink &sink, ParamOps &ops);
+    struct Parts {
+        CoreSession &session;
+        Dialogs &dialogs;
+        QWidget *dialogParent;
+        GuiSink &sink;
+        ParamOps &ops;
+        CommPage &commPage;
+        ControlPage &controlPage;
+    };
+    DeviceActions(const Parts &parts, QObject *parent);
 
-    void N1Click();
-    void N6Click();
-    void N3Click();
-    void Button9Click();
-    void Button10Click();
-    void Button6Click();
-    void Button14Click();
-    void Button19Click();
-    void Button20Click();
+    void restoreDefaults();
+    void resetDevice();
+    void autoReadParams();
+    void readDeviceState();
+    void setDeviceState();
+    void readSignal();
+    void readVersion();
+    void readClock();
+    void setClock();
     int SelectParamChannel(int n);
 
     DeviceCommands &commands() { return m_commands; }
 
 private:
-    void setBusy(bool busy);
-    void memo4(const OpOutcome &outcome);
+    void toStateLog(const OpOutcome &outcome);
 
-    TForm1 &m_form;
+    Parts m_p;
     GuiSink &m_sink;
-    ParamOps &m_ops;
     DeviceCommands m_commands;
-    QList<QWidget *> m_lockedWidgets;
-    QList<QAction *> m_lockedActions;
 };

@@ -14,14 +14,15 @@ class ExtPage : public QWidget {
 public:
     ExtPage(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
-    ParamView *ListView2;
-    QLineEdit *Edit7;
-    QPushButton *Button16;
-    QPushButton *Button17;
-    QCheckBox *CheckBox7;
-    QPushButton *BitBtn2;
+    ParamView *m_paramView;
+    QLineEdit *m_extValueEdit;
+    QPushButton *m_readButton;
+    QPushButton *m_writeButton;
+    QCheckBox *m_showDataCheck;
+    QPushButton *m_ioConfigButton;
 
 private:
+    void nameControls();
     CoreSession &m_session;
     Dialogs &m_dialogs;
 };

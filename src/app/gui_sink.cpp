@@ -1,9 +1,6 @@
 #include "app/gui_sink.h"
 
-#include "app/comm_page.h"
 #include "widgets/dialogs.h"
-#include "app/ext_page.h"
-#include "app/tform1.h"
 #include "params/ui/param_editor.h"
 #include "params/ui/param_view.h"
 #include "protocol/device_commands.h"
@@ -12,58 +9,58 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-GuiSink::GuiSink(TForm1 &form, ParamEditor *editor) : m_form(form), m_editor(editor) {}
+GuiSink::GuiSink(const Targets &targets) : m_t(targets) {}
 
 void GuiSink::setPanel(const QString &text)
 {
-    m_form.setResultText(text);
+    m_t.resultPanel->setText(text);
 }
 
 QString GuiSink::panel() const
 {
-    return m_form.resultText();
+    return m_t.resultPanel->text();
 }
 
 void GuiSink::logLine(const QString &line)
 {
-    m_form.log(line);
+    m_t.log->appendPlainText(line);
 }
 
 void GuiSink::message(const QString &text)
 {
-    m_form.dialogs().information(&m_form, text);
+    m_t.dialogs.information(m_t.dialogParent, text);
 }
 
 void GuiSink::error(const QString &text)
 {
-    m_form.dialogs().error(&m_form, text);
+    m_t.dialogs.error(m_t.dialogParent, text);
 }
 
 void GuiSink::rowSelected(int row)
 {
-    CoreSession &s = m_form.session();
+    CoreSession &s = m_t.session;
     ParamView *view = nullptr;
     if (s.activeTable() == &s.mainTable)
-        view = m_form.TabSheet1->ListView1;
+        view = m_t.mainView;
     else if (s.activeTable() == &s.extTable)
-        view = m_form.TabSheet5->ListView2;
+        view = m_t.extView;
     if (view && row >= 0 && row < view->table().rowCount())
         view->scrollTo(view->table().index(row, 1));
 }
 
 void GuiSink::hideEditors()
 {
-    if (m_editor)
-        m_editor->hideEditors();
+    if (m_t.editor)
+        m_t.editor->hideEditors();
 }
 
 void GuiSink::clearEditorText()
 {
-    if (m_editor)
-        m_editor->clearEditorText();
+    if (m_t.editor)
+        m_t.editor->clearEditorText();
 }
 
-void GuiSink::applyOutcome(const OpOutcome &outcome, QPlainTextEdit *memo4)
+void GuiSink::applyOutcome(const OpOutcome &outcome, QPlainTextEdit *stateLog)
 {
     if (!outcome.messageText.isEmpty())
         message(outcome.messageText);
@@ -71,9 +68,9 @@ void GuiSink::applyOutcome(const OpOutcome &outcome, QPlainTextEdit *memo4)
         error(outcome.errorText);
     if (!outcome.panelText.isEmpty())
         setPanel(outcome.panelText);
-    for (const QString &line : outcome.memo1Lines)
+    for (const QString &line : outcome.logLines)
         logLine(line);
-    if (memo4)
-        for (const QString &line : outcome.memo4Lines)
-            memo4->appendPlainText(line);
+    if (stateLog)
+        for (const QString &line : outcome.stateLogLines)
+            stateLog->appendPlainText(line);
 }

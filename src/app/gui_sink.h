@@ -1,16 +1,32 @@
 #pragma once
-// Where the window shows a running operation: panel 3 of the status bar, the main log Memo1,
+// Where the window shows a running operation: panel 3 of the status bar, the main log m_log,
 // message and error boxes through the dialogs seam, and the in-place editor of the tables.
 #include "params/op_sink.h"
 
+class CoreSession;
+class Dialogs;
 class ParamEditor;
+class ParamView;
+class QLabel;
 class QPlainTextEdit;
-class TForm1;
+class QWidget;
 struct OpOutcome;
 
+// Parameter operations report through OpSink while they run (texts must appear during the wait);
+// device commands return an OpOutcome at the end, which applyOutcome shows through the same sink.
 class GuiSink : public OpSink {
 public:
-    GuiSink(TForm1 &form, ParamEditor *editor);
+    struct Targets {
+        CoreSession &session;
+        Dialogs &dialogs;
+        QWidget *dialogParent;
+        QLabel *resultPanel;
+        QPlainTextEdit *log;
+        ParamView *mainView;
+        ParamView *extView;
+        ParamEditor *editor;
+    };
+    explicit GuiSink(const Targets &targets);
 
     void setPanel(const QString &text) override;
     QString panel() const override;
@@ -22,11 +38,10 @@ public:
     void hideEditors() override;
     void clearEditorText() override;
 
-    // Shows the result of a device command: message or error box, panel 3, Memo1 and
-    // `memo4` lines, in that order.
-    void applyOutcome(const OpOutcome &outcome, QPlainTextEdit *memo4 = nullptr);
+    // Shows the result of a device command: message or error box, panel 3, m_log and
+    // state-log lines, in that order.
+    void applyOutcome(const OpOutcome &outcome, QPlainTextEdit *stateLog = nullptr);
 
 private:
-    TForm1 &m_form;
-    ParamEditor *m_editor;
+    Targets m_t;
 };

@@ -1,8 +1,9 @@
+#include "widgets/app_icon.h"
 #include "widgets/dialogs.h"
-#include "app/tform1.h"
+#include "app/main_window.h"
 #include "session/core_session.h"
-#include "tools/tform2.h"
-#include "tools/tfrm_file_test.h"
+#include "tools/command_window.h"
+#include "tools/file_test_window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -14,6 +15,9 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("dtu-config"));
+    // Window managers match the window to the installed desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.dtuconfig.DtuConfig"));
+    QApplication::setWindowIcon(ApplicationIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("DTU configuration and test tool"));
@@ -30,9 +34,9 @@ int main(int argc, char **argv)
 
     CoreSession session;
     WidgetDialogs dialogs;
-    TForm1 form1(session, dialogs);
-    TForm2 form2(session, dialogs);
-    TfrmFileTest fileTest(session, dialogs);
+    MainWindow form1(session, dialogs);
+    CommandWindow form2(session, dialogs);
+    FileTestWindow fileTest(session, dialogs);
     form1.attachToolWindows(form2, fileTest);
 
     if (parser.isSet(profileOption))

@@ -15,21 +15,21 @@ int PasswordLevel(const QString &text)
     return 0;
 }
 
-PrivilegeGate::PrivilegeGate(AppState &state, QPlainTextEdit *memo1, QLineEdit *maskEdit3, QObject *parent)
-    : QObject(parent), m_state(state), m_memo1(memo1), m_box(maskEdit3)
+PrivilegeGate::PrivilegeGate(AppState &state, QPlainTextEdit *log, QLineEdit *passwordEdit, QObject *parent)
+    : QObject(parent), m_state(state), m_log(log), m_box(passwordEdit)
 {
     // The log is read-only, so the key is caught before the widget handles it.
-    m_memo1->installEventFilter(this);
+    m_log->installEventFilter(this);
     m_box->installEventFilter(this);
 }
 
-void PrivilegeGate::Memo1KeyPress()
+void PrivilegeGate::askPassword()
 {
     m_box->setVisible(true);
     m_box->setFocus();
 }
 
-void PrivilegeGate::MaskEdit3Enter()
+void PrivilegeGate::checkPassword()
 {
     const int level = PasswordLevel(m_box->text());
     m_box->clear();
@@ -45,15 +45,15 @@ bool PrivilegeGate::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
-    if (watched == m_memo1) {
+    if (watched == m_log) {
         const bool ctrlA = key->text() == QString(QChar(1)) ||
                            (key->key() == Qt::Key_A && (key->modifiers() & Qt::ControlModifier));
         if (ctrlA)
-            Memo1KeyPress();
+            askPassword();
         return false;  // the key goes on to the log unchanged
     }
     if (watched == m_box && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        MaskEdit3Enter();
+        checkPassword();
         return true;
     }
     return false;

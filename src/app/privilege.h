@@ -12,18 +12,18 @@ int PasswordLevel(const QString &text);
 class PrivilegeGate : public QObject {
     Q_OBJECT
 public:
-    PrivilegeGate(AppState &state, QPlainTextEdit *memo1, QLineEdit *maskEdit3, QObject *parent = nullptr);
+    PrivilegeGate(AppState &state, QPlainTextEdit *log, QLineEdit *passwordEdit, QObject *parent = nullptr);
 
     // Ctrl+A: shows the password box and gives it the focus.
-    void Memo1KeyPress();
+    void askPassword();
     // Enter: an accepted password sets the level and hides the box; a wrong one only empties it.
-    void MaskEdit3Enter();
+    void checkPassword();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     AppState &m_state;
-    QPlainTextEdit *m_memo1;
+    QPlainTextEdit *m_log;
     QLineEdit *m_box;
 };

@@ -1,7 +1,7 @@
 #pragma once
 class CoreSession;
-class TForm1;
+class MainWindow;
 
 // Connects the test pages, the command window, the file test and the privilege levels to
-// the main window's controls. Called once by TForm1's constructor.
-void InstallToolHandlers(TForm1 &form);
+// the main window's controls. Called once by MainWindow's constructor.
+void InstallToolHandlers(MainWindow &form);

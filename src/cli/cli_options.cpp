@@ -30,12 +30,14 @@ QString CliHelpText()
                "  --format 8N1          data bits, parity N/E/O, stop bits (default: the profile's, else 8N1)\n"
                "  --tcp HOST[:PORT]     the device's TCP maintenance port (default port 8888)\n"
                "  --timeout-ms N        wait for the connection, and for the answer of send/at (default 3000)\n"
+               "  --wait-port SECONDS   wait up to SECONDS for the port (or the TCP peer) to appear\n"
                "Files:\n"
                "  --profile FILE        device profile (GBK or UTF-8)\n"
                "  --script FILE         command and conversion script (default ./script.js)\n"
                "Output:\n"
                "  --json                one JSON document on stdout\n"
                "  --trace               every frame in hex on stderr\n"
+               "  --log FILE            append the session log (log lines, every frame both ways) to FILE\n"
                "  --strict-timing       wait the full silence after every reply\n"
                "\n"
                "Commands:\n"
@@ -82,6 +84,9 @@ bool ParseCliOptions(const QStringList &arguments, CliOptions &o, QString &error
     const QCommandLineOption hex(QStringLiteral("hex"), QString(), QStringLiteral("HEX"));
     const QCommandLineOption set(QStringLiteral("set"), QString());
     p.addOptions({help, port, baud, format, tcp, timeout, profile, script, trace, json, strict, ext, out, hex, set});
+    const QCommandLineOption waitPort(QStringLiteral("wait-port"), QString(), QStringLiteral("SECONDS"));
+    const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
+    p.addOptions({waitPort, log});
     if (!p.parse(arguments)) {
         error = p.errorText();
         return false;
@@ -112,6 +117,15 @@ bool ParseCliOptions(const QStringList &arguments, CliOptions &o, QString &error
             return false;
         }
     }
+    if (p.isSet(waitPort)) {
+        bool ok = false;
+        o.waitPortS = p.value(waitPort).toInt(&ok);
+        if (!ok || o.waitPortS < 0 || o.waitPortS > 24 * 3600) {
+            error = QStringLiteral("--wait-port needs a number of seconds, not \"%1\"").arg(p.value(waitPort));
+            return false;
+        }
+    }
+    o.logFile = p.value(log);
     if (!o.port.isEmpty() && !o.tcp.isEmpty()) {
         error = QStringLiteral("give either --port or --tcp, not both");
         return false;

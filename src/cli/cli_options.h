@@ -10,6 +10,8 @@ struct CliOptions {
     QString format;        // empty: the profile's ComOption, else 8N1
     QString tcp;           // HOST[:PORT]
     int timeoutMs = 3000;  // connection wait, and the answer wait of send/at
+    int waitPortS = 0;     // --wait-port: how long the port (or TCP peer) may take to appear
+    QString logFile;       // --log: the session log, as the window writes it
     // Files
     QString profile;
     QString script = QStringLiteral("script.js");

@@ -5,13 +5,17 @@
 #include "link/tcp_channel.h"
 #include "text/json_text.h"
 
+#include <QElapsedTimer>
+#include <algorithm>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
 
 namespace {
-constexpr int kTcpLineRate = 1000000;  // bytes/s: the quiet gap after a frame falls to its minimum
+constexpr int kTcpLineRate = 1000000;
+constexpr int kWaitPortRetryMs = 500;  // bytes/s: the quiet gap after a frame falls to its minimum
 const char kDefaultBaud[] = "57600";
 const char kDefaultFormat[] = "8N1";
 } // namespace
@@ -19,6 +23,8 @@ const char kDefaultFormat[] = "8N1";
 void CliSink::logLine(const QString &line)
 {
     RecordingSink::logLine(line);
+    if (sessionLog)
+        sessionLog->line(QStringLiteral("Memo1"), line);
     if (m_echo)
         CliOutput::note(line);
 }
@@ -36,6 +42,47 @@ CliSession::CliSession(const CliOptions &options)
         QObject::connect(&m_core.state, &AppState::logAppended, &m_core.state,
                          [](const QString &line) { CliOutput::note(line); });
     }
+    // Nothing is reopened behind the user's back: a channel that goes away ends the run.
+    QObject::connect(&m_core.poll, &ReceivePoll::serialLost, &m_core.state, [this](const QString &reason) {
+        if (m_connected && !m_lost)
+            m_lost = QStringLiteral("the serial port %1 vanished%2").arg(
+                m_opt.port, reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
+    });
+    QObject::connect(&m_core.link.tcp(), &TcpChannel::disconnected, &m_core.state, [this] {
+        if (m_connected && !m_lost) {
+            const QString why = m_core.link.tcp().errorString();
+            m_lost = QStringLiteral("the TCP link to %1 dropped%2").arg(
+                m_opt.tcp, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+        }
+    });
+}
+
+std::optional<QString> CliSession::lostChannel() const
+{
+    if (m_lost)
+        return m_lost;
+    // A wait that noticed the failure itself ends before the port reports it.
+    const SerialChannel &serial = const_cast<CoreSession &>(m_core).link.serial();
+    if (m_connected && !viaTcp() && serial.hasFatalError())
+        return QStringLiteral("the serial port %1 vanished: %2").arg(m_opt.port, serial.errorString());
+    return std::nullopt;
+}
+
+std::optional<CliError> CliSession::openLog()
+{
+    if (m_opt.logFile.isEmpty())
+        return std::nullopt;
+    QFile probe(m_opt.logFile);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
+        return CliError{exOther, QStringLiteral("cannot write the log file %1: %2").arg(m_opt.logFile, probe.errorString())};
+    probe.close();
+    SessionLog &log = m_core.log;
+    log.openFile(m_opt.logFile);
+    m_sink.sessionLog = &log;
+    // Lines the operations log for Memo1 that do not pass through the sink (the frame log).
+    QObject::connect(&m_core.state, &AppState::logAppended, &log,
+                     [&log](const QString &line) { log.line(QStringLiteral("Memo1"), line); });
+    return std::nullopt;
 }
 
 std::optional<CliError> CliSession::loadScript()
@@ -83,6 +130,34 @@ std::optional<CliError> CliSession::connect()
     if (m_opt.port.isEmpty() && m_opt.tcp.isEmpty())
         return CliError{exUsage, QStringLiteral("no connection given: use --port PATH or --tcp HOST[:PORT]")};
 
+    // A production bench plugs the next unit in: wait for it instead of failing at once.
+    QElapsedTimer waited;
+    waited.start();
+    const qint64 limitMs = qint64(m_opt.waitPortS) * 1000;
+    bool told = false;
+    for (;;) {
+        const qint64 left = limitMs - waited.elapsed();
+        std::optional<CliError> e = connectOnce(m_opt.waitPortS > 0 ? int(std::clamp<qint64>(left, 200, std::max(200, m_opt.timeoutMs)))
+                                                                    : m_opt.timeoutMs);
+        if (!e) {
+            m_connected = true;
+            return std::nullopt;
+        }
+        if (e->exit != exNoChannel || limitMs - waited.elapsed() <= 0)
+            return e;
+        if (!told) {
+            CliOutput::note(QStringLiteral("waiting up to %1 s for %2 ...").arg(m_opt.waitPortS).arg(viaTcp() ? m_opt.tcp : m_opt.port));
+            told = true;
+        }
+        QEventLoop pause;
+        QTimer::singleShot(int(std::min<qint64>(kWaitPortRetryMs, std::max<qint64>(1, limitMs - waited.elapsed()))),
+                           &pause, &QEventLoop::quit);
+        pause.exec();
+    }
+}
+
+std::optional<CliError> CliSession::connectOnce(int tcpWaitMs)
+{
     if (viaTcp()) {
         TcpChannel &tcp = m_core.link.tcp();
         QEventLoop loop;
@@ -93,7 +168,7 @@ std::optional<CliError> CliSession::connect()
         QObject::connect(&tcp, &TcpChannel::disconnected, &loop, &QEventLoop::quit);
         tcp.connectTo(m_opt.tcp);
         if (tcp.isActive() && !tcp.isConnected()) {
-            deadline.start(m_opt.timeoutMs);
+            deadline.start(tcpWaitMs);
             loop.exec();
         }
         if (!tcp.isConnected()) {

@@ -17,6 +17,8 @@ class CliSink : public RecordingSink {
 public:
     explicit CliSink(bool echo) : m_echo(echo) {}
     void logLine(const QString &line) override;
+    // The session log, when one is open.
+    SessionLog *sessionLog = nullptr;
 
 private:
     bool m_echo;
@@ -41,8 +43,13 @@ public:
     std::optional<CliError> loadProfileOption();
     // Fails with a usage error when no profile is loaded.
     std::optional<CliError> requireProfile() const;
-    // Opens the serial port or makes the TCP link, and sets the reply timing.
+    // Opens the serial port or makes the TCP link, and sets the reply timing; with
+    // --wait-port, tries again every half second until the port or the peer is there.
     std::optional<CliError> connect();
+    // The reason, when the channel vanished after connect() (the run then ends with exNoChannel).
+    std::optional<QString> lostChannel() const;
+    // --log FILE: opens the session log; Memo1 lines and frames go there from now on.
+    std::optional<CliError> openLog();
     bool viaTcp() const { return !m_opt.tcp.isEmpty(); }
 
     // Points the device at the parameter set of `table`, as showing its page in the window does.
@@ -58,4 +65,8 @@ private:
     ParamOps m_params;
     CliOutput m_out;
     CliSink m_sink;
+    std::optional<QString> m_lost;
+    bool m_connected = false;
+
+    std::optional<CliError> connectOnce(int tcpWaitMs);
 };

@@ -19,14 +19,14 @@ int outcomeExit(const OpOutcome &o, const QString &what, QString &error)
     if (rc != exOk)
         error = what + QStringLiteral(": ") +
                 (!o.panelText.isEmpty()    ? o.panelText
-                 : !o.memo4Lines.isEmpty() ? o.memo4Lines.join(QStringLiteral("; "))
+                 : !o.stateLogLines.isEmpty() ? o.stateLogLines.join(QStringLiteral("; "))
                                            : QStringLiteral("failed (%1)").arg(o.code));
     return rc;
 }
 
 void putLines(CliSession &s, const OpOutcome &o)
 {
-    QStringList lines = o.memo4Lines;
+    QStringList lines = o.stateLogLines;
     if (lines.isEmpty() && !o.panelText.isEmpty())
         lines << o.panelText;
     for (const QString &l : lines)
@@ -76,7 +76,7 @@ int RunDeviceCommand(CliSession &s, QString &error)
         const int rc = valueExit(o, StateWrongCommandText(), QStringLiteral("reading the device state"), error);
         if (rc == exOk) {
             s.out().set(QStringLiteral("state"), o.code);
-            if (o.memo4Lines.isEmpty())
+            if (o.stateLogLines.isEmpty())
                 s.out().line(QStringLiteral("DTU状态=%1").arg(o.code));
         }
         return rc;
@@ -94,7 +94,7 @@ int RunDeviceCommand(CliSession &s, QString &error)
         putLines(s, o);
         const int rc = outcomeExit(o, QStringLiteral("reading the firmware version"), error);
         if (rc == exOk)
-            s.out().set(QStringLiteral("version"), o.memo4Lines.value(0).section(QLatin1Char('='), 1));
+            s.out().set(QStringLiteral("version"), o.stateLogLines.value(0).section(QLatin1Char('='), 1));
         else if (o.code == rcNoReply)
             error = QStringLiteral("reading the firmware version: ") + VersionFailedText();
         return rc;
@@ -109,7 +109,7 @@ int RunDeviceCommand(CliSession &s, QString &error)
         putLines(s, o);
         const int rc = outcomeExit(o, QStringLiteral("reading the device clock"), error);
         if (rc == exOk)
-            s.out().set(QStringLiteral("clock"), o.memo4Lines.value(1));
+            s.out().set(QStringLiteral("clock"), o.stateLogLines.value(1));
         return rc;
     }
     if (cmd == QLatin1String("reset")) {

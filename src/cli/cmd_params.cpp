@@ -76,7 +76,7 @@ int readTable(CliSession &s, bool ext, QString &error)
     const int logFrom = sink.log.size();
     const int msgFrom = sink.messages.size();
     const int errFrom = sink.errors.size();
-    const bool ok = ext ? s.params().Button16Click(sink) : s.params().btReadClick(sink);
+    const bool ok = ext ? s.params().readExtParams(sink) : s.params().readMainParams(sink);
     if (ok)
         return exOk;
     for (int i = msgFrom; i < sink.messages.size(); ++i) {

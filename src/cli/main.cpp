@@ -58,7 +58,9 @@ int main(int argc, char **argv)
     if (options.command == QLatin1String("lint"))
         return session.out().finish(RunLint(session, error), error);
     if (options.command != QLatin1String("ports")) {
-        std::optional<CliError> e = session.loadScript();
+        std::optional<CliError> e = session.openLog();
+        if (!e)
+            e = session.loadScript();
         if (!e)
             e = session.loadProfileOption();
         if (!e && needsProfile(options.command))
@@ -67,5 +69,8 @@ int main(int argc, char **argv)
             return session.out().finish(e->exit, e->text);
     }
     const int rc = runnerFor(options.command)(session, error);
+    // A port that vanished mid-command ends the run as "no channel", with its reason.
+    if (rc != exOk && session.lostChannel())
+        return session.out().finish(exNoChannel, *session.lostChannel());
     return session.out().finish(rc, error);
 }

@@ -35,6 +35,11 @@ Channel *DataLink::active() const
     return serial->isOpen() ? serial : nullptr;
 }
 
+quint64 DataLink::epoch() const
+{
+    return m_serial->opens() + m_tcp->generation();
+}
+
 bool DataLink::ChannelSend(const QByteArray &bytes, QString *error)
 {
     Channel *channel = active();
@@ -48,6 +53,7 @@ bool DataLink::ChannelSend(const QByteArray &bytes, QString *error)
             *error = channel->errorString();
         return false;
     }
+    emit sent(bytes);
     return true;
 }
 

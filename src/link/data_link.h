@@ -31,6 +31,9 @@ public:
     bool ChannelSend(const QByteArray &bytes, QString *error = nullptr);
     // Takes what has arrived on the active channel; never waits. `error` set on a read error.
     QByteArray ChannelRead(QString *error = nullptr);
+    // Changes whenever a channel is opened or connected anew: a wait that began on one
+    // connection must not carry on over the next one.
+    quint64 epoch() const;
     // The channel ChannelSend/ChannelRead use now, or nullptr.
     Channel *active() const;
     // The serial port or the channel standing in for it.
@@ -38,6 +41,10 @@ public:
 
     static QString NotOpenedText() { return QStringLiteral("Device not opened."); }
     static QString NoChannelMessage() { return QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接"); }
+
+signals:
+    // Every byte string ChannelSend wrote (the session log's outgoing side).
+    void sent(const QByteArray &bytes);
 
 private:
     SerialChannel *m_serial;

@@ -11,7 +11,7 @@ ReceivePoll::ReceivePoll(AppState &state, DataLink &link, QObject *parent)
 {
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(100);
-    connect(&m_timer, &QTimer::timeout, this, &ReceivePoll::Timer1Timer);
+    connect(&m_timer, &QTimer::timeout, this, &ReceivePoll::pollOnce);
     // The serial port may also notice the device vanish by itself (between polls).
     connect(&m_link.serial(), &Channel::lost, this, &ReceivePoll::serialLost);
 }
@@ -21,8 +21,31 @@ QString ReceivePoll::CounterText(int received, int sent)
     return QStringLiteral("收：%1字节，发:%2字节").arg(received).arg(sent);
 }
 
-void ReceivePoll::Timer1Timer()
+void ReceivePoll::start()
 {
+    if (!isHeld())
+        m_timer.start();
+}
+
+void ReceivePoll::hold()
+{
+    ++m_holds;
+    m_timer.stop();
+}
+
+void ReceivePoll::release()
+{
+    if (m_holds > 0)
+        --m_holds;
+}
+
+void ReceivePoll::pollOnce()
+{
+    // Also when a tick comes from a timer restarted behind the hold's back.
+    if (isHeld()) {
+        m_timer.stop();
+        return;
+    }
     if (!m_link.IsDataChannelOpen())
         return;
     Channel *channel = m_link.active();

@@ -1,5 +1,5 @@
 #pragma once
-// Timer1: every 100 ms, takes what arrived outside an exchange and routes it by WorkMode.
+// The receive poll: every 100 ms, takes what arrived outside an exchange and routes it by WorkMode.
 #include "link/line_get.h"
 
 #include <QObject>
@@ -14,23 +14,29 @@ public:
     ReceivePoll(AppState &state, DataLink &link, QObject *parent = nullptr);
 
     QTimer &timer() { return m_timer; }  // object name "Timer1"
-    void start() { m_timer.start(); }
+    // Switches the poll on (the window does so on every activation); not while held.
+    void start();
     void stop() { m_timer.stop(); }
     bool isActive() const { return m_timer.isActive(); }
-    // Transparent page hex display (CheckBox2), read at each flush.
+    // A reply wait owns the channel: while held the poll is off and reads nothing, whoever
+    // restarts its timer, so the reply's bytes cannot be taken from the wait.
+    void hold();
+    void release();
+    bool isHeld() const { return m_holds > 0; }
+    // Transparent page hex display (its hex box), read at each flush.
     void setHexMode(bool on) { m_hexMode = on; }
     TLineGet &lineGet() { return m_lineGet; }
 
-    // One poll (Timer1Timer); public so tests and benchmarks can drive it.
-    void Timer1Timer();
+    // One poll (pollOnce); public so tests and benchmarks can drive it.
+    void pollOnce();
 
     static QString CounterText(int received, int sent);
 
 signals:
-    void transparentLine(const QString &line);   // Memo2, WorkMode 0
-    void modemChunk(const QByteArray &bytes);    // Memo8, WorkMode 2
+    void transparentLine(const QString &line);   // the transparent conversation, WorkMode 0
+    void modemChunk(const QByteArray &bytes);    // the AT reply box, WorkMode 2
     void chunkReceived(const QByteArray &bytes); // every chunk, whatever the mode (receive file)
-    void countersChanged(const QString &text);   // StatusBar2 panel 0
+    void countersChanged(const QString &text);   // the transparent page's counter panel
     // The serial port was closed after a read error.
     void serialLost(const QString &reason);
 
@@ -40,4 +46,5 @@ private:
     QTimer m_timer;
     TLineGet m_lineGet;
     bool m_hexMode = false;
+    int m_holds = 0;
 };

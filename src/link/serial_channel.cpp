@@ -3,6 +3,11 @@
 #include "link/data_link.h"
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <limits>
 
 SerialChannel::SerialChannel(QObject *parent) : Channel(parent), m_port(this)
 {
@@ -30,6 +35,7 @@ bool SerialChannel::open(const SerialSettings &settings)
         m_port.clearError();
         return false;
     }
+    ++m_opens;
     // The device expects RTS asserted; pseudo-terminals have no modem lines and refuse it.
     m_port.setRequestToSend(true);
     m_port.clearError();
@@ -47,6 +53,20 @@ void SerialChannel::close()
         m_port.close();
 }
 
+qint64 SerialChannel::WriteAllowanceMs(qint64 bytes, qint32 baudRate, int bitsPerChar)
+{
+    const qint64 lineMs = baudRate > 0 ? (bytes * bitsPerChar * 1000 + baudRate - 1) / baudRate : 0;
+    // A quarter more for adapters whose real rate lags the nominal one.
+    return lineMs + lineMs / 4 + kWriteMarginMs;
+}
+
+int SerialChannel::bitsPerCharacter() const
+{
+    const int parity = m_port.parity() == QSerialPort::NoParity ? 0 : 1;
+    const int stop = m_port.stopBits() == QSerialPort::OneStop ? 1 : 2;
+    return 1 + m_port.dataBits() + parity + stop;
+}
+
 bool SerialChannel::write(const QByteArray &bytes)
 {
     if (!m_port.isOpen()) {
@@ -59,23 +79,64 @@ bool SerialChannel::write(const QByteArray &bytes)
         m_error = m_port.errorString();
         return false;
     }
-    const QDeadlineTimer deadline(kWriteTimeoutMs);
-    while (m_port.isOpen() && m_port.bytesToWrite() > 0) {
-        const qint64 left = deadline.remainingTime();
-        if (left <= 0 || !m_port.waitForBytesWritten(static_cast<int>(left))) {
-            if (m_port.bytesToWrite() == 0)
-                break;
-            m_error = m_port.error() == QSerialPort::TimeoutError || m_port.error() == QSerialPort::NoError
-                          ? WriteTimeoutText()
-                          : m_port.errorString();
+    // Everything queued counts, bytes of an earlier write still going out included.
+    const QDeadlineTimer deadline(WriteAllowanceMs(m_port.bytesToWrite(), m_port.baudRate(), bitsPerCharacter()));
+    const quint64 generation = m_generation;
+    const quint64 discards = m_discards;
+    const quint64 aborts = m_aborts;
+    while (m_port.isOpen() && generation == m_generation && m_port.bytesToWrite() > 0 && discards == m_discards) {
+        if (aborts != m_aborts) {
+            discardOutput();
+            m_error = WriteAbortedText();
             return false;
         }
+        if (deadline.hasExpired()) {
+            // The port would go on sending what is reported as failed: stop it.
+            discardOutput();
+            m_error = WriteTimeoutText();
+            return false;
+        }
+        waitForOutput(deadline.remainingTime());
     }
-    if (!m_port.isOpen()) {
+    if (discards != m_discards) {
+        // A write nested in this one's wait failed and took these bytes with it.
+        m_error = aborts != m_aborts ? WriteAbortedText() : WriteTimeoutText();
+        return false;
+    }
+    if (!m_port.isOpen() || generation != m_generation) {
         m_error = m_error.isEmpty() ? DataLink::NotOpenedText() : m_error;
         return false;
     }
     return true;
+}
+
+void SerialChannel::abortWrite()
+{
+    ++m_aborts;
+    emit writeAborted();
+}
+
+void SerialChannel::waitForOutput(qint64 ms)
+{
+    if (ms <= 0)
+        return;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(&m_port, &QSerialPort::bytesWritten, &loop, &QEventLoop::quit);
+    connect(&m_port, &QSerialPort::aboutToClose, &loop, &QEventLoop::quit);
+    connect(&m_port, &QSerialPort::errorOccurred, &loop, &QEventLoop::quit);
+    connect(this, &SerialChannel::writeAborted, &loop, &QEventLoop::quit);
+    timer.start(static_cast<int>(std::min<qint64>(ms, std::numeric_limits<int>::max())));
+    loop.exec();
+}
+
+void SerialChannel::discardOutput()
+{
+    ++m_discards;
+    if (m_port.isOpen())
+        m_port.clear(QSerialPort::Output);
 }
 
 QByteArray SerialChannel::takeAvailable()

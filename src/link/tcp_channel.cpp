@@ -92,6 +92,7 @@ void TcpChannel::onConnected()
     m_socket.write(QByteArray(kAccessText));
     m_socket.flush();
     m_phase = Phase::Connected;
+    ++m_generation;
     emit connected();
 }
 

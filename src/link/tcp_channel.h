@@ -18,6 +18,8 @@ public:
     // Connected or connecting.
     bool isActive() const;
     bool isConnected() const { return m_phase == Phase::Connected; }
+    // Counts connections made.
+    quint64 generation() const { return m_generation; }
     bool isOpen() const override { return isActive(); }
     void close() override { disconnectFromHost(); }
     // Fails with NotConnectedText() while the connection is still being made.
@@ -42,4 +44,5 @@ private:
     QTcpSocket m_socket;
     QString m_error;
     Phase m_phase = Phase::Idle;
+    quint64 m_generation = 0;
 };

@@ -22,14 +22,14 @@ bool ParamOps::readPrologue(OpSink &sink)
         return false;
     }
     if (m_s.engine.isBusy()) {
-        sink.message(ExchangeEngine::BusyText());
+        sink.refused(ExchangeEngine::BusyText());
         return false;
     }
     m_s.state.WorkMode = 0;
     return true;
 }
 
-bool ParamOps::btReadClick(OpSink &sink)
+bool ParamOps::readMainParams(OpSink &sink)
 {
     if (!readPrologue(sink))
         return false;
@@ -38,19 +38,19 @@ bool ParamOps::btReadClick(OpSink &sink)
         const int n = m_s.state.ParamChannel == -1 ? m_s.state.MainParamChannel : m_s.state.ParamChannel;
         m_select(n);
     }
-    return N2Click(sink);
+    return readAddressedParams(sink);
 }
 
-bool ParamOps::Button16Click(OpSink &sink)
+bool ParamOps::readExtParams(OpSink &sink)
 {
     if (!readPrologue(sink))
         return false;
     if (m_select)
         m_select(0);
-    return N2Click(sink);
+    return readAddressedParams(sink);
 }
 
-bool ParamOps::N2Click(OpSink &sink)
+bool ParamOps::readAddressedParams(OpSink &sink)
 {
     sink.hideEditors();
     sink.setPanel(ReadingText());
@@ -84,7 +84,7 @@ bool ParamOps::ReadParamList(ParamTable &table, const QByteArray &readList, OpSi
 {
     ExchangeEngine::Guard guard(m_s.engine);
     if (!guard.ok()) {
-        sink.message(ExchangeEngine::BusyText());
+        sink.refused(ExchangeEngine::BusyText());
         return false;
     }
     QString error;
@@ -187,7 +187,7 @@ QString ParamOps::WriteResultText(int code)
     }
 }
 
-int ParamOps::btWriteClick(OpSink &sink)
+int ParamOps::writeSelectedParam(OpSink &sink)
 {
     if (!m_s.link.IsDataChannelOpen()) {
         sink.message(DataLink::NoChannelMessage());
@@ -214,7 +214,7 @@ int ParamOps::WriteParam(const QString &code, OpSink &sink, const QString &progr
 {
     ExchangeEngine::Guard guard(m_s.engine);
     if (!guard.ok()) {
-        sink.message(ExchangeEngine::BusyText());
+        sink.refused(ExchangeEngine::BusyText());
         return rcNotSent;
     }
     ParamTable *table = m_s.activeTable();
@@ -245,7 +245,7 @@ int ParamOps::WriteParam(const QString &code, OpSink &sink, const QString &progr
     return result;
 }
 
-ParamOps::BatchResult ParamOps::N4Click(OpSink &sink)
+ParamOps::BatchResult ParamOps::writeAllParams(OpSink &sink)
 {
     BatchResult b;
     if (!m_s.link.IsDataChannelOpen()) {

@@ -17,10 +17,10 @@ public:
     ParamOps(ParamContext context, std::function<void(int)> selectParamChannel);
 
     // "读取" on the main tab and on the extended tab. False when nothing could be read.
-    bool btReadClick(OpSink &sink);
-    bool Button16Click(OpSink &sink);
+    bool readMainParams(OpSink &sink);
+    bool readExtParams(OpSink &sink);
     // Reads the table(s) the device is addressed to; true when every read succeeded.
-    bool N2Click(OpSink &sink);
+    bool readAddressedParams(OpSink &sink);
     // One request/reply exchange and the decoding of its records into `table`.
     bool ReadParamList(ParamTable &table, const QByteArray &readList, OpSink &sink);
     // Builds and sends the parameter request and gathers the reply (empty when nothing came).
@@ -31,7 +31,7 @@ public:
     bool ApplyParamValue(ParamTable &table, uint16_t code, const QByteArray &value, OpSink &sink);
 
     // "设置": writes the selected row of the active table.
-    int btWriteClick(OpSink &sink);
+    int writeSelectedParam(OpSink &sink);
     int WriteSelectedParam(OpSink &sink);
     int WriteParam(const QString &code, OpSink &sink, const QString &progress = QString());
 
@@ -41,7 +41,7 @@ public:
         int skipped = 0;
     };
     // "批量写参数": every coded row of the active table, one write each.
-    BatchResult N4Click(OpSink &sink);
+    BatchResult writeAllParams(OpSink &sink);
 
     static QString ReadingText() { return QStringLiteral("[参数读取中，请稍候...]"); }
     static QString ReadDoneText() { return QStringLiteral("[参数读取完毕]"); }

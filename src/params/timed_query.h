@@ -10,22 +10,22 @@
 
 
 struct TimedQueryInput {
-    bool enabled = false;   // cbAutoQuery
-    QString periodText;     // Edit6
-    QString commandText;    // Memo9
-    bool hexMode = false;   // CheckBox5
+    bool enabled = false;   // "启用定时查询"
+    QString periodText;     // the period box
+    QString commandText;    // the query command box
+    bool hexMode = false;   // "HEX模式"
 };
 
 struct TimedQuerySettings {
     bool ok = false;
-    QStringList lines;      // appended to Memo10 in order (a failure gives one line)
+    QStringList lines;      // appended to the information box in order (a failure gives one line)
     QByteArray record;      // the 254-byte timed-query record when ok
 };
 
-// Button5Click without the widgets.
+// applyTimedQuery without the widgets.
 TimedQuerySettings CheckTimedQuery(const TimedQueryInput &in);
 // State byte (5A/00), period (2 bytes), command length (low 8 bits), command, FF padding to 254.
 QByteArray BuildTimedQueryRecord(bool enabled, int period, const QByteArray &command);
 
-// Button4Click: reads 0049..004F into the active table. Returns true on success.
+// readTimedQuery: reads 0049..004F into the active table. Returns true on success.
 bool ReadTimedQueryParams(ParamContext context, OpSink &sink);

@@ -2,6 +2,7 @@
 
 #include "text/text_codec.h"
 #include "text/hex.h"
+#include "text/json_text.h"
 
 #include <QRegularExpression>
 #include <cstring>
@@ -76,6 +77,11 @@ QString jsonText(const nlohmann::ordered_json &v)
 std::optional<ValueList> ParseValueList(const QString &onList, QString *error)
 {
     nlohmann::ordered_json j;
+    if (JsonNestingDepth(onList) > kMaxJsonDepth) {
+        if (error)
+            *error = QStringLiteral("取值列表嵌套超过 %1 层").arg(kMaxJsonDepth);
+        return std::nullopt;
+    }
     try {
         j = nlohmann::ordered_json::parse(onList.toStdString());
     } catch (const std::exception &e) {

@@ -45,6 +45,14 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
         *error = QStringLiteral("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString());
         return out;
     }
+    // Checked before reading: a huge file would stall the window and take its size many times over.
+    if (f.size() > kMaxProfileBytes) {
+        *error = QStringLiteral("文件 %1 过大（%2 MB），配置文件不能超过 %3 MB")
+                     .arg(QDir::toNativeSeparators(path))
+                     .arg(f.size() / (1024 * 1024))
+                     .arg(kMaxProfileBytes / (1024 * 1024));
+        return out;
+    }
     out.decoded = DecodeText(f.readAll());
     QString why;
     auto root = ParseLenientJson(out.decoded.text, &why);
@@ -55,6 +63,16 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
     if (!root->is_object()) {
         *error = QStringLiteral("文件 %1 的内容不是 JSON 对象").arg(QDir::toNativeSeparators(path));
         return out;
+    }
+    for (const char *key : {"Params", "Buttons"}) {
+        const auto it = root->find(key);
+        if (it != root->end() && JsonIndexBound(*it) > kMaxProfileEntries) {
+            *error = QStringLiteral("文件 %1 的 %2 有 %3 项，超过上限 %4 项")
+                         .arg(QDir::toNativeSeparators(path), QLatin1String(key))
+                         .arg(JsonIndexBound(*it))
+                         .arg(kMaxProfileEntries);
+            return out;
+        }
     }
     out.root = std::move(root);
     return out;
@@ -76,12 +94,8 @@ ProfileSession::ProfileSession(AppState &state, ScriptHost &script, ParamTable &
 void ProfileSession::addParamRows(const ordered_json &params, ParamTable &table, const QString &label,
                                   QStringList *entryErrors)
 {
-    // Bounded by the list's own size: the file's line count says nothing about its entries.
-    const int bound = JsonIndexBound(params);
-    for (int i = 0; i < bound; ++i) {
-        const ordered_json *entry = JsonIndexEntry(params, i);
-        if (!entry)
-            continue;
+    // Every index present, in order: the file's line count says nothing about its entries.
+    for (const auto &[i, entry] : JsonIndexedEntries(params)) {
         QString error;
         ParamRow row;
         if (entry->is_object()) {
@@ -160,11 +174,7 @@ ProfileLoadResult ProfileSession::LoadProfile(const QString &path)
     }
 
     if (const ordered_json *buttons = member(root, "Buttons")) {
-        const int bound = JsonIndexBound(*buttons);
-        for (int i = 0; i < bound; ++i) {
-            const ordered_json *b = JsonIndexEntry(*buttons, i);
-            if (!b)
-                continue;
+        for (const auto &[i, b] : JsonIndexedEntries(*buttons)) {
             if (!b->is_object()) {
                 result.entryErrors.append(QStringLiteral("命令项 %1 载入失败：不是 JSON 对象").arg(i));
                 continue;
@@ -200,10 +210,8 @@ void ProfileSession::StoreTableValues()
     if (it == m_root->end())
         return;
     ordered_json &params = *it;
-    const int bound = JsonIndexBound(params);
-    for (int i = 0; i < bound; ++i) {
-        const ordered_json *found = JsonIndexEntry(params, i);
-        if (!found || !found->is_object())
+    for (const auto &[i, found] : JsonIndexedEntries(params)) {
+        if (!found->is_object())
             continue;
         ordered_json &entry = const_cast<ordered_json &>(*found);
         const QString code = JsonMemberText(entry, "CMDID");

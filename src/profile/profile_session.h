@@ -2,6 +2,7 @@
 // The loaded device profile: its tree (member order kept), its encoding and line count,
 // loading into the tables, write-back and save-as. Widget-free: the window applies
 // `ProfileSettings` to its controls.
+#include "text/json_text.h"
 #include "text/text_codec.h"
 
 #include <QString>
@@ -16,10 +17,10 @@ class ButtonTable;
 
 struct ProfileSettings {
     QString title;        // empty: caption unchanged
-    QString comport;      // empty: Edit1 unchanged
-    QString baudrate;     // empty: ComboBox1 unchanged
-    QString comOption;    // empty: ComboBox6 unchanged
-    QString tcpConfigIp;  // copied to Edit8 in every case; group shown when not empty
+    QString comport;      // empty: the port box unchanged
+    QString baudrate;     // empty: the rate list unchanged
+    QString comOption;    // empty: the format list unchanged
+    QString tcpConfigIp;  // copied to the device IP box in every case; group shown when not empty
     QString exParamFile;  // not empty: extended tab shown
 };
 
@@ -30,7 +31,17 @@ struct ProfileLoadResult {
     ProfileSettings settings;   // valid when ok
     bool extOk = true;          // false when ExParamFile is named but could not be loaded
     QString extError;
+
+    // How a failed extended file is reported: in a menu load's error box, and as a log line.
+    QString extFailureText() const { return QStringLiteral("扩展参数文件调入失败：") + extError; }
 };
+
+// A profile or extended file larger than this, or with more entries in its Params or Buttons
+// list, is refused with an error before anything loaded is touched. Real profiles hold a few
+// hundred rows in tens of kilobytes; the codes are four hex digits, so 65 536 rows is all a
+// device can address.
+constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
+constexpr int kMaxProfileEntries = 65536;
 
 class ProfileSession {
 public:
@@ -82,13 +93,10 @@ private:
     TextEncoding m_encoding = TextEncoding::Gbk;
 };
 
-// Lenient JSON: comments, trailing commas and a byte-order mark are accepted.
-// Returns nullopt with `error` set when the text is not JSON.
-std::optional<nlohmann::ordered_json> ParseLenientJson(const QString &text, QString *error);
-
 // "lastfile.log" in the working directory: the path of the last profile opened from the menu.
 bool WriteLastFile(const QString &profilePath, QString *error = nullptr);
 QString ReadLastFile();
 
-// Writes bytes to a file through a temporary file and a rename.
+// Writes bytes to a file through a temporary file and a rename; in a folder where no temporary
+// file can be made, writes the file in place.
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error);

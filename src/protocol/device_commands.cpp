@@ -16,7 +16,9 @@ OpOutcome busy()
 {
     OpOutcome out;
     out.code = rcNotSent;
-    out.errorText = ExchangeEngine::BusyText();
+    out.busy = true;
+    out.panelText = ExchangeEngine::BusyText();
+    out.logLines << ExchangeEngine::BusyText();
     return out;
 }
 } // namespace
@@ -65,7 +67,7 @@ OpOutcome DeviceCommands::ackCommand(const QString &cmdName, const QByteArray &p
         return out;
     out.code = m_s.engine.AwaitAck();
     out.panelText = texts(out.code);
-    out.memo1Lines << out.panelText;
+    out.logLines << out.panelText;
     return out;
 }
 
@@ -73,7 +75,7 @@ OpOutcome DeviceCommands::cancelled(const QString &currentPanelText)
 {
     OpOutcome out;
     out.code = rcNotSent;
-    out.memo1Lines << currentPanelText;
+    out.logLines << currentPanelText;
     return out;
 }
 
@@ -83,7 +85,7 @@ OpOutcome DeviceCommands::Reset()
     if (!out.messageText.isEmpty())
         return out;
     out = ackCommand(QStringLiteral("CMD_RESET"), QByteArray(), ResetResultText);
-    if (out.errorText != ExchangeEngine::BusyText())
+    if (!out.busy)
         m_s.state.WorkMode = 0;
     return out;
 }
@@ -108,11 +110,11 @@ OpOutcome DeviceCommands::ReadState()
     out.code = r.value;
     if (r.wrongCommand) {
         out.panelText = StateWrongCommandText();
-        out.memo1Lines << out.panelText;
+        out.logLines << out.panelText;
     }
     const QString line = DeviceStateLine(r.value);
     if (!line.isEmpty())
-        out.memo4Lines << line;
+        out.stateLogLines << line;
     return out;
 }
 
@@ -157,9 +159,9 @@ OpOutcome DeviceCommands::ReadSignal()
     out.code = r.value;
     if (r.wrongCommand) {
         out.panelText = SignalWrongCommandText();
-        out.memo1Lines << out.panelText;
+        out.logLines << out.panelText;
     }
-    out.memo4Lines << SignalLine(r.value);
+    out.stateLogLines << SignalLine(r.value);
     return out;
 }
 
@@ -175,8 +177,8 @@ OpOutcome DeviceCommands::ReadVersion()
     const QByteArray text = m_s.engine.AwaitTextReply().value_or(QByteArray());
     out.code = text.isEmpty() ? rcNoReply : rcOk;
     if (text.isEmpty())
-        out.memo4Lines << VersionFailedText();
-    out.memo4Lines << VersionLine(GbkDecode(text));
+        out.stateLogLines << VersionFailedText();
+    out.stateLogLines << VersionLine(GbkDecode(text));
     return out;
 }
 
@@ -191,7 +193,7 @@ OpOutcome DeviceCommands::ReadClock()
     const QByteArray text = m_s.engine.AwaitTextReply().value_or(QByteArray());
     out.code = text.isEmpty() ? rcNoReply : rcOk;
     out.panelText = ClockReadText(!text.isEmpty());
-    out.memo4Lines << out.panelText << GbkDecode(text);
+    out.stateLogLines << out.panelText << GbkDecode(text);
     return out;
 }
 
@@ -210,12 +212,12 @@ OpOutcome DeviceCommands::SetClock(const QDateTime &now)
         return busy();
     const QString clock = ClockText(now);
     OpOutcome out;
-    out.memo4Lines << ClockSetLine(clock);
+    out.stateLogLines << ClockSetLine(clock);
     if (!send(kClockSetWord, clock.toLatin1(), out))
         return out;
     out.code = m_s.engine.AwaitAck();
     out.panelText = ClockSetResultText(out.code);
-    out.memo4Lines << out.panelText;
+    out.stateLogLines << out.panelText;
     return out;
 }
 
@@ -245,7 +247,7 @@ OpOutcome DeviceCommands::SwitchWorkMode(uint8_t mode)
     if (code == rcOk)
         m_s.state.WorkMode = mode;
     out.panelText = WorkModeResultText(code);
-    out.memo1Lines << out.panelText;
+    out.logLines << out.panelText;
     return out;
 }
 

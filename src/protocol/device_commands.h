@@ -10,14 +10,16 @@
 #include <cstdint>
 #include <optional>
 
-
+// What one device command shows, returned whole at its end (see params/op_sink.h for the other shape).
 struct OpOutcome {
     int code = 0;             // result code, or the value read (state, signal)
-    QString panelText;        // panel 3 of StatusBar1; empty leaves the panel as it is
-    QStringList memo4Lines;   // lines for Memo4, in order
-    QStringList memo1Lines;   // lines for the main log Memo1, in order
+    QString panelText;        // panel 3 of the main status bar; empty leaves the panel as it is
+    QStringList stateLogLines;   // lines for the state log, in order
+    QStringList logLines;   // lines for the main log, in order
     QString messageText;      // a message box: missing input or no data channel
-    QString errorText;        // the application's error box: busy, script error, send failure
+    QString errorText;        // the application's error box: script error, send failure
+    bool busy = false;        // refused, nothing sent: another exchange is running (told in the
+                              // panel and the main log, not in a box)
 };
 
 class DeviceCommands {
@@ -30,7 +32,7 @@ public:
 
     // After the user confirmed: CMD_RESET, acknowledgement, WorkMode := 0.
     OpOutcome Reset();
-    // The user cancelled: the current panel text goes to Memo1, WorkMode := 0, nothing is sent.
+    // The user cancelled: the current panel text goes to the main log, WorkMode := 0, nothing is sent.
     OpOutcome ResetCancelled(const QString &currentPanelText);
 
     OpOutcome ReadState();
@@ -73,7 +75,7 @@ private:
     std::optional<uint16_t> wordOf(const QString &name, OpOutcome &out);
     // Builds and sends; false with the error in `out`.
     bool send(uint16_t cmd, const QByteArray &payload, OpOutcome &out);
-    // Ack-answered command: word, payload, then the panel text by `texts` also logged to Memo1.
+    // Ack-answered command: word, payload, then the panel text by `texts` also logged to the main log.
     OpOutcome ackCommand(const QString &cmdName, const QByteArray &payload, QString (*texts)(int));
 
     DeviceContext m_s;

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
@@ -80,6 +81,12 @@ ResultCode ExchangeEngine::SendFrame(uint16_t cmd, const QByteArray &payload, QS
     return rcOk;
 }
 
+void ExchangeEngine::reportBusy()
+{
+    m_state.log(BusyText());
+    emit refused(BusyText());
+}
+
 void ExchangeEngine::setBusy(bool b)
 {
     if (m_busy == b)
@@ -109,20 +116,7 @@ void ExchangeEngine::pump(int ms, bool wakeOnData)
 
 bool ExchangeEngine::completeFrame(const QByteArray &bytes) const
 {
-    // Any AA 55 may start the frame: leading noise is skipped, as the checkers do.
-    static const QByteArray header("\xAA\x55", 2);
-    for (int pos = bytes.indexOf(header); pos >= 0; pos = bytes.indexOf(header, pos + 1)) {
-        if (bytes.size() - pos < 4)
-            return false;
-        const auto at = [&](int i) { return static_cast<uint8_t>(bytes[pos + i]); };
-        const int len = at(2) * 256 + at(3);
-        if (len < 4 || bytes.size() - pos < len + 4)
-            continue;
-        const uint16_t stored = static_cast<uint16_t>(at(len + 2) * 256 + at(len + 3));
-        if (stored == frame::Sum16(bytes, pos + 2, len))
-            return true;
-    }
-    return false;
+    return frame::FindCompleteFrame(bytes) >= 0;
 }
 
 QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
@@ -135,7 +129,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     if (ownBusy)
         setBusy(true);
     if (m_poll)
-        m_poll->stop();
+        m_poll->hold();
 
     QByteArray reply;
     bool readFailed = false;
@@ -144,13 +138,28 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     const bool fast = kind == ReplyKind::Framed && m_state.FastReplies;
     const int polls = std::max(0, timeoutMs / kFirstBytePollMs);
     const qint64 firstByteLimitMs = qint64(polls) * kFirstBytePollMs;
+    // A port that vanished and came back (or a TCP link made anew) during the wait is a new
+    // conversation: the wait ends with what it had, as it does on the failure itself.
+    // A peer that answers and then closes: its last bytes are still buffered on the channel
+    // the wait began on, though that channel no longer counts as active.
+    const QPointer<Channel> waitOn = m_link.active();
+    const quint64 epoch = m_link.epoch();
+    const auto linkFailed = [&](const QString &error) {
+        return !error.isEmpty() || !m_link.IsDataChannelOpen() || m_link.epoch() != epoch ||
+               m_link.active() != waitOn.data();
+    };
+    const auto read = [&](QString *error) {
+        if (m_link.active() || !waitOn)
+            return m_link.ChannelRead(error);
+        return waitOn->takeAvailable();
+    };
     QElapsedTimer waited;
     waited.start();
     for (int i = 0; (fast ? firstByteLimitMs > 0 : i < polls) && !m_state.CloseRequested; ++i) {
         QString error;
-        reply = m_link.ChannelRead(&error);
+        reply = read(&error);
         // A channel that failed or closed (device vanished, TCP dropped) will bring nothing more.
-        if (!error.isEmpty() || !m_link.IsDataChannelOpen())
+        if (linkFailed(error))
             readFailed = true;
         if (!reply.isEmpty() || readFailed)
             break;
@@ -164,7 +173,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
         pump(static_cast<int>(std::min<qint64>(left, kFirstBytePollMs)), true);
     }
 
-    if (!reply.isEmpty() && !readFailed) {
+    if (!reply.isEmpty() && !readFailed && reply.size() < kMaxReplyBytes) {
         // Three character times at the line rate, but never under 5 ms.
         const qint64 quietMs = std::max<qint64>(5, m_lineRate > 0 ? (3000 + m_lineRate - 1) / m_lineRate : 5);
         const qint64 strictSilenceMs = (kMaxIdleReads + 1) * kGatherPollMs;
@@ -184,7 +193,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
             if (m_state.CloseRequested)
                 break;
             QString error;
-            const QByteArray more = m_link.ChannelRead(&error);
+            const QByteArray more = read(&error);
             if (!more.isEmpty()) {
                 reply.append(more);
                 idle = 0;
@@ -194,16 +203,21 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
             } else if (!fast && ++idle > kMaxIdleReads) {
                 break;
             }
-            if (!error.isEmpty() || !m_link.IsDataChannelOpen())
+            if (linkFailed(error) || reply.size() >= kMaxReplyBytes)
                 break;
         }
     }
 
-    if (!reply.isEmpty() && m_state.PrivilegeLevel == 1)
-        m_state.log(QStringLiteral("上行：") + HexDump(reply));
+    if (!reply.isEmpty()) {
+        emit replyReceived(reply);
+        if (m_state.PrivilegeLevel == 1)
+            m_state.log(QStringLiteral("上行：") + HexDump(reply));
+    }
     // On again at the end, also when the wait began before the poll was first enabled.
-    if (m_poll)
+    if (m_poll) {
+        m_poll->release();
         m_poll->start();
+    }
     if (ownBusy)
         setBusy(false);
     m_receiving = false;

@@ -36,7 +36,10 @@ public:
     // Waits for one reply: first byte polled every 100 ms up to the time-out, then gathered every
     // 10 ms until 41 empty reads. Empty when nothing came, and at once when called from inside
     // another wait (the outer wait keeps its bytes). A read error ends the wait.
+    // A reply ends at kMaxReplyBytes: the largest frame (LEN 65 535) and some leading noise. A
+    // device that never stops talking ends the wait there; the rest stays for the receive poll.
     QByteArray ReceiveReply(int timeoutMs, ReplyKind kind = ReplyKind::Raw);
+    static constexpr int kMaxReplyBytes = 65535 + 4 + 4096;
 
     ResultCode AwaitAck();        // 3000 ms
     ResultCode AwaitAckQuick();   // 500 ms
@@ -51,6 +54,9 @@ public:
     // One exchange at a time.
     bool isBusy() const { return m_busy; }
     static QString BusyText() { return QStringLiteral("正在等待设备应答，请稍候再操作"); }
+    // A request turned down because an exchange is running: told in the log and, through
+    // `refused`, in the window's status panel, not in a box the user must dismiss.
+    void reportBusy();
 
     // Quiet gap after a complete frame in fast mode, derived from the line rate (bytes/s).
     void setLineRate(int bytesPerSecond) { m_lineRate = bytesPerSecond; }
@@ -79,6 +85,9 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    void refused(const QString &text);
+    // Every reply a wait gathered, whatever the privilege level (the session log).
+    void replyReceived(const QByteArray &reply);
 
 private:
     void setBusy(bool b);

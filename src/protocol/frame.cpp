@@ -20,13 +20,15 @@ QByteArray dropLeadingNoise(const QByteArray &reply)
 }
 
 // Checksum over the LEN bytes from offset 2 compared with the two bytes right after them.
-// A LEN that runs past the reply cannot be verified and counts as a checksum failure.
-bool lenChecksumOk(const QByteArray &b)
+// A LEN that runs past the reply cannot be verified and counts as a checksum failure; so does
+// a LEN under `minLen`, the least that covers the fields the caller reads (below 2 the "sum"
+// would be the LEN field itself, and AA 55 00 00 would pass).
+bool lenChecksumOk(const QByteArray &b, int minLen = 4)
 {
     if (b.size() < 4)
         return false;
     const int len = at(b, 2) * 256 + at(b, 3);
-    if (len + 4 > b.size())
+    if (len < minLen || len + 4 > b.size())
         return false;
     const uint16_t stored = static_cast<uint16_t>(at(b, len + 2) * 256 + at(b, len + 3));
     return stored == Sum16(b, 2, len);
@@ -68,7 +70,7 @@ ResultCode CheckAck(const QByteArray &raw)
     const QByteArray b = dropLeadingNoise(raw);
     if (!startsWithHeader(b))
         return rcBadHeader;
-    if (!lenChecksumOk(b))
+    if (!lenChecksumOk(b, 2))
         return rcBadChecksum;
     const int len = at(b, 2) * 256 + at(b, 3);
     if (len != 4)
@@ -96,7 +98,7 @@ ByteReply CheckByteReply(const QByteArray &b, uint16_t expectedCmd)
         r.value = rcRefused;
         return r;
     }
-    if (!lenChecksumOk(b)) {
+    if (!lenChecksumOk(b, 2)) {
         r.value = rcBadChecksum;
         return r;
     }
@@ -109,11 +111,10 @@ ByteReply CheckByteReply(const QByteArray &b, uint16_t expectedCmd)
 
 std::optional<QByteArray> CheckTextReply(const QByteArray &b)
 {
+    // A frame too short for its command word is no text reply.
     if (b.isEmpty() || !startsWithHeader(b) || !lenChecksumOk(b))
         return std::nullopt;
     const int len = at(b, 2) * 256 + at(b, 3);
-    if (len < 4)
-        return QByteArray();
     return b.mid(6, len - 4);
 }
 
@@ -165,15 +166,32 @@ FetchReply CheckFetchReply(const QByteArray &b)
         r.status = DataCheck::BadCommand;
         return r;
     }
-    if (!lenChecksumOk(b)) {
+    // LEN must cover itself and the A2 byte: a shorter one is a garbled frame, not an empty fetch.
+    if (!lenChecksumOk(b, 3)) {
         r.status = DataCheck::BadChecksum;
         return r;
     }
     const int len = at(b, 2) * 256 + at(b, 3);
-    if (len > 3)
-        r.content = b.mid(5, len - 3);
+    r.content = b.mid(5, len - 3);
     r.status = DataCheck::Ok;
     return r;
+}
+
+int FindCompleteFrame(const QByteArray &bytes)
+{
+    // Any AA 55 may start the frame: leading noise is skipped, as the checkers do.
+    static const QByteArray header("\xAA\x55", 2);
+    for (int pos = bytes.indexOf(header); pos >= 0; pos = bytes.indexOf(header, pos + 1)) {
+        if (bytes.size() - pos < 4)
+            return -1;
+        const int len = at(bytes, pos + 2) * 256 + at(bytes, pos + 3);
+        if (len < 4 || bytes.size() - pos < len + 4)
+            continue;
+        const uint16_t stored = static_cast<uint16_t>(at(bytes, pos + len + 2) * 256 + at(bytes, pos + len + 3));
+        if (stored == Sum16(bytes, pos + 2, len))
+            return pos;
+    }
+    return -1;
 }
 
 } // namespace frame

@@ -47,4 +47,8 @@ struct FetchReply {
 };
 FetchReply CheckFetchReply(const QByteArray &reply);
 
+// Where a complete frame (AA 55, LEN >= 4, every LEN byte and a matching sum present) starts in
+// gathered bytes, leading noise allowed; -1 while there is none yet.
+int FindCompleteFrame(const QByteArray &bytes);
+
 } // namespace frame

@@ -11,12 +11,31 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 
 #include "text/text_codec.h"
 
-// Interrupts the engine from its own thread when an evaluation overruns its deadline.
+namespace {
+// Resident memory of the process, from the kernel's own count; 0 when it cannot be read.
+qint64 residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+}
+
+constexpr std::chrono::milliseconds kMemoryCheckPeriod(20);
+} // namespace
+
+// Interrupts the engine from its own thread when an evaluation overruns its deadline, or when
+// the process has grown by more than the memory limit since the evaluation began (the engine
+// has no heap limit of its own). Short evaluations end before the first check and cost nothing.
 class ScriptWatchdog {
 public:
+    enum class Fired { No, Time, Memory };
+
     explicit ScriptWatchdog(QJSEngine *engine) : m_engine(engine), m_thread([this] { run(); }) {}
     ~ScriptWatchdog()
     {
@@ -28,16 +47,18 @@ public:
         m_thread.join();
     }
 
-    void arm(int ms)
+    void arm(int ms, qint64 memoryLimitBytes)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        m_memoryLimit = memoryLimitBytes;
+        m_baseline = 0;
         m_armed = true;
-        m_fired = false;
+        m_fired = Fired::No;
         m_cv.notify_all();
     }
-    // Returns true when the watchdog interrupted the evaluation that just ended.
-    bool disarm()
+    // Why the watchdog interrupted the evaluation that just ended, if it did.
+    Fired disarm()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_armed = false;
@@ -54,12 +75,28 @@ private:
                 m_cv.wait(lock);
                 continue;
             }
-            if (m_cv.wait_until(lock, m_deadline) == std::cv_status::timeout && m_armed && !m_quit) {
-                m_engine->setInterrupted(true);
-                m_fired = true;
-                m_armed = false;
+            const auto next = std::min(m_deadline, std::chrono::steady_clock::now() + kMemoryCheckPeriod);
+            if (m_cv.wait_until(lock, next) != std::cv_status::timeout || !m_armed || m_quit)
+                continue;
+            if (std::chrono::steady_clock::now() >= m_deadline) {
+                fire(Fired::Time);
+                continue;
             }
+            if (m_memoryLimit <= 0)
+                continue;
+            const qint64 rss = residentBytes();
+            if (m_baseline == 0)
+                m_baseline = rss;
+            else if (rss - m_baseline > m_memoryLimit)
+                fire(Fired::Memory);
         }
+    }
+
+    void fire(Fired why)
+    {
+        m_engine->setInterrupted(true);
+        m_fired = why;
+        m_armed = false;
     }
 
     QJSEngine *m_engine;
@@ -67,7 +104,9 @@ private:
     std::condition_variable m_cv;
     bool m_quit = false;
     bool m_armed = false;
-    bool m_fired = false;
+    Fired m_fired = Fired::No;
+    qint64 m_memoryLimit = 0;
+    qint64 m_baseline = 0;
     std::chrono::steady_clock::time_point m_deadline;
     std::thread m_thread;
 };
@@ -155,7 +194,7 @@ ScriptResult ScriptHost::evaluate(const QString &program)
             it = m_calls.insert(program, fn.isCallable() && trace.isEmpty() ? fn : QJSValue());
         }
         if (it->isCallable()) {
-            m_watchdog->arm(m_watchdogMs);
+            m_watchdog->arm(m_watchdogMs, m_memoryLimitBytes);
             const QJSValue box = it->call();
             if (const ScriptResult *stopped = checkInterrupted())
                 return *stopped;
@@ -168,7 +207,7 @@ ScriptResult ScriptHost::evaluate(const QString &program)
     }
 
     QStringList trace;
-    m_watchdog->arm(m_watchdogMs);
+    m_watchdog->arm(m_watchdogMs, m_memoryLimitBytes);
     const QJSValue v = m_engine->evaluate(program, QString(), 1, &trace);
     if (const ScriptResult *stopped = checkInterrupted())
         return *stopped;
@@ -180,11 +219,18 @@ ScriptResult ScriptHost::evaluate(const QString &program)
 
 const ScriptResult *ScriptHost::checkInterrupted()
 {
-    const bool interrupted = m_watchdog->disarm();
-    if (!interrupted && !m_engine->isInterrupted())
+    const ScriptWatchdog::Fired fired = m_watchdog->disarm();
+    if (fired == ScriptWatchdog::Fired::No && !m_engine->isInterrupted())
         return nullptr;
     m_engine->setInterrupted(false);
-    m_interruptResult = ScriptResult::failure(QStringLiteral("脚本运行超过 %1 毫秒，已被中止").arg(m_watchdogMs));
+    if (fired == ScriptWatchdog::Fired::Memory) {
+        // What the stopped script built is garbage now (unless it kept it in a global).
+        m_engine->collectGarbage();
+        m_interruptResult = ScriptResult::failure(
+            QStringLiteral("脚本占用内存超过 %1 MB，已被中止").arg(m_memoryLimitBytes / (1024 * 1024)));
+    } else {
+        m_interruptResult = ScriptResult::failure(QStringLiteral("脚本运行超过 %1 毫秒，已被中止").arg(m_watchdogMs));
+    }
     return &m_interruptResult;
 }
 
@@ -193,7 +239,7 @@ ScriptResult ScriptHost::evaluateFile(const QString &path, QString *fileError)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (fileError)
-            *fileError = QStringLiteral("无法打开文件 %1：%2").arg(path, f.errorString());
+            *fileError = f.errorString();  // the reason alone: the caller names the file once
         return ScriptResult::failure(f.errorString());
     }
     const QString source = DecodeText(f.readAll()).text;

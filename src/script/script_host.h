@@ -1,7 +1,8 @@
 #pragma once
 // The one JavaScript engine of the program: a persistent global scope, evaluation to text,
 // errors (thrown Error objects and thrown plain values alike) returned as values, and a
-// watchdog that interrupts a script running longer than the limit.
+// watchdog that interrupts a script running longer than the limit or growing the process by
+// more than its memory limit.
 #include <QHash>
 #include <QJSValue>
 #include <QString>
@@ -29,7 +30,8 @@ public:
     ScriptResult evaluate(const QString &program);
 
     // Reads the whole file as UTF-8 (GBK when it is not valid UTF-8) and evaluates it.
-    // `fileError` is set when the file cannot be opened; script errors go to the result.
+    // `fileError` is set to the reason when the file cannot be opened (without the path, which
+    // the caller's message names); script errors go to the result.
     ScriptResult evaluateFile(const QString &path, QString *fileError);
 
     // Sets a global to a string without going through script source, so any text arrives intact.
@@ -43,6 +45,10 @@ public:
 
     int watchdogMs() const { return m_watchdogMs; }
     void setWatchdogMs(int ms) { m_watchdogMs = ms; }
+    // How much the process may grow during one evaluation before it is stopped (0: no limit).
+    static constexpr qint64 kDefaultMemoryLimitBytes = 256LL * 1024 * 1024;
+    qint64 memoryLimitBytes() const { return m_memoryLimitBytes; }
+    void setMemoryLimitBytes(qint64 bytes) { m_memoryLimitBytes = bytes; }
 
 private:
     // Disarms the watchdog; the failure to return when it stopped the evaluation.
@@ -51,6 +57,7 @@ private:
     std::unique_ptr<QJSEngine> m_engine;
     std::unique_ptr<ScriptWatchdog> m_watchdog;
     int m_watchdogMs;
+    qint64 m_memoryLimitBytes = kDefaultMemoryLimitBytes;
     QHash<QString, QJSValue> m_calls;
     ScriptResult m_interruptResult;
 };

@@ -1,10 +1,16 @@
 #pragma once
 // Everything one running tool needs, widget-free: state, script, channels, receive poll,
-// exchange engine, both parameter tables, the command list and the loaded profile.
+// exchange engine, both parameter tables, the command list and the loaded profile, the
+// reconnection of both channels and the session log.
 // The window and the CLI each own one.
 #include "link/data_link.h"
-#include "params/param_context.h"
 #include "link/receive_poll.h"
+#include "link/serial_channel.h"
+#include "link/serial_reconnector.h"
+#include "link/tcp_channel.h"
+#include "link/tcp_reconnector.h"
+#include "log/session_log.h"
+#include "params/param_context.h"
 #include "params/param_table.h"
 #include "profile/button_table.h"
 #include "profile/profile_session.h"
@@ -26,8 +32,20 @@ public:
           mainTable(false, this),
           extTable(true, this),
           buttons(this),
-          profile(state, script, mainTable, extTable, buttons)
+          profile(state, script, mainTable, extTable, buttons),
+          serialReconnect(link.serial(), this),
+          tcpReconnect(link.tcp(), this),
+          log(this)
     {
+        // Closing the window ends a long serial write too, as it ends every reply wait.
+        connect(&state, &AppState::closeRequested, &link.serial(), &SerialChannel::abortWrite);
+        // The poll reports a lost port once, whether it noticed the failure or the port did.
+        connect(&poll, &ReceivePoll::serialLost, &serialReconnect, &SerialReconnector::onLost);
+        // Both directions of the wire, whatever the privilege level: what went out, each
+        // reply a wait gathered, and each chunk the poll took between exchanges.
+        connect(&link, &DataLink::sent, &log, &SessionLog::sent);
+        connect(&engine, &ExchangeEngine::replyReceived, &log, &SessionLog::received);
+        connect(&poll, &ReceivePoll::chunkReceived, &log, &SessionLog::received);
     }
 
     AppState state;
@@ -39,6 +57,9 @@ public:
     ParamTable extTable;
     ButtonTable buttons;
     ProfileSession profile;
+    SerialReconnector serialReconnect;
+    TcpReconnector tcpReconnect;
+    SessionLog log;
 
     // The views the operations below take; the conversions let a session be passed where one is expected.
     DeviceContext device() { return {state, script, link, engine}; }
@@ -47,4 +68,11 @@ public:
     operator ParamContext() { return params(); }
 
     ParamTable *activeTable() { return params().activeTable(); }
+
+    // Both reconnections on or off ("自动重连").
+    void setAutoReconnect(bool on)
+    {
+        serialReconnect.setEnabled(on);
+        tcpReconnect.setEnabled(on);
+    }
 };

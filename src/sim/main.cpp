@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
+#include <functional>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -17,9 +18,9 @@
 namespace {
 int g_signalPipe[2] = {-1, -1};
 
-void onSignal(int)
+void onSignal(int sig)
 {
-    const char c = 1;
+    const char c = static_cast<char>(sig);
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
 }
 
@@ -29,16 +30,20 @@ void say(const QString &line)
     std::fflush(stdout);
 }
 
-// SIGTERM/SIGINT end the event loop, so the endpoints clean up (the link is removed).
-void quitOnSignals(QCoreApplication &app)
+// SIGTERM/SIGINT end the event loop, so the endpoints clean up (the link is removed);
+// SIGUSR1 makes the device vanish for a while (`onVanish`).
+void quitOnSignals(QCoreApplication &app, std::function<void()> onVanish)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
     auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char c;
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app, onVanish] {
+        char c = 0;
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &c, 1);
-        app.quit();
+        if (c == SIGUSR1)
+            onVanish();
+        else
+            app.quit();
     });
     struct sigaction sa = {};
     sa.sa_handler = onSignal;
@@ -46,6 +51,7 @@ void quitOnSignals(QCoreApplication &app)
     sa.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGUSR1, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 }
 } // namespace
@@ -59,7 +65,11 @@ int main(int argc, char **argv)
     QString error;
     if (!ParseSimOptions(app.arguments(), options, error)) {
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-        return app.arguments().contains(QStringLiteral("--help")) ? 0 : 2;
+        return 2;
+    }
+    if (!options.helpText.isEmpty()) {
+        std::fputs(options.helpText.toLocal8Bit().constData(), stdout);
+        return 0;
     }
 
     ParamStore store = ParamStore::BuiltIn();
@@ -74,9 +84,15 @@ int main(int argc, char **argv)
         return 1;
     }
     SimContext ctx{options, model, log};
-    quitOnSignals(app);
-
     PtyEndpoint pty;
+    TcpEndpoint tcp(ctx);
+    quitOnSignals(app, [&] {
+        if (options.pty)
+            pty.vanish(options.vanishPauseMs);
+        if (options.tcpPort >= 0)
+            tcp.vanish(options.vanishPauseMs);
+    });
+
     if (options.pty) {
         if (!pty.open(options.linkPath, error)) {
             std::fprintf(stderr, "dtusim: %s\n", error.toLocal8Bit().constData());
@@ -85,9 +101,12 @@ int main(int argc, char **argv)
         pty.attach(ctx);
         // The serial device vanished: nothing left to serve.
         QObject::connect(&pty, &PtyEndpoint::hungUp, &app, [] { QCoreApplication::exit(0); });
+        // Lines for whoever drives the simulator: the device left, and where it came back.
+        QObject::connect(&pty, &PtyEndpoint::vanished, &app, [] { say(QStringLiteral("VANISHED")); });
+        QObject::connect(&pty, &PtyEndpoint::returned, &app,
+                         [](const QString &path) { say(QStringLiteral("RETURNED ") + path); });
         say(QStringLiteral("PTY ") + pty.slavePath());
     }
-    TcpEndpoint tcp(ctx);
     if (options.tcpPort >= 0) {
         if (!tcp.listen(static_cast<quint16>(options.tcpPort), error)) {
             std::fprintf(stderr, "dtusim: %s\n", error.toLocal8Bit().constData());

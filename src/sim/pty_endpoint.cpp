@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
@@ -22,7 +23,7 @@ PtyEndpoint::PtyEndpoint(QObject *parent) : QObject(parent) {}
 
 PtyEndpoint::~PtyEndpoint()
 {
-    hangup();
+    close(true);
 }
 
 bool PtyEndpoint::open(const QString &linkPath, QString &error)
@@ -43,6 +44,7 @@ bool PtyEndpoint::open(const QString &linkPath, QString &error)
     fcntl(m_master, F_SETFD, FD_CLOEXEC);
     fcntl(m_slave, F_SETFD, FD_CLOEXEC);
     m_slavePath = QString::fromLocal8Bit(name);
+    m_wantedLink = linkPath;
 
     if (!linkPath.isEmpty()) {
         const QFileInfo info(linkPath);
@@ -66,9 +68,12 @@ bool PtyEndpoint::open(const QString &linkPath, QString &error)
 
 void PtyEndpoint::attach(SimContext ctx)
 {
+    m_ctx = std::make_unique<SimContext>(ctx);
+    delete m_session;   // a device that came back starts a new conversation
     m_session = new Session(
         ctx, [this](const QByteArray &b) { write(b); }, [this] { return static_cast<qint64>(m_pending.size()); }, this);
     connect(m_session, &Session::hangupDue, this, [this] { hangupWhenDrained(); });
+    connect(m_session, &Session::vanishDue, this, [this] { vanish(m_ctx->options.vanishPauseMs); });
 }
 
 void PtyEndpoint::onReadable()
@@ -127,13 +132,36 @@ void PtyEndpoint::flush()
 
 void PtyEndpoint::hangupWhenDrained(int graceMs)
 {
+    whenDrained(graceMs, [this] { hangup(); });
+}
+
+void PtyEndpoint::vanish(int pauseMs)
+{
+    whenDrained(2000, [this, pauseMs] {
+        close(false);
+        QTimer::singleShot(pauseMs, this, [this] {
+            QString error;
+            if (!open(m_wantedLink, error)) {
+                std::fprintf(stderr, "dtusim: cannot come back: %s\n", error.toLocal8Bit().constData());
+                emit hungUp();
+                return;
+            }
+            if (m_ctx)
+                attach(*m_ctx);
+            emit returned(m_slavePath);
+        });
+    });
+}
+
+void PtyEndpoint::whenDrained(int graceMs, std::function<void()> then)
+{
     if (!m_active || m_hangingUp)
         return;
     m_hangingUp = true;
     auto *poll = new QTimer(this);
     auto *clock = new QElapsedTimer;
     clock->start();
-    connect(poll, &QTimer::timeout, this, [this, poll, clock, graceMs] {
+    connect(poll, &QTimer::timeout, this, [this, poll, clock, graceMs, then] {
         int unread = 0;
         if (m_active)
             ::ioctl(m_slave, FIONREAD, &unread);
@@ -141,7 +169,7 @@ void PtyEndpoint::hangupWhenDrained(int graceMs)
             poll->stop();
             poll->deleteLater();
             delete clock;
-            hangup();
+            then();
         }
     });
     poll->start(10);
@@ -149,9 +177,15 @@ void PtyEndpoint::hangupWhenDrained(int graceMs)
 
 void PtyEndpoint::hangup()
 {
+    close(true);
+}
+
+void PtyEndpoint::close(bool final)
+{
     if (!m_active)
         return;
     m_active = false;
+    m_hangingUp = false;
     delete m_readNotifier;
     m_readNotifier = nullptr;
     delete m_writeNotifier;
@@ -159,8 +193,12 @@ void PtyEndpoint::hangup()
     ::close(m_master);
     ::close(m_slave);
     m_master = m_slave = -1;
+    m_pending.clear();
     removeLink();
-    emit hungUp();
+    if (final)
+        emit hungUp();
+    else
+        emit vanished();
 }
 
 void PtyEndpoint::removeLink()

@@ -4,10 +4,11 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <memory>
 
 class QSocketNotifier;
-class Session;
-struct SimContext;
+#include "sim/session.h"
 
 class PtyEndpoint : public QObject {
     Q_OBJECT
@@ -23,15 +24,22 @@ public:
     // Hangs up once the tool has read what was written (a hang-up discards unread bytes),
     // or after `graceMs` at the latest.
     void hangupWhenDrained(int graceMs = 2000);
+    // Like a hang-up once drained, but the device comes back after `pauseMs`: a new
+    // pseudo-terminal behind the same link path, the same device behind it.
+    void vanish(int pauseMs);
 
 signals:
     void hungUp();
+    void vanished();
+    void returned(const QString &slavePath);
 
 private:
     void onReadable();
     void write(const QByteArray &bytes);
     void flush();
     void removeLink();
+    void close(bool final);
+    void whenDrained(int graceMs, std::function<void()> then);
 
     int m_master = -1;
     int m_slave = -1;
@@ -41,6 +49,8 @@ private:
     QSocketNotifier *m_writeNotifier = nullptr;
     QByteArray m_pending;
     Session *m_session = nullptr;
+    std::unique_ptr<SimContext> m_ctx;
+    QString m_wantedLink;     // the link path given at the first open, kept across returns
     bool m_active = false;
     bool m_hangingUp = false;
 };

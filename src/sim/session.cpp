@@ -18,7 +18,12 @@ Session::Session(SimContext ctx, Writer writer, Backlog backlog, QObject *parent
     m_quiet.setSingleShot(true);
     m_quiet.setInterval(kQuietMs);
     connect(&m_quiet, &QTimer::timeout, this, [this] { process(true); });
-    connect(&m_out, &OutputQueue::marked, this, &Session::hangupDue);
+    connect(&m_out, &OutputQueue::marked, this, [this] {
+        if (m_hangupQueued)
+            emit hangupDue();
+        else if (m_vanishQueued)
+            emit vanishDue();
+    });
     m_streamTimer.setInterval(kStreamTickMs);
     m_streamTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_streamTimer, &QTimer::timeout, this, &Session::streamTick);
@@ -48,8 +53,19 @@ void Session::process(bool flushHeld)
 void Session::onFrame(const QByteArray &frame)
 {
     m_ctx.log.append(frame);
-    if (m_hangupQueued)
+    if (m_hangupQueued || m_vanishQueued)
         return;
+    answer(frame);
+    // Counted on arrival, so that a silenced frame makes the device vanish while the tool
+    // still waits for its reply; an answered one goes out first.
+    if (m_ctx.options.vanishAfter > 0 && ++m_frames >= m_ctx.options.vanishAfter && !m_hangupQueued) {
+        m_vanishQueued = true;
+        m_out.mark();
+    }
+}
+
+void Session::answer(const QByteArray &frame)
+{
     const auto request = ParseRequest(frame, m_ctx.options.prefix.size());
     if (!request)
         return;

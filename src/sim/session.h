@@ -34,10 +34,13 @@ public:
 signals:
     // The configured number of frames has been answered and written out.
     void hangupDue();
+    // --vanish-after frames have come in and their replies are written out.
+    void vanishDue();
 
 private:
     void process(bool flushHeld);
     void onFrame(const QByteArray &frame);
+    void answer(const QByteArray &frame);
     void onLoose(const QByteArray &bytes);
     void sendReply(const QByteArray &reply);
     void streamTick();
@@ -51,6 +54,8 @@ private:
     QByteArray m_atLine;
     int m_answered = 0;
     bool m_hangupQueued = false;
+    int m_frames = 0;
+    bool m_vanishQueued = false;
 
     QTimer m_streamTimer;
     QElapsedTimer m_streamClock;

@@ -73,13 +73,20 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
     const QCommandLineOption streamBytes(QStringLiteral("stream-bytes"), QStringLiteral("Stream length."), QStringLiteral("N"));
     p.addOptions({pty, link, tcp, profile, mainSet, prefix, log, noise, split, badSum, silent, garble, refuse, misstore,
                   delay, hangup, lineRate, wrongCmd, state, csq, stream, streamBytes});
+    const QCommandLineOption vanishAfter(QStringLiteral("vanish-after"),
+                                         QStringLiteral("Vanish after N frames (answered first), then come back."),
+                                         QStringLiteral("N"));
+    const QCommandLineOption vanishPause(QStringLiteral("vanish-pause"),
+                                         QStringLiteral("How long the device stays away (default 1000)."),
+                                         QStringLiteral("MS"));
+    p.addOptions({vanishAfter, vanishPause});
     if (!p.parse(args)) {
         error = p.errorText();
         return false;
     }
-    if (p.isSet(QStringLiteral("help"))) {
-        error = p.helpText();
-        return false;
+    if (p.isSet(QStringLiteral("help")) || p.isSet(QStringLiteral("help-all"))) {
+        o.helpText = p.helpText();
+        return true;
     }
     if (!p.positionalArguments().isEmpty()) {
         error = QStringLiteral("unexpected argument: ") + p.positionalArguments().first();
@@ -140,5 +147,9 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
         if (!ok || o.streamBytes < 0)
             return fail(QStringLiteral("stream-bytes"));
     }
+    if (p.isSet(vanishAfter) && !toInt(p.value(vanishAfter), 1, 1 << 30, o.vanishAfter))
+        return fail(QStringLiteral("vanish-after"));
+    if (p.isSet(vanishPause) && !toInt(p.value(vanishPause), 0, 600000, o.vanishPauseMs))
+        return fail(QStringLiteral("vanish-pause"));
     return true;
 }

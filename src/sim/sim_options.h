@@ -15,6 +15,7 @@ struct CommandSet {
 };
 
 struct SimOptions {
+    QString helpText;            // set when help was asked for: show it and run nothing
     bool pty = false;
     QString linkPath;
     int tcpPort = -1;            // -1: no TCP endpoint
@@ -40,6 +41,11 @@ struct SimOptions {
     int csq = 23;
     int streamRate = 0;          // bytes per second in transparent mode, 0: off
     qint64 streamBytes = 0;      // 0: endless
+    // The device vanishes after N frames (pty removed, TCP client dropped and the port
+    // closed), and comes back after the pause: same link path, same TCP port. 0: never
+    // (SIGUSR1 makes it vanish at any time).
+    int vanishAfter = 0;
+    int vanishPauseMs = 1000;
 };
 
 // Fills `out` from the arguments; on failure returns false and sets `error`.

@@ -14,7 +14,9 @@ public:
     TcpEndpoint(SimContext ctx, QObject *parent = nullptr);
     ~TcpEndpoint() override;
     bool listen(quint16 port, QString &error);
-    quint16 port() const { return m_server.serverPort(); }
+    quint16 port() const { return m_port; }
+    // Drops every client and stops listening; listens again on the same port after `pauseMs`.
+    void vanish(int pauseMs);
 
     static constexpr char kAccessText[] = "740319";
 
@@ -23,6 +25,8 @@ private:
 
     SimContext *m_ctx;
     QTcpServer m_server;
+    quint16 m_port = 0;
+    bool m_away = false;
 };
 
 // One accepted connection, gated by the access text.
@@ -30,6 +34,10 @@ class TcpConnection : public QObject {
     Q_OBJECT
 public:
     TcpConnection(QTcpSocket *socket, SimContext ctx, QObject *parent = nullptr);
+    void drop();
+
+signals:
+    void vanishDue();
 
 private:
     void onReadyRead();

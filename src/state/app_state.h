@@ -25,7 +25,7 @@ public:
     // Opt-in early end of framed reply waits (see ExchangeEngine).
     bool FastReplies = false;
 
-    // Main log (Memo1): results, and the frame log at level 1.
+    // Main log: results, and the frame log at level 1.
     void log(const QString &line) { emit logAppended(line); }
     void requestClose()
     {

@@ -1,5 +1,9 @@
 #include "text/json_text.h"
 
+#include <algorithm>
+#include <limits>
+#include <climits>
+#include <cmath>
 #include <string>
 
 using nlohmann::ordered_json;
@@ -37,31 +41,61 @@ int JsonMemberInt(const ordered_json &obj, const char *key)
     const auto it = obj.find(key);
     if (it == obj.end())
         return 0;
-    if (it->is_number_integer() || it->is_number_unsigned())
-        return static_cast<int>(it->get<long long>());
-    if (it->is_number_float())
-        return static_cast<int>(it->get<double>());
+    // Beyond the range of int a number stops at its nearest end (a plain cast of such a float
+    // is undefined, and of such an integer a wrap to some small number).
+    if (it->is_number_unsigned())
+        return static_cast<int>(std::min<unsigned long long>(it->get<unsigned long long>(), INT_MAX));
+    if (it->is_number_integer())
+        return static_cast<int>(std::clamp<long long>(it->get<long long>(), INT_MIN, INT_MAX));
+    if (it->is_number_float()) {
+        const double d = it->get<double>();
+        if (std::isnan(d))
+            return 0;
+        return d >= INT_MAX ? INT_MAX : d <= INT_MIN ? INT_MIN : static_cast<int>(d);
+    }
     if (it->is_string())
         return QString::fromStdString(it->get<std::string>()).trimmed().toInt();
     return 0;
 }
 
-int JsonIndexBound(const ordered_json &list)
+namespace {
+// "0", "1", ... "2147483647" as written by a decimal index; -1 for anything else ("01", "-1", "x").
+int indexOfKey(const std::string &key)
 {
-    if (list.is_array() || list.is_object())
-        return static_cast<int>(list.size());
-    return 0;
+    if (key.empty() || key.size() > 10 || (key.size() > 1 && key[0] == '0'))
+        return -1;
+    long long value = 0;
+    for (const char c : key) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value > std::numeric_limits<int>::max() ? -1 : static_cast<int>(value);
+}
+} // namespace
+
+std::vector<std::pair<int, const ordered_json *>> JsonIndexedEntries(const ordered_json &list)
+{
+    std::vector<std::pair<int, const ordered_json *>> out;
+    if (list.is_array()) {
+        out.reserve(list.size());
+        for (size_t i = 0; i < list.size(); ++i)
+            out.emplace_back(static_cast<int>(i), &list[i]);
+    } else if (list.is_object()) {
+        for (auto it = list.begin(); it != list.end(); ++it) {
+            const int index = indexOfKey(it.key());
+            if (index >= 0)
+                out.emplace_back(index, &*it);
+        }
+        // Keys are unique, so indexes are too: the order is fully defined.
+        std::sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    }
+    return out;
 }
 
-const ordered_json *JsonIndexEntry(const ordered_json &list, int i)
+int JsonIndexBound(const ordered_json &list)
 {
-    if (i < 0)
-        return nullptr;
-    if (list.is_array())
-        return static_cast<size_t>(i) < list.size() ? &list[static_cast<size_t>(i)] : nullptr;
-    if (list.is_object()) {
-        const auto it = list.find(std::to_string(i));
-        return it == list.end() ? nullptr : &*it;
-    }
-    return nullptr;
+    if (!list.is_array() && !list.is_object())
+        return 0;
+    return static_cast<int>(std::min<size_t>(list.size(), static_cast<size_t>(INT_MAX)));
 }

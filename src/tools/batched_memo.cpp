@@ -1,6 +1,9 @@
 #include "tools/batched_memo.h"
 
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 BatchedMemo::BatchedMemo(QPlainTextEdit *memo, QObject *parent) : QObject(parent), m_memo(memo)
 {
@@ -13,9 +16,12 @@ BatchedMemo::BatchedMemo(QPlainTextEdit *memo, QObject *parent) : QObject(parent
 void BatchedMemo::appendLine(const QString &line)
 {
     m_pending.append(line);
-    // Only so many lines can be shown; drop the oldest pending ones rather than build a huge string.
-    if (m_pending.size() > kMaxBlocks)
-        m_pending.erase(m_pending.begin(), m_pending.begin() + (m_pending.size() - kMaxBlocks));
+    m_pendingChars += line.size() + 1;
+    // Only so much can be shown; drop the oldest pending lines rather than build a huge string.
+    while (m_pending.size() > kMaxBlocks || (m_pendingChars > kMaxChars && m_pending.size() > 1)) {
+        m_pendingChars -= m_pending.constFirst().size() + 1;
+        m_pending.removeFirst();
+    }
     if (!m_timer.isActive())
         m_timer.start();
 }
@@ -27,5 +33,24 @@ void BatchedMemo::flush()
         return;
     const QString text = m_pending.join(QLatin1Char('\n'));
     m_pending.clear();
+    m_pendingChars = 0;
     m_memo->appendPlainText(text);
+    TrimMemoText(m_memo);
+}
+
+void TrimMemoText(QPlainTextEdit *memo, int maxChars)
+{
+    QTextDocument *doc = memo->document();
+    if (doc->characterCount() <= maxChars)
+        return;
+    const int excess = doc->characterCount() - maxChars / 4 * 3;
+    // From the start to the end of the line holding the excess; within the last line only when
+    // that line alone is over the cap.
+    const QTextBlock block = doc->findBlock(excess);
+    const QTextBlock next = block.next();
+    const int cut = next.isValid() ? next.position() : excess;
+    QTextCursor cursor(doc);
+    cursor.setPosition(0);
+    cursor.setPosition(cut, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
 }

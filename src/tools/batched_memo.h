@@ -1,6 +1,6 @@
 #pragma once
 // Appends lines to a memo in batches: at most one appendPlainText per interval, and the
-// document is capped so a long-running test cannot eat the memory.
+// document is capped (lines and characters) so a long-running test cannot eat the memory.
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -12,6 +12,9 @@ class BatchedMemo : public QObject {
 public:
     static constexpr int kIntervalMs = 50;
     static constexpr int kMaxBlocks = 20000;
+    // At 1 MB/s every 100 ms poll is a 100 000-character line: lines alone would let 20 000 of
+    // them (gigabytes) pile up. About 4 MB of text is kept.
+    static constexpr int kMaxChars = 2 * 1024 * 1024;
 
     explicit BatchedMemo(QPlainTextEdit *memo, QObject *parent = nullptr);
 
@@ -23,5 +26,10 @@ public:
 private:
     QPlainTextEdit *m_memo;
     QStringList m_pending;
+    qsizetype m_pendingChars = 0;
     QTimer m_timer;
 };
+
+// Removes the oldest text of `memo` past `maxChars` characters: whole lines where it can, down
+// to three quarters of the cap so that trimming stays rare.
+void TrimMemoText(QPlainTextEdit *memo, int maxChars = BatchedMemo::kMaxChars);

@@ -1,7 +1,6 @@
 #include "tools/control_page.h"
 
 #include "widgets/key_swallower.h"
-#include "widgets/named.h"
 #include "session/core_session.h"
 
 #include <QCheckBox>
@@ -32,121 +31,157 @@ ControlPage::ControlPage(CoreSession &session, Dialogs &dialogs, QWidget *parent
     auto *top = new QVBoxLayout(this);
     top->setContentsMargins(4, 4, 4, 4);
     buildSocketGroup();
-    top->addWidget(GroupBox4);
+    top->addWidget(m_socketGroup);
     buildStatusGroup();
-    top->addWidget(GroupBox5);
+    top->addWidget(m_stateGroup);
 
     auto *talk = new QGroupBox(QStringLiteral("对话显示窗口"), this);
     auto *talkLayout = new QVBoxLayout(talk);
-    Memo4 = named<QPlainTextEdit>("Memo4", talk);
-    Memo4->setReadOnly(true);
-    Memo4->setMaximumBlockCount(20000);
-    talkLayout->addWidget(Memo4);
+    m_stateLog = new QPlainTextEdit(talk);
+    m_stateLog->setReadOnly(true);
+    m_stateLog->setMaximumBlockCount(20000);
+    talkLayout->addWidget(m_stateLog);
     top->addWidget(talk, 1);
 
     buildDataPanel();
-    top->addWidget(Panel8);
+    top->addWidget(m_dataPanel);
     connectHandlers();
+    nameControls();
 }
 
 void ControlPage::buildStatusGroup()
 {
-    GroupBox5 = named<QGroupBox>("GroupBox5", QStringLiteral("DTU状态访问"), this);
-    auto *grid = new QGridLayout(GroupBox5);
-    Button9 = named<QPushButton>("Button9", QStringLiteral("读DTU状态"), GroupBox5);
-    Button10 = named<QPushButton>("Button10", QStringLiteral("设置DTU状态"), GroupBox5);
-    Button10->setVisible(false);
-    ComboBox3 = named<QComboBox>("ComboBox3", GroupBox5);
-    ComboBox3->addItems({QStringLiteral("00-睡眠状态"), QStringLiteral("02-待机状态"), QStringLiteral("05-GPRS状态")});
-    ComboBox3->setCurrentIndex(-1);
-    KeySwallower::install(ComboBox3);
-    ComboBox3->setVisible(false);
-    Button6 = named<QPushButton>("Button6", QStringLiteral("读取信号强度"), GroupBox5);
-    Button14 = named<QPushButton>("Button14", QStringLiteral("查询DTU版本号"), GroupBox5);
-    Button19 = named<QPushButton>("Button19", QStringLiteral("读取设备时钟"), GroupBox5);
-    Button20 = named<QPushButton>("Button20", QStringLiteral("设置设备时钟"), GroupBox5);
-    grid->addWidget(Button9, 0, 0);
-    grid->addWidget(Button6, 0, 1);
-    grid->addWidget(Button14, 0, 2);
-    grid->addWidget(Button19, 1, 0);
-    grid->addWidget(Button20, 1, 1);
-    grid->addWidget(Button10, 1, 2);
-    grid->addWidget(ComboBox3, 1, 3);
+    m_stateGroup = new QGroupBox(QStringLiteral("DTU状态访问"), this);
+    auto *grid = new QGridLayout(m_stateGroup);
+    m_readStateButton = new QPushButton(QStringLiteral("读DTU状态"), m_stateGroup);
+    m_setStateButton = new QPushButton(QStringLiteral("设置DTU状态"), m_stateGroup);
+    m_setStateButton->setVisible(false);
+    m_stateCombo = new QComboBox(m_stateGroup);
+    m_stateCombo->addItems({QStringLiteral("00-睡眠状态"), QStringLiteral("02-待机状态"), QStringLiteral("05-GPRS状态")});
+    m_stateCombo->setCurrentIndex(-1);
+    KeySwallower::install(m_stateCombo);
+    m_stateCombo->setVisible(false);
+    m_signalButton = new QPushButton(QStringLiteral("读取信号强度"), m_stateGroup);
+    m_versionButton = new QPushButton(QStringLiteral("查询DTU版本号"), m_stateGroup);
+    m_readClockButton = new QPushButton(QStringLiteral("读取设备时钟"), m_stateGroup);
+    m_setClockButton = new QPushButton(QStringLiteral("设置设备时钟"), m_stateGroup);
+    grid->addWidget(m_readStateButton, 0, 0);
+    grid->addWidget(m_signalButton, 0, 1);
+    grid->addWidget(m_versionButton, 0, 2);
+    grid->addWidget(m_readClockButton, 1, 0);
+    grid->addWidget(m_setClockButton, 1, 1);
+    grid->addWidget(m_setStateButton, 1, 2);
+    grid->addWidget(m_stateCombo, 1, 3);
 }
 
 void ControlPage::buildSocketGroup()
 {
-    GroupBox4 = named<QGroupBox>("GroupBox4", QStringLiteral("SOCKET操作"), this);
-    GroupBox4->setAutoFillBackground(true);
-    QPalette p = GroupBox4->palette();
+    m_socketGroup = new QGroupBox(QStringLiteral("SOCKET操作"), this);
+    m_socketGroup->setAutoFillBackground(true);
+    QPalette p = m_socketGroup->palette();
     p.setColor(QPalette::Window, QColor(0xA6, 0xCA, 0xF0));  // sky blue
-    GroupBox4->setPalette(p);
-    auto *grid = new QGridLayout(GroupBox4);
-    auto *portValidator = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,5}")), GroupBox4);
-    MaskEdit1 = named<QLineEdit>("MaskEdit1", QStringLiteral("65000"), GroupBox4);
-    MaskEdit1->setValidator(portValidator);
-    MaskEdit2 = named<QLineEdit>("MaskEdit2", QStringLiteral("65000"), GroupBox4);
-    MaskEdit2->setValidator(portValidator);
-    ComboBox5 = named<QComboBox>("ComboBox5", GroupBox4);
-    ComboBox5->addItems({QStringLiteral("UDP"), QStringLiteral("TCP")});
-    ComboBox5->setCurrentIndex(0);
-    Edit2 = named<QLineEdit>("Edit2", QStringLiteral("127.0.0.1"), GroupBox4);
-    suiButton3 = named<QPushButton>("suiButton3", QStringLiteral("创建SOCKET"), GroupBox4);
-    suiButton4 = named<QPushButton>("suiButton4", QStringLiteral("建立TCP连接"), GroupBox4);
-    suiButton7 = named<QPushButton>("suiButton7", QStringLiteral("断开TCP连接"), GroupBox4);
-    suiButton8 = named<QPushButton>("suiButton8", QStringLiteral("关闭SOCKET"), GroupBox4);
-    grid->addWidget(new QLabel(QStringLiteral("本地端口 "), GroupBox4), 0, 0);
-    grid->addWidget(MaskEdit1, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("远端端口 "), GroupBox4), 0, 2);
-    grid->addWidget(MaskEdit2, 0, 3);
-    grid->addWidget(ComboBox5, 0, 4);
-    grid->addWidget(new QLabel(QStringLiteral("对方IP "), GroupBox4), 1, 0);
-    grid->addWidget(Edit2, 1, 1);
-    grid->addWidget(suiButton3, 2, 0);
-    grid->addWidget(suiButton4, 2, 1);
-    grid->addWidget(suiButton7, 2, 2);
-    grid->addWidget(suiButton8, 2, 3);
-    GroupBox4->setVisible(false);
+    m_socketGroup->setPalette(p);
+    auto *grid = new QGridLayout(m_socketGroup);
+    auto *portValidator = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,5}")), m_socketGroup);
+    m_localPortEdit = new QLineEdit(QStringLiteral("65000"), m_socketGroup);
+    m_localPortEdit->setValidator(portValidator);
+    m_remotePortEdit = new QLineEdit(QStringLiteral("65000"), m_socketGroup);
+    m_remotePortEdit->setValidator(portValidator);
+    m_protocolCombo = new QComboBox(m_socketGroup);
+    m_protocolCombo->addItems({QStringLiteral("UDP"), QStringLiteral("TCP")});
+    m_protocolCombo->setCurrentIndex(0);
+    m_remoteIpEdit = new QLineEdit(QStringLiteral("127.0.0.1"), m_socketGroup);
+    m_createSocketButton = new QPushButton(QStringLiteral("创建SOCKET"), m_socketGroup);
+    m_connectSocketButton = new QPushButton(QStringLiteral("建立TCP连接"), m_socketGroup);
+    m_disconnectSocketButton = new QPushButton(QStringLiteral("断开TCP连接"), m_socketGroup);
+    m_closeSocketButton = new QPushButton(QStringLiteral("关闭SOCKET"), m_socketGroup);
+    grid->addWidget(new QLabel(QStringLiteral("本地端口 "), m_socketGroup), 0, 0);
+    grid->addWidget(m_localPortEdit, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("远端端口 "), m_socketGroup), 0, 2);
+    grid->addWidget(m_remotePortEdit, 0, 3);
+    grid->addWidget(m_protocolCombo, 0, 4);
+    grid->addWidget(new QLabel(QStringLiteral("对方IP "), m_socketGroup), 1, 0);
+    grid->addWidget(m_remoteIpEdit, 1, 1);
+    grid->addWidget(m_createSocketButton, 2, 0);
+    grid->addWidget(m_connectSocketButton, 2, 1);
+    grid->addWidget(m_disconnectSocketButton, 2, 2);
+    grid->addWidget(m_closeSocketButton, 2, 3);
+    m_socketGroup->setVisible(false);
 }
 
 void ControlPage::buildDataPanel()
 {
-    Panel8 = named<QFrame>("Panel8", this);
-    auto *panelLayout = new QVBoxLayout(Panel8);
-    GroupBox6 = named<QGroupBox>("GroupBox6", QStringLiteral("DTU数据收发"), Panel8);
-    auto *layout = new QVBoxLayout(GroupBox6);
-    Memo5 = named<QPlainTextEdit>("Memo5", GroupBox6);
-    layout->addWidget(Memo5);
+    m_dataPanel = new QFrame(this);
+    auto *panelLayout = new QVBoxLayout(m_dataPanel);
+    m_dataGroup = new QGroupBox(QStringLiteral("DTU数据收发"), m_dataPanel);
+    auto *layout = new QVBoxLayout(m_dataGroup);
+    m_socketPayloadEdit = new QPlainTextEdit(m_dataGroup);
+    layout->addWidget(m_socketPayloadEdit);
     auto *row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("重复发送次数       "), GroupBox6));
-    ComboBox4 = named<QComboBox>("ComboBox4", GroupBox6);
-    ComboBox4->addItems(repeatCounts());
-    ComboBox4->setCurrentIndex(0);
-    KeySwallower::install(ComboBox4);
-    row->addWidget(ComboBox4);
-    Button11 = named<QPushButton>("Button11", QStringLiteral("发送数据"), GroupBox6);
-    Button13 = named<QPushButton>("Button13", QStringLiteral("接收数据"), GroupBox6);
-    CheckBox3 = named<QCheckBox>("CheckBox3", QStringLiteral(" 显示十六进制值     "), GroupBox6);
-    Edit4 = named<QLineEdit>("Edit4", GroupBox6);
-    Edit4->setMaxLength(2);
-    Edit4->setVisible(false);
-    Button2 = named<QPushButton>("Button2", QStringLiteral("添加HEX字符"), GroupBox6);
-    Button2->setVisible(false);
-    Button12 = named<QPushButton>("Button12", QStringLiteral("统计清零"), GroupBox6);
-    row->addWidget(Button11);
-    row->addWidget(Button13);
-    row->addWidget(CheckBox3);
-    row->addWidget(Edit4);
-    row->addWidget(Button2);
-    row->addWidget(Button12);
+    row->addWidget(new QLabel(QStringLiteral("重复发送次数       "), m_dataGroup));
+    m_socketRepeatCombo = new QComboBox(m_dataGroup);
+    m_socketRepeatCombo->addItems(repeatCounts());
+    m_socketRepeatCombo->setCurrentIndex(0);
+    KeySwallower::install(m_socketRepeatCombo);
+    row->addWidget(m_socketRepeatCombo);
+    m_socketSendButton = new QPushButton(QStringLiteral("发送数据"), m_dataGroup);
+    m_socketReceiveButton = new QPushButton(QStringLiteral("接收数据"), m_dataGroup);
+    m_socketHexCheck = new QCheckBox(QStringLiteral(" 显示十六进制值     "), m_dataGroup);
+    m_socketHexCharEdit = new QLineEdit(m_dataGroup);
+    m_socketHexCharEdit->setMaxLength(2);
+    m_socketHexCharEdit->setVisible(false);
+    m_addSocketHexCharButton = new QPushButton(QStringLiteral("添加HEX字符"), m_dataGroup);
+    m_addSocketHexCharButton->setVisible(false);
+    m_socketClearCountersButton = new QPushButton(QStringLiteral("统计清零"), m_dataGroup);
+    row->addWidget(m_socketSendButton);
+    row->addWidget(m_socketReceiveButton);
+    row->addWidget(m_socketHexCheck);
+    row->addWidget(m_socketHexCharEdit);
+    row->addWidget(m_addSocketHexCharButton);
+    row->addWidget(m_socketClearCountersButton);
     layout->addLayout(row);
-    Memo7 = named<QPlainTextEdit>("Memo7", GroupBox6);
-    Memo7->setReadOnly(true);
-    Memo7->setVisible(false);
-    layout->addWidget(Memo7);
-    StatusBar3 = named<QStatusBar>("StatusBar3", GroupBox6);
-    StatusBar3->setSizeGripEnabled(false);
-    layout->addWidget(StatusBar3);
-    panelLayout->addWidget(GroupBox6);
-    Panel8->setVisible(false);
+    m_socketLog = new QPlainTextEdit(m_dataGroup);
+    m_socketLog->setReadOnly(true);
+    m_socketLog->setVisible(false);
+    layout->addWidget(m_socketLog);
+    m_socketStatusBar = new QStatusBar(m_dataGroup);
+    m_socketStatusBar->setSizeGripEnabled(false);
+    layout->addWidget(m_socketStatusBar);
+    panelLayout->addWidget(m_dataGroup);
+    m_dataPanel->setVisible(false);
+}
+
+// The form names: tests, accessibility tools and scripts find the controls by them.
+void ControlPage::nameControls()
+{
+    m_stateLog->setObjectName(QStringLiteral("Memo4"));
+    m_stateGroup->setObjectName(QStringLiteral("GroupBox5"));
+    m_readStateButton->setObjectName(QStringLiteral("Button9"));
+    m_setStateButton->setObjectName(QStringLiteral("Button10"));
+    m_stateCombo->setObjectName(QStringLiteral("ComboBox3"));
+    m_signalButton->setObjectName(QStringLiteral("Button6"));
+    m_versionButton->setObjectName(QStringLiteral("Button14"));
+    m_readClockButton->setObjectName(QStringLiteral("Button19"));
+    m_setClockButton->setObjectName(QStringLiteral("Button20"));
+    m_socketGroup->setObjectName(QStringLiteral("GroupBox4"));
+    m_localPortEdit->setObjectName(QStringLiteral("MaskEdit1"));
+    m_remotePortEdit->setObjectName(QStringLiteral("MaskEdit2"));
+    m_protocolCombo->setObjectName(QStringLiteral("ComboBox5"));
+    m_remoteIpEdit->setObjectName(QStringLiteral("Edit2"));
+    m_createSocketButton->setObjectName(QStringLiteral("suiButton3"));
+    m_connectSocketButton->setObjectName(QStringLiteral("suiButton4"));
+    m_disconnectSocketButton->setObjectName(QStringLiteral("suiButton7"));
+    m_closeSocketButton->setObjectName(QStringLiteral("suiButton8"));
+    m_dataPanel->setObjectName(QStringLiteral("Panel8"));
+    m_dataGroup->setObjectName(QStringLiteral("GroupBox6"));
+    m_socketPayloadEdit->setObjectName(QStringLiteral("Memo5"));
+    m_socketRepeatCombo->setObjectName(QStringLiteral("ComboBox4"));
+    m_socketSendButton->setObjectName(QStringLiteral("Button11"));
+    m_socketReceiveButton->setObjectName(QStringLiteral("Button13"));
+    m_socketHexCheck->setObjectName(QStringLiteral("CheckBox3"));
+    m_socketHexCharEdit->setObjectName(QStringLiteral("Edit4"));
+    m_addSocketHexCharButton->setObjectName(QStringLiteral("Button2"));
+    m_socketClearCountersButton->setObjectName(QStringLiteral("Button12"));
+    m_socketLog->setObjectName(QStringLiteral("Memo7"));
+    m_socketStatusBar->setObjectName(QStringLiteral("StatusBar3"));
 }

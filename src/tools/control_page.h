@@ -22,56 +22,57 @@ public:
     ControlPage(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
     // The socket commands: one acknowledged exchange each, one main-log line by result.
-    void suiButton3Click() { socketCommand(socketcmd::SocketOp::Create); }
-    void suiButton4Click() { socketCommand(socketcmd::SocketOp::Connect); }
-    void suiButton7Click() { socketCommand(socketcmd::SocketOp::Disconnect); }
-    void suiButton8Click() { socketCommand(socketcmd::SocketOp::Close); }
-    // Sends Memo5 through socket 0, as often as ComboBox4 says, 200 ms apart.
-    void Button11Click();
+    void createSocket() { socketCommand(socketcmd::SocketOp::Create); }
+    void connectSocket() { socketCommand(socketcmd::SocketOp::Connect); }
+    void disconnectSocket() { socketCommand(socketcmd::SocketOp::Disconnect); }
+    void closeSocket() { socketCommand(socketcmd::SocketOp::Close); }
+    // Sends m_socketPayloadEdit through socket 0, as often as m_socketRepeatCombo says, 200 ms apart.
+    void sendSocketData();
     // Fetches what socket 0 received.
-    void Button13Click();
-    void CheckBox3Click();
-    void Memo50Change();
-    void Button2Click();
+    void fetchSocketData();
+    void toggleSocketHexMode();
+    void onPayloadChanged();
+    void appendSocketHexChar();
 
     // The main window's result panel (panel 3), set when the page is installed.
     std::function<void(const QString &)> setResultText = [](const QString &) {};
     std::function<QString()> resultText = [] { return QString(); };
 
-    QGroupBox *GroupBox5;
-    QPushButton *Button9;
-    QPushButton *Button10;
-    QComboBox *ComboBox3;
-    QPushButton *Button6;
-    QPushButton *Button14;
-    QPushButton *Button19;
-    QPushButton *Button20;
-    QPlainTextEdit *Memo4;
+    QGroupBox *m_stateGroup;
+    QPushButton *m_readStateButton;
+    QPushButton *m_setStateButton;
+    QComboBox *m_stateCombo;
+    QPushButton *m_signalButton;
+    QPushButton *m_versionButton;
+    QPushButton *m_readClockButton;
+    QPushButton *m_setClockButton;
+    QPlainTextEdit *m_stateLog;
 
-    QGroupBox *GroupBox4;
-    QLineEdit *MaskEdit1;
-    QLineEdit *MaskEdit2;
-    QComboBox *ComboBox5;
-    QLineEdit *Edit2;
-    QPushButton *suiButton3;
-    QPushButton *suiButton4;
-    QPushButton *suiButton7;
-    QPushButton *suiButton8;
+    QGroupBox *m_socketGroup;
+    QLineEdit *m_localPortEdit;
+    QLineEdit *m_remotePortEdit;
+    QComboBox *m_protocolCombo;
+    QLineEdit *m_remoteIpEdit;
+    QPushButton *m_createSocketButton;
+    QPushButton *m_connectSocketButton;
+    QPushButton *m_disconnectSocketButton;
+    QPushButton *m_closeSocketButton;
 
-    QFrame *Panel8;
-    QGroupBox *GroupBox6;
-    QPlainTextEdit *Memo5;
-    QComboBox *ComboBox4;
-    QPushButton *Button11;
-    QPushButton *Button13;
-    QCheckBox *CheckBox3;
-    QLineEdit *Edit4;
-    QPushButton *Button2;
-    QPushButton *Button12;
-    QPlainTextEdit *Memo7;
-    QStatusBar *StatusBar3;
+    QFrame *m_dataPanel;
+    QGroupBox *m_dataGroup;
+    QPlainTextEdit *m_socketPayloadEdit;
+    QComboBox *m_socketRepeatCombo;
+    QPushButton *m_socketSendButton;
+    QPushButton *m_socketReceiveButton;
+    QCheckBox *m_socketHexCheck;
+    QLineEdit *m_socketHexCharEdit;
+    QPushButton *m_addSocketHexCharButton;
+    QPushButton *m_socketClearCountersButton;
+    QPlainTextEdit *m_socketLog;
+    QStatusBar *m_socketStatusBar;
 
 private:
+    void nameControls();
     void connectHandlers();
     void socketCommand(socketcmd::SocketOp op);
     // One send-data exchange; false when nothing could be sent (the error box was shown).

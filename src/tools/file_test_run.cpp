@@ -1,5 +1,5 @@
 // The file test's handlers: choosing the file, the packet clock, the receive file.
-#include "tools/tfrm_file_test.h"
+#include "tools/file_test_window.h"
 
 #include "widgets/dialogs.h"
 #include "session/core_session.h"
@@ -17,17 +17,17 @@ constexpr int kMaxInterval = 100000;
 constexpr int kMaxPackLen = 100000;
 } // namespace
 
-void TfrmFileTest::connectHandlers()
+void FileTestWindow::connectHandlers()
 {
-    connect(btOpenFile, &QPushButton::clicked, this, &TfrmFileTest::btOpenFileClick);
-    connect(btSendFile, &QPushButton::clicked, this, &TfrmFileTest::btSendFileClick);
-    connect(btStopSend, &QPushButton::clicked, this, &TfrmFileTest::btStopSendClick);
-    connect(&Timer2, &QTimer::timeout, this, &TfrmFileTest::Timer2Timer);
-    connect(CheckBox1, &QCheckBox::clicked, this, &TfrmFileTest::CheckBox1Click);
-    connect(&m_session.poll, &ReceivePoll::chunkReceived, this, &TfrmFileTest::writeReceived);
+    connect(m_openFileButton, &QPushButton::clicked, this, &FileTestWindow::chooseFile);
+    connect(m_sendFileButton, &QPushButton::clicked, this, &FileTestWindow::startSending);
+    connect(m_stopSendButton, &QPushButton::clicked, this, &FileTestWindow::stopSending);
+    connect(&m_packetTimer, &QTimer::timeout, this, &FileTestWindow::sendNextPacket);
+    connect(m_receiveToFileCheck, &QCheckBox::clicked, this, &FileTestWindow::toggleReceiveFile);
+    connect(&m_session.poll, &ReceivePoll::chunkReceived, this, &FileTestWindow::writeReceived);
 }
 
-void TfrmFileTest::btOpenFileClick()
+void FileTestWindow::chooseFile()
 {
     const QString path = m_dialogs.openFile(this, QStringLiteral("选择文件"), QStringLiteral("*.*"),
                                             QStringLiteral("所有文件 (*)"));
@@ -40,100 +40,107 @@ void TfrmFileTest::btOpenFileClick()
         m_dialogs.information(this, QStringLiteral("读取文件失败!"));
         return;
     }
-    btSendFile->setEnabled(true);
-    btOpenFile->setEnabled(false);
+    m_sendFileButton->setEnabled(true);
+    m_openFileButton->setEnabled(false);
 }
 
-void TfrmFileTest::btSendFileClick()
+void FileTestWindow::startSending()
 {
-    if (edPackLen->text().isEmpty()) {
+    if (m_packetLengthEdit->text().isEmpty()) {
         m_dialogs.information(this, QStringLiteral("请输入包长度"));
         return;
     }
-    if (edinteval->text().isEmpty()) {
+    if (m_intervalEdit->text().isEmpty()) {
         m_dialogs.information(this, QStringLiteral("请输入时间间隔"));
         return;
     }
-    const int interval = edinteval->text().toInt();
+    const int interval = m_intervalEdit->text().toInt();
     if (interval > kMaxInterval) {
         m_dialogs.information(this, QStringLiteral("最大延时不能超过100000ms"));
         return;
     }
-    const int packLen = edPackLen->text().toInt();
+    const int packLen = m_packetLengthEdit->text().toInt();
     if (packLen > kMaxPackLen) {
         m_dialogs.information(this, QStringLiteral("最大包长度不能超过100000字节"));
         return;
     }
     m_interval = interval;
     m_packLen = packLen;
-    Timer2.setInterval(m_interval * m_unitMs);
+    m_packetTimer.setInterval(m_interval * m_unitMs);
     // A 0 ms clock would fire without pause: an interval of 0 sends nothing until stopped.
     if (m_interval > 0)
-        Timer2.start();
-    edinteval->clear();
-    edPackLen->clear();
-    btStopSend->setEnabled(true);
-    btSendFile->setEnabled(false);
+        m_packetTimer.start();
+    m_intervalEdit->clear();
+    m_packetLengthEdit->clear();
+    m_stopSendButton->setEnabled(true);
+    m_sendFileButton->setEnabled(false);
 }
 
-void TfrmFileTest::btStopSendClick()
+void FileTestWindow::stopSending()
 {
     endSending();
 }
 
-void TfrmFileTest::endSending()
+void FileTestWindow::endSending()
 {
-    Timer2.stop();
+    m_packetTimer.stop();
     m_sendFile.close();
-    btOpenFile->setEnabled(true);
-    btSendFile->setEnabled(false);
-    btStopSend->setEnabled(false);
+    m_openFileButton->setEnabled(true);
+    m_sendFileButton->setEnabled(false);
+    m_stopSendButton->setEnabled(false);
 }
 
-void TfrmFileTest::Timer2Timer()
+void FileTestWindow::sendNextPacket()
 {
-    Timer2.stop();
+    m_packetTimer.stop();
     // A packet sent while a reply is awaited would land in that reply: try on the next tick.
     if (m_session.engine.isBusy()) {
-        Timer2.start();
+        m_packetTimer.start();
         return;
     }
     const QByteArray packet = m_sendFile.read(m_packLen);
-    Memo2->appendPlainText(DisplayBytes(packet));
+    // A file of gigabytes is sent packet by packet; its log box keeps only the latest text.
+    m_logBox->appendPlainText(DisplayBytes(packet));
+    TrimMemoText(m_logBox);
     QString error;
     if (!m_session.engine.SendLogged(packet, &error)) {
         endSending();
-        m_dialogs.error(this, error);
+        // A write cut short by closing the program is no failure to tell about.
+        if (!m_session.state.CloseRequested)
+            m_dialogs.error(this, error);
         return;
     }
     AddToCounter(m_session.state.SentBytes, packet.size());
     packetSent(packet);
+    // The window keeps running during a long write: the user may have stopped the sending.
+    if (!m_sendFile.isOpen())
+        return;
     if (packet.size() < m_packLen) {
         endSending();
-        Memo2->appendPlainText(QStringLiteral("文件发送完毕!"));
+        m_logBox->appendPlainText(QStringLiteral("文件发送完毕!"));
         return;
     }
-    Timer2.start();
+    m_packetTimer.start();
 }
 
-void TfrmFileTest::CheckBox1Click()
+void FileTestWindow::toggleReceiveFile()
 {
-    if (!CheckBox1->isChecked()) {
+    if (!m_receiveToFileCheck->isChecked()) {
         m_recvFile.close();
-        Edit1->clear();
+        m_receiveFileEdit->clear();
         return;
     }
-    if (Edit1->text().isEmpty()) {
+    if (m_receiveFileEdit->text().isEmpty()) {
         m_dialogs.information(this, QStringLiteral("请指定文件名!"));
         return;
     }
     m_recvFile.close();
-    m_recvFile.setFileName(Edit1->text());
+    m_recvFile.setFileName(m_receiveFileEdit->text());
     if (!m_recvFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
         m_dialogs.information(this, QStringLiteral("创建文件失败!"));
 }
 
-void TfrmFileTest::writeReceived(const QByteArray &bytes)
+void FileTestWindow::writeReceived(const QByteArray &bytes)
 {
     if (!m_recvFile.isOpen())
         return;

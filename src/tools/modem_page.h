@@ -16,16 +16,17 @@ public:
     BatchedMemo &replies() { return *m_replies; }
 
     // Enter sends the entry + CR, Ctrl+Z the entry + 1A; the entry is emptied once sent.
-    void Edit5KeyPress(char terminator);
+    void sendAtCommand(char terminator);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 public:
-    QLineEdit *Edit5;
-    QPlainTextEdit *Memo8;
+    QLineEdit *m_atCommandEdit;
+    QPlainTextEdit *m_replyBox;
 
 private:
+    void nameControls();
     CoreSession &m_session;
     Dialogs &m_dialogs;
     BatchedMemo *m_replies;

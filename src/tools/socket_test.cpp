@@ -22,23 +22,23 @@ using namespace socketcmd;
 
 void ControlPage::connectHandlers()
 {
-    connect(suiButton3, &QPushButton::clicked, this, &ControlPage::suiButton3Click);
-    connect(suiButton4, &QPushButton::clicked, this, &ControlPage::suiButton4Click);
-    connect(suiButton7, &QPushButton::clicked, this, &ControlPage::suiButton7Click);
-    connect(suiButton8, &QPushButton::clicked, this, &ControlPage::suiButton8Click);
-    connect(Button11, &QPushButton::clicked, this, &ControlPage::Button11Click);
-    connect(Button13, &QPushButton::clicked, this, &ControlPage::Button13Click);
-    connect(CheckBox3, &QCheckBox::clicked, this, &ControlPage::CheckBox3Click);
-    connect(Memo5, &QPlainTextEdit::textChanged, this, &ControlPage::Memo50Change);
-    connect(Button2, &QPushButton::clicked, this, &ControlPage::Button2Click);
-    CharFilter::install(Memo5, &CharFilter::HexDigitAnyCase, [this] { return CheckBox3->isChecked(); });
-    CharFilter::install(Edit4, &CharFilter::HexDigitUpper);
+    connect(m_createSocketButton, &QPushButton::clicked, this, &ControlPage::createSocket);
+    connect(m_connectSocketButton, &QPushButton::clicked, this, &ControlPage::connectSocket);
+    connect(m_disconnectSocketButton, &QPushButton::clicked, this, &ControlPage::disconnectSocket);
+    connect(m_closeSocketButton, &QPushButton::clicked, this, &ControlPage::closeSocket);
+    connect(m_socketSendButton, &QPushButton::clicked, this, &ControlPage::sendSocketData);
+    connect(m_socketReceiveButton, &QPushButton::clicked, this, &ControlPage::fetchSocketData);
+    connect(m_socketHexCheck, &QCheckBox::clicked, this, &ControlPage::toggleSocketHexMode);
+    connect(m_socketPayloadEdit, &QPlainTextEdit::textChanged, this, &ControlPage::onPayloadChanged);
+    connect(m_addSocketHexCharButton, &QPushButton::clicked, this, &ControlPage::appendSocketHexChar);
+    CharFilter::install(m_socketPayloadEdit, &CharFilter::HexDigitAnyCase, [this] { return m_socketHexCheck->isChecked(); });
+    CharFilter::install(m_socketHexCharEdit, &CharFilter::HexDigitUpper);
 }
 
 void ControlPage::socketCommand(SocketOp op)
 {
-    const std::optional<uint16_t> local = PortOf(MaskEdit1->text());
-    const std::optional<uint16_t> remote = PortOf(MaskEdit2->text());
+    const std::optional<uint16_t> local = PortOf(m_localPortEdit->text());
+    const std::optional<uint16_t> remote = PortOf(m_remotePortEdit->text());
     // A port is checked, not cut to its low 16 bits: 65536 is not port 0.
     if (!local || (op == SocketOp::Create && !remote)) {
         m_dialogs.information(this, BadPortText());
@@ -46,12 +46,12 @@ void ControlPage::socketCommand(SocketOp op)
     }
     const QByteArray payload =
         op == SocketOp::Create
-            ? CreatePayload(static_cast<uint8_t>(ComboBox5->currentIndex()), *local, *remote, Edit2->text())
+            ? CreatePayload(static_cast<uint8_t>(m_protocolCombo->currentIndex()), *local, *remote, m_remoteIpEdit->text())
             : PortPayload(*local);
 
     ExchangeEngine::Guard guard(m_session.engine);
     if (!guard.ok()) {
-        m_dialogs.error(this, ExchangeEngine::BusyText());
+        m_session.engine.reportBusy();
         return;
     }
     QString error;
@@ -78,22 +78,22 @@ bool ControlPage::sendDataOnce(const QByteArray &data)
     return true;
 }
 
-void ControlPage::Button11Click()
+void ControlPage::sendSocketData()
 {
-    const QString text = Memo5->toPlainText();
+    const QString text = m_socketPayloadEdit->toPlainText();
     if (text.isEmpty())
         return;
-    const bool hex = CheckBox3->isChecked();
+    const bool hex = m_socketHexCheck->isChecked();
     // Pairs from the start of the text: blanks are not removed here.
     const QByteArray data = InputBytes(text, hex, false);
 
     ExchangeEngine::Guard guard(m_session.engine);
     if (!guard.ok()) {
-        m_dialogs.error(this, ExchangeEngine::BusyText());
+        m_session.engine.reportBusy();
         return;
     }
     AppState &st = m_session.state;
-    const int repeats = ComboBox4->currentText().toInt();
+    const int repeats = m_socketRepeatCombo->currentText().toInt();
     for (int i = 0; i < repeats && !st.CloseRequested; ++i) {
         if (!sendDataOnce(data))
             return;
@@ -105,15 +105,15 @@ void ControlPage::Button11Click()
         loop.exec();
         AddToCounter(st.SentBytes, data.size());
     }
-    Memo4->appendPlainText(SentLine(data, hex, QLatin1Char('[') + ComboBox4->currentText() + QStringLiteral("次]")));
-    Memo5->clear();
+    m_stateLog->appendPlainText(SentLine(data, hex, QLatin1Char('[') + m_socketRepeatCombo->currentText() + QStringLiteral("次]")));
+    m_socketPayloadEdit->clear();
 }
 
-void ControlPage::Button13Click()
+void ControlPage::fetchSocketData()
 {
     ExchangeEngine::Guard guard(m_session.engine);
     if (!guard.ok()) {
-        m_dialogs.error(this, ExchangeEngine::BusyText());
+        m_session.engine.reportBusy();
         return;
     }
     QString error;
@@ -132,24 +132,24 @@ void ControlPage::Button13Click()
         return;
     const int socket = static_cast<uint8_t>(r.content[0]) * 256 + static_cast<uint8_t>(r.content[1]);
     const QByteArray data = r.content.mid(2);
-    Memo4->appendPlainText(QStringLiteral("从Socket[%1]收到数据:").arg(socket) + DisplayBytes(data));
+    m_stateLog->appendPlainText(QStringLiteral("从Socket[%1]收到数据:").arg(socket) + DisplayBytes(data));
     AddToCounter(m_session.state.ReceivedBytes, data.size());
 }
 
-void ControlPage::CheckBox3Click()
+void ControlPage::toggleSocketHexMode()
 {
-    GroupBox6->setTitle(CheckBox3->isChecked() ? QStringLiteral("文字输入窗口[HEX模式]")
+    m_dataGroup->setTitle(m_socketHexCheck->isChecked() ? QStringLiteral("文字输入窗口[HEX模式]")
                                                : QStringLiteral("文字输入窗口(文本模式)"));
 }
 
-void ControlPage::Memo50Change()
+void ControlPage::onPayloadChanged()
 {
-    Memo7->setPlainText(StrToHexText(GbkEncode(Memo5->toPlainText())));
+    m_socketLog->setPlainText(StrToHexText(GbkEncode(m_socketPayloadEdit->toPlainText())));
 }
 
-void ControlPage::Button2Click()
+void ControlPage::appendSocketHexChar()
 {
-    const int code = HexToInt(Edit4->text()) & 0xFF;
-    Memo5->moveCursor(QTextCursor::End);
-    Memo5->insertPlainText(QString(QChar(code)));
+    const int code = HexToInt(m_socketHexCharEdit->text()) & 0xFF;
+    m_socketPayloadEdit->moveCursor(QTextCursor::End);
+    m_socketPayloadEdit->insertPlainText(QString(QChar(code)));
 }

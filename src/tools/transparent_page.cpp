@@ -1,7 +1,6 @@
 #include "tools/transparent_page.h"
 
 #include "widgets/key_swallower.h"
-#include "widgets/named.h"
 #include "session/core_session.h"
 #include "tools/batched_memo.h"
 
@@ -24,61 +23,81 @@ TransparentPage::TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget
 
     auto *talk = new QGroupBox(QStringLiteral("对话显示窗口"), this);
     auto *talkLayout = new QVBoxLayout(talk);
-    Memo2 = named<QPlainTextEdit>("Memo2", talk);
-    Memo2->setReadOnly(true);
-    talkLayout->addWidget(Memo2);
+    m_conversationBox = new QPlainTextEdit(talk);
+    m_conversationBox->setReadOnly(true);
+    talkLayout->addWidget(m_conversationBox);
     top->addWidget(talk, 3);
 
-    GroupBox1 = named<QGroupBox>("GroupBox1", QStringLiteral("文字输入窗口(文本模式)"), this);
-    auto *inputLayout = new QVBoxLayout(GroupBox1);
-    Memo3 = named<QPlainTextEdit>("Memo3", GroupBox1);
-    inputLayout->addWidget(Memo3);
+    // "(文本模式)" is added only once text mode is chosen on the hex box.
+    m_inputGroup = new QGroupBox(QStringLiteral("文字输入窗口"), this);
+    auto *inputLayout = new QVBoxLayout(m_inputGroup);
+    m_inputEdit = new QPlainTextEdit(m_inputGroup);
+    inputLayout->addWidget(m_inputEdit);
     auto *hexRow = new QHBoxLayout;
-    Edit3 = named<QLineEdit>("Edit3", GroupBox1);
-    Edit3->setMaxLength(2);
-    Edit3->setVisible(false);
-    Button1 = named<QPushButton>("Button1", QStringLiteral("添加HEX字符"), GroupBox1);
-    Button1->setVisible(false);
-    Memo6 = named<QPlainTextEdit>("Memo6", GroupBox1);
-    Memo6->setReadOnly(true);
-    Memo6->setVisible(false);
-    hexRow->addWidget(Edit3);
-    hexRow->addWidget(Button1);
-    hexRow->addWidget(Memo6);
+    m_hexCharEdit = new QLineEdit(m_inputGroup);
+    m_hexCharEdit->setMaxLength(2);
+    m_hexCharEdit->setVisible(false);
+    m_addHexCharButton = new QPushButton(QStringLiteral("添加HEX字符"), m_inputGroup);
+    m_addHexCharButton->setVisible(false);
+    m_hexMirrorBox = new QPlainTextEdit(m_inputGroup);
+    m_hexMirrorBox->setReadOnly(true);
+    m_hexMirrorBox->setVisible(false);
+    hexRow->addWidget(m_hexCharEdit);
+    hexRow->addWidget(m_addHexCharButton);
+    hexRow->addWidget(m_hexMirrorBox);
     inputLayout->addLayout(hexRow);
-    top->addWidget(GroupBox1, 1);
+    top->addWidget(m_inputGroup, 1);
 
     auto *controls = new QHBoxLayout;
     controls->addWidget(new QLabel(QStringLiteral("重复发送次数       "), this));
-    ComboBox2 = named<QComboBox>("ComboBox2", this);
-    ComboBox2->addItems({QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("50"), QStringLiteral("100"),
+    m_repeatCombo = new QComboBox(this);
+    m_repeatCombo->addItems({QStringLiteral("1"), QStringLiteral("10"), QStringLiteral("50"), QStringLiteral("100"),
                          QStringLiteral("1000"), QStringLiteral("10000")});
-    ComboBox2->setCurrentIndex(0);
-    KeySwallower::install(ComboBox2);
-    controls->addWidget(ComboBox2);
-    CheckBox2 = named<QCheckBox>("CheckBox2", QStringLiteral(" 显示十六进制值     "), this);
-    controls->addWidget(CheckBox2);
+    m_repeatCombo->setCurrentIndex(0);
+    KeySwallower::install(m_repeatCombo);
+    controls->addWidget(m_repeatCombo);
+    m_hexCheck = new QCheckBox(QStringLiteral(" 显示十六进制值     "), this);
+    controls->addWidget(m_hexCheck);
     controls->addStretch(1);
-    Button7 = named<QPushButton>("Button7", QStringLiteral("统计清零"), this);
-    controls->addWidget(Button7);
-    suiButton15 = named<QPushButton>("suiButton15", QStringLiteral("收发文件"), this);
-    suiButton15->setVisible(false);
-    controls->addWidget(suiButton15);
-    Button8 = named<QPushButton>("Button8", QStringLiteral("发送数据"), this);
-    controls->addWidget(Button8);
+    m_clearCountersButton = new QPushButton(QStringLiteral("统计清零"), this);
+    controls->addWidget(m_clearCountersButton);
+    m_fileTestButton = new QPushButton(QStringLiteral("收发文件"), this);
+    m_fileTestButton->setVisible(false);
+    controls->addWidget(m_fileTestButton);
+    m_sendButton = new QPushButton(QStringLiteral("发送数据"), this);
+    controls->addWidget(m_sendButton);
     top->addLayout(controls);
 
-    StatusBar2 = named<QStatusBar>("StatusBar2", this);
-    StatusBar2->setSizeGripEnabled(false);
-    StatusBar2Panel0 = named<QLabel>("StatusBar2Panel0", QString(), StatusBar2);
-    StatusBar2->addWidget(StatusBar2Panel0, 1);
-    top->addWidget(StatusBar2);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setSizeGripEnabled(false);
+    m_counterLabel = new QLabel(QString(), m_statusBar);
+    m_statusBar->addWidget(m_counterLabel, 1);
+    top->addWidget(m_statusBar);
 
-    m_conversation = new BatchedMemo(Memo2, this);
+    m_conversation = new BatchedMemo(m_conversationBox, this);
     ReceivePoll &poll = m_session.poll;
     connect(&poll, &ReceivePoll::transparentLine, m_conversation, &BatchedMemo::appendLine);
-    connect(&poll, &ReceivePoll::countersChanged, StatusBar2Panel0, &QLabel::setText);
-    connect(CheckBox2, &QCheckBox::toggled, this, [&poll](bool on) { poll.setHexMode(on); });
-    poll.setHexMode(CheckBox2->isChecked());
+    connect(&poll, &ReceivePoll::countersChanged, m_counterLabel, &QLabel::setText);
+    connect(m_hexCheck, &QCheckBox::toggled, this, [&poll](bool on) { poll.setHexMode(on); });
+    poll.setHexMode(m_hexCheck->isChecked());
     connectHandlers();
+    nameControls();
+}
+
+// The form names: tests, accessibility tools and scripts find the controls by them.
+void TransparentPage::nameControls()
+{
+    m_conversationBox->setObjectName(QStringLiteral("Memo2"));
+    m_inputGroup->setObjectName(QStringLiteral("GroupBox1"));
+    m_inputEdit->setObjectName(QStringLiteral("Memo3"));
+    m_hexCharEdit->setObjectName(QStringLiteral("Edit3"));
+    m_addHexCharButton->setObjectName(QStringLiteral("Button1"));
+    m_hexMirrorBox->setObjectName(QStringLiteral("Memo6"));
+    m_repeatCombo->setObjectName(QStringLiteral("ComboBox2"));
+    m_hexCheck->setObjectName(QStringLiteral("CheckBox2"));
+    m_clearCountersButton->setObjectName(QStringLiteral("Button7"));
+    m_fileTestButton->setObjectName(QStringLiteral("suiButton15"));
+    m_sendButton->setObjectName(QStringLiteral("Button8"));
+    m_statusBar->setObjectName(QStringLiteral("StatusBar2"));
+    m_counterLabel->setObjectName(QStringLiteral("StatusBar2Panel0"));
 }

@@ -19,33 +19,34 @@ class TransparentPage : public QWidget {
 public:
     TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
-    // Lines for Memo2 go through here: batched, capped.
+    // Lines for m_conversationBox go through here: batched, capped.
     BatchedMemo &conversation() { return *m_conversation; }
     bool hexMode() const;
 
-    // Sends the input box, as often as ComboBox2 says; one conversation line.
-    void Button8Click();
-    void CheckBox2Click();
-    void Memo3Change();
-    // Appends the character whose code the two hex digits of Edit3 give.
-    void Button1Click();
-    void Button7Click();
+    // Sends the input box, as often as m_repeatCombo says; one conversation line.
+    void sendInput();
+    void toggleHexMode();
+    void onInputChanged();
+    // Appends the character whose code the two hex digits of m_hexCharEdit give.
+    void appendHexChar();
+    void clearCounters();
 
-    QPlainTextEdit *Memo2;
-    QGroupBox *GroupBox1;
-    QPlainTextEdit *Memo3;
-    QComboBox *ComboBox2;
-    QPushButton *Button8;
-    QStatusBar *StatusBar2;
-    QLabel *StatusBar2Panel0;
-    QCheckBox *CheckBox2;
-    QPushButton *Button7;
-    QLineEdit *Edit3;
-    QPushButton *Button1;
-    QPlainTextEdit *Memo6;
-    QPushButton *suiButton15;
+    QPlainTextEdit *m_conversationBox;
+    QGroupBox *m_inputGroup;
+    QPlainTextEdit *m_inputEdit;
+    QComboBox *m_repeatCombo;
+    QPushButton *m_sendButton;
+    QStatusBar *m_statusBar;
+    QLabel *m_counterLabel;
+    QCheckBox *m_hexCheck;
+    QPushButton *m_clearCountersButton;
+    QLineEdit *m_hexCharEdit;
+    QPushButton *m_addHexCharButton;
+    QPlainTextEdit *m_hexMirrorBox;
+    QPushButton *m_fileTestButton;
 
 private:
+    void nameControls();
     void connectHandlers();
 
     CoreSession &m_session;

@@ -20,73 +20,76 @@
 
 void TransparentPage::connectHandlers()
 {
-    connect(Button8, &QPushButton::clicked, this, &TransparentPage::Button8Click);
-    connect(CheckBox2, &QCheckBox::clicked, this, &TransparentPage::CheckBox2Click);
-    connect(Memo3, &QPlainTextEdit::textChanged, this, &TransparentPage::Memo3Change);
-    connect(Button1, &QPushButton::clicked, this, &TransparentPage::Button1Click);
-    connect(Button7, &QPushButton::clicked, this, &TransparentPage::Button7Click);
-    CharFilter::install(Memo3, &CharFilter::HexDigitAnyCase, [this] { return hexMode(); });
-    CharFilter::install(Edit3, &CharFilter::HexDigitUpper);
+    connect(m_sendButton, &QPushButton::clicked, this, &TransparentPage::sendInput);
+    connect(m_hexCheck, &QCheckBox::clicked, this, &TransparentPage::toggleHexMode);
+    connect(m_inputEdit, &QPlainTextEdit::textChanged, this, &TransparentPage::onInputChanged);
+    connect(m_addHexCharButton, &QPushButton::clicked, this, &TransparentPage::appendHexChar);
+    connect(m_clearCountersButton, &QPushButton::clicked, this, &TransparentPage::clearCounters);
+    CharFilter::install(m_inputEdit, &CharFilter::HexDigitAnyCase, [this] { return hexMode(); });
+    CharFilter::install(m_hexCharEdit, &CharFilter::HexDigitUpper);
 }
 
 bool TransparentPage::hexMode() const
 {
-    return CheckBox2->isChecked();
+    return m_hexCheck->isChecked();
 }
 
-void TransparentPage::Button8Click()
+void TransparentPage::sendInput()
 {
     if (!m_session.link.IsDataChannelOpen()) {
         m_dialogs.information(this, DataLink::NoChannelMessage());
         return;
     }
-    const QByteArray bytes = InputBytes(Memo3->toPlainText(), hexMode(), true);
+    const QByteArray bytes = InputBytes(m_inputEdit->toPlainText(), hexMode(), true);
     if (bytes.isEmpty())
         return;
     // Raw bytes sent while a reply is awaited would land in that reply's frame; the guard
     // also keeps a second click from starting another loop inside this one.
     ExchangeEngine::Guard guard(m_session.engine);
     if (!guard.ok()) {
-        m_dialogs.error(this, ExchangeEngine::BusyText());
+        m_session.engine.reportBusy();
         return;
     }
-    const int repeats = ComboBox2->currentText().toInt();
+    const int repeats = m_repeatCombo->currentText().toInt();
     AppState &st = m_session.state;
-    for (int i = 0; i < repeats; ++i) {
+    // Closing the window ends a long repeat, as it ends every wait.
+    for (int i = 0; i < repeats && !st.CloseRequested; ++i) {
         QString error;
         if (!m_session.engine.SendLogged(bytes, &error)) {
-            m_dialogs.error(this, error);
+            // A write cut short by closing the window is no failure to tell about.
+            if (!st.CloseRequested)
+                m_dialogs.error(this, error);
             return;
         }
         AddToCounter(st.SentBytes, bytes.size());
         QCoreApplication::processEvents();
     }
-    m_conversation->appendLine(SentLine(bytes, hexMode(), QLatin1Char('[') + ComboBox2->currentText() +
+    m_conversation->appendLine(SentLine(bytes, hexMode(), QLatin1Char('[') + m_repeatCombo->currentText() +
                                                               QStringLiteral("次]")));
-    Memo3->clear();
-    Memo6->clear();
+    m_inputEdit->clear();
+    m_hexMirrorBox->clear();
 }
 
-void TransparentPage::CheckBox2Click()
+void TransparentPage::toggleHexMode()
 {
-    GroupBox1->setTitle(hexMode() ? QStringLiteral("文字输入窗口[HEX模式]") : QStringLiteral("文字输入窗口(文本模式)"));
+    m_inputGroup->setTitle(hexMode() ? QStringLiteral("文字输入窗口[HEX模式]") : QStringLiteral("文字输入窗口(文本模式)"));
 }
 
-void TransparentPage::Memo3Change()
+void TransparentPage::onInputChanged()
 {
-    Memo6->setPlainText(StrToHexText(GbkEncode(Memo3->toPlainText())));
+    m_hexMirrorBox->setPlainText(StrToHexText(GbkEncode(m_inputEdit->toPlainText())));
 }
 
-void TransparentPage::Button1Click()
+void TransparentPage::appendHexChar()
 {
-    const int code = HexToInt(Edit3->text()) & 0xFF;
-    Memo3->moveCursor(QTextCursor::End);
-    Memo3->insertPlainText(QString(QChar(code)));
+    const int code = HexToInt(m_hexCharEdit->text()) & 0xFF;
+    m_inputEdit->moveCursor(QTextCursor::End);
+    m_inputEdit->insertPlainText(QString(QChar(code)));
 }
 
-void TransparentPage::Button7Click()
+void TransparentPage::clearCounters()
 {
     m_session.state.SentBytes = 0;
     m_session.state.ReceivedBytes = 0;
-    StatusBar2Panel0->setText(ReceivePoll::CounterText(0, 0));
+    m_counterLabel->setText(ReceivePoll::CounterText(0, 0));
 }

@@ -76,17 +76,17 @@ void TestCommPage::openFailsForMissingPort()
 {
     WindowFixture fx;
     writeFile(fx.path("dev.txt"), profileText(QStringLiteral("A")));
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     fx.dialogs.fileAnswers << fx.path("dev.txt");
-    w.N5Click();
+    w.loadProfileFromMenu();
     const QByteArray before = readFile(fx.path("dev.txt"));
 
-    w.TabSheet1->Edit1->setText(fx.path("no-such-port"));
-    QTest::mouseClick(w.TabSheet1->Button3, Qt::LeftButton);
-    QCOMPARE(w.StatusBar1Panel1->text(), fx.path("no-such-port") + QStringLiteral("打开失败"));
+    w.m_commPage->m_portEdit->setText(fx.path("no-such-port"));
+    QTest::mouseClick(w.m_commPage->m_openPortButton, Qt::LeftButton);
+    QCOMPARE(w.m_portStatusLabel->text(), fx.path("no-such-port") + QStringLiteral("打开失败"));
     QVERIFY(!fx.session->link.isSerialOpen());
     QCOMPARE(readFile(fx.path("dev.txt")), before);
-    QCOMPARE(w.TabSheet1->Button3->text(), QStringLiteral("打开串口"));
+    QCOMPARE(w.m_commPage->m_openPortButton->text(), QStringLiteral("打开串口"));
 }
 
 void TestCommPage::openSucceedsOnPtyAndWritesBack()
@@ -95,17 +95,17 @@ void TestCommPage::openSucceedsOnPtyAndWritesBack()
     QVERIFY(!pty.path.isEmpty());
     WindowFixture fx;
     writeFile(fx.path("dev.txt"), profileText(QStringLiteral("A"), QStringLiteral(" \"Comport\": \"COM1\",\n")));
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     fx.dialogs.fileAnswers << fx.path("dev.txt");
-    w.N5Click();
+    w.loadProfileFromMenu();
     fx.session->state.ParamChannel = 5;
 
-    w.TabSheet1->Edit1->setText(pty.path);
-    w.TabSheet1->ComboBox1->setCurrentText(QStringLiteral("115200"));
-    w.TabSheet1->ComboBox6->setCurrentText(QStringLiteral("8E1"));
-    w.TabSheet1->Button3Click();
+    w.m_commPage->m_portEdit->setText(pty.path);
+    w.m_commPage->m_baudCombo->setCurrentText(QStringLiteral("115200"));
+    w.m_commPage->m_formatCombo->setCurrentText(QStringLiteral("8E1"));
+    w.m_commPage->openPort();
 
-    QCOMPARE(w.StatusBar1Panel1->text(), pty.path + QStringLiteral("打开成功,BaudRate=115200,参数=8E1"));
+    QCOMPARE(w.m_portStatusLabel->text(), pty.path + QStringLiteral("打开成功,BaudRate=115200,参数=8E1"));
     QVERIFY(fx.session->link.isSerialOpen());
     QCOMPARE(fx.session->link.serial().port().baudRate(), 115200);
     QCOMPARE(fx.session->link.serial().port().parity(), QSerialPort::EvenParity);
@@ -120,7 +120,7 @@ void TestCommPage::openSucceedsOnPtyAndWritesBack()
 
     // With the extended tab shown no parameter set counts as selected after an open.
     w.setExtTabVisible(true);
-    w.TabSheet1->Button3Click();
+    w.m_commPage->openPort();
     QCOMPARE(fx.session->state.ParamChannel, -1);
     QVERIFY(fx.session->link.isSerialOpen());
 }
@@ -130,23 +130,23 @@ void TestCommPage::pickingAnotherRateReopens()
     Pty pty;
     WindowFixture fx;
     writeFile(fx.path("dev.txt"), profileText(QStringLiteral("A")));
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     fx.dialogs.fileAnswers << fx.path("dev.txt");
-    w.N5Click();
-    w.TabSheet1->Edit1->setText(pty.path);
-    w.TabSheet1->Button3Click();
+    w.loadProfileFromMenu();
+    w.m_commPage->m_portEdit->setText(pty.path);
+    w.m_commPage->openPort();
     QVERIFY(fx.session->link.isSerialOpen());
 
-    QComboBox *rate = w.TabSheet1->ComboBox1;
+    QComboBox *rate = w.m_commPage->m_baudCombo;
     const int i = rate->findText(QStringLiteral("9600"));
     rate->setCurrentIndex(i);
     emit rate->activated(i);
-    QCOMPARE(w.StatusBar1Panel1->text(), pty.path + QStringLiteral("打开成功,BaudRate=9600,参数=8N1"));
+    QCOMPARE(w.m_portStatusLabel->text(), pty.path + QStringLiteral("打开成功,BaudRate=9600,参数=8N1"));
     QCOMPARE(fx.session->link.serial().port().baudRate(), 9600);
     QCOMPARE(readProfile(fx.path("dev.txt")).value(QStringLiteral("Baudrate")).toString(), QStringLiteral("9600"));
 
     // A format character that means nothing keeps the previous setting of that field.
-    QComboBox *format = w.TabSheet1->ComboBox6;
+    QComboBox *format = w.m_commPage->m_formatCombo;
     format->addItem(QStringLiteral("7M2"));
     format->setCurrentIndex(format->count() - 1);
     emit format->activated(format->count() - 1);
@@ -158,10 +158,10 @@ void TestCommPage::pickingAnotherRateReopens()
 void TestCommPage::listsSwallowKeys()
 {
     WindowFixture fx;
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    for (QComboBox *box : {w.TabSheet1->ComboBox1, w.TabSheet1->ComboBox6}) {
+    for (QComboBox *box : {w.m_commPage->m_baudCombo, w.m_commPage->m_formatCombo}) {
         const QString before = box->currentText();
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Down);
@@ -176,24 +176,24 @@ void TestCommPage::receivePollShowsBytesInConversation()
 {
     Pty pty;
     WindowFixture fx;
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTRY_VERIFY(fx.session->poll.isActive());
-    w.TabSheet1->Edit1->setText(pty.path);
-    w.TabSheet1->Button3Click();
+    w.m_commPage->m_portEdit->setText(pty.path);
+    w.m_commPage->openPort();
     QVERIFY(fx.session->link.isSerialOpen());
 
     QVERIFY(pty.write(QByteArray("A\0B", 3)));
-    QPlainTextEdit *memo2 = w.TabSheet2->Memo2;
+    QPlainTextEdit *memo2 = w.m_transparentPage->m_conversationBox;
     QTRY_VERIFY(memo2->toPlainText().contains(QStringLiteral(" 收到数据：A\x01" "B")));
     QCOMPARE(fx.session->state.ReceivedBytes, 3);
-    QTRY_COMPARE(w.TabSheet2->StatusBar2Panel0->text(), QStringLiteral("收：3字节，发:0字节"));
+    QTRY_COMPARE(w.m_transparentPage->m_counterLabel->text(), QStringLiteral("收：3字节，发:0字节"));
 
-    w.TabSheet2->CheckBox2->setChecked(true);
+    w.m_transparentPage->m_hexCheck->setChecked(true);
     QVERIFY(pty.write(QByteArray("\x10Z", 2)));
     QTRY_VERIFY(memo2->toPlainText().contains(QStringLiteral(" 收到数据：{10 5A }\x10Z")));
-    QTRY_COMPARE(w.TabSheet2->StatusBar2Panel0->text(), QStringLiteral("收：5字节，发:0字节"));
+    QTRY_COMPARE(w.m_transparentPage->m_counterLabel->text(), QStringLiteral("收：5字节，发:0字节"));
     QCOMPARE(memo2->blockCount(), 2);
 }
 
@@ -201,9 +201,9 @@ void TestCommPage::lostPortIsReported()
 {
     Pty pty;
     WindowFixture fx;
-    TForm1 &w = fx.create();
-    w.TabSheet1->Edit1->setText(pty.path);
-    w.TabSheet1->Button3Click();
+    MainWindow &w = fx.create();
+    w.m_commPage->m_portEdit->setText(pty.path);
+    w.m_commPage->openPort();
     QVERIFY(fx.session->link.isSerialOpen());
     fx.session->poll.start();
 
@@ -212,9 +212,11 @@ void TestCommPage::lostPortIsReported()
     pty.slave = -1;
     pty.closeMaster();
     QTRY_VERIFY_WITH_TIMEOUT(!fx.session->link.isSerialOpen(), 5000);
-    QTRY_COMPARE(w.StatusBar1Panel1->text(), pty.path + QStringLiteral("已关闭(读取错误)"));
-    QVERIFY(w.Memo1->toPlainText().contains(pty.path));
-    QCOMPARE(w.Memo1->blockCount(), 1);
+    // One line, and the attempts to bring it back begin.
+    QTRY_COMPARE(w.m_portStatusLabel->text(), pty.path + QStringLiteral("已断开，等待设备重新连接..."));
+    QVERIFY(w.m_log->toPlainText().contains(pty.path));
+    QCOMPARE(w.m_log->blockCount(), 1);
+    QVERIFY(fx.session->serialReconnect.isWaiting());
 }
 
 void TestCommPage::tcpConnectsSendsAccessTextOnce()
@@ -222,11 +224,11 @@ void TestCommPage::tcpConnectsSendsAccessTextOnce()
     QTcpServer server;
     QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
     WindowFixture fx;
-    TForm1 &w = fx.create();
-    w.TabSheet1->Edit8->setText(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
+    MainWindow &w = fx.create();
+    w.m_commPage->m_deviceIpEdit->setText(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()));
 
-    QTest::mouseClick(w.TabSheet1->Button15, Qt::LeftButton);
-    QTRY_COMPARE(w.TabSheet1->Label10->text(), QStringLiteral("TCP维护端口连接成功"));
+    QTest::mouseClick(w.m_commPage->m_connectButton, Qt::LeftButton);
+    QTRY_COMPARE(w.m_commPage->m_tcpStatusLabel->text(), QStringLiteral("TCP维护端口连接成功"));
     QVERIFY(server.hasPendingConnections() || server.waitForNewConnection(3000));
     QTcpSocket *peer = server.nextPendingConnection();
     QVERIFY(peer);
@@ -236,13 +238,13 @@ void TestCommPage::tcpConnectsSendsAccessTextOnce()
     QVERIFY(fx.session->link.IsDataChannelOpen());
 
     // A second "连接" while connected starts nothing.
-    QTest::mouseClick(w.TabSheet1->Button15, Qt::LeftButton);
+    QTest::mouseClick(w.m_commPage->m_connectButton, Qt::LeftButton);
     QTest::qWait(200);
     QVERIFY(!server.hasPendingConnections());
-    QCOMPARE(w.TabSheet1->Label10->text(), QStringLiteral("TCP维护端口连接成功"));
+    QCOMPARE(w.m_commPage->m_tcpStatusLabel->text(), QStringLiteral("TCP维护端口连接成功"));
 
-    QTest::mouseClick(w.TabSheet1->Button18, Qt::LeftButton);
-    QTRY_COMPARE(w.TabSheet1->Label10->text(), QStringLiteral("TCP维护端口连接失败"));
+    QTest::mouseClick(w.m_commPage->m_disconnectButton, Qt::LeftButton);
+    QTRY_COMPARE(w.m_commPage->m_tcpStatusLabel->text(), QStringLiteral("TCP维护端口连接失败"));
     QTRY_VERIFY(!fx.session->link.tcp().isActive());
 }
 
@@ -255,11 +257,11 @@ void TestCommPage::tcpRefusedShowsFailure()
         port = probe.serverPort();
     }
     WindowFixture fx;
-    TForm1 &w = fx.create();
-    w.TabSheet1->Edit8->setText(QStringLiteral("127.0.0.1:%1").arg(port));
-    w.TabSheet1->Button15Click();
-    QCOMPARE(w.TabSheet1->Label10->text(), QStringLiteral("TCP维护端口连接中..."));
-    QTRY_COMPARE(w.TabSheet1->Label10->text(), QStringLiteral("TCP维护端口连接失败"));
+    MainWindow &w = fx.create();
+    w.m_commPage->m_deviceIpEdit->setText(QStringLiteral("127.0.0.1:%1").arg(port));
+    w.m_commPage->connectTcp();
+    QCOMPARE(w.m_commPage->m_tcpStatusLabel->text(), QStringLiteral("TCP维护端口连接中..."));
+    QTRY_COMPARE(w.m_commPage->m_tcpStatusLabel->text(), QStringLiteral("TCP维护端口连接失败"));
     QVERIFY(!fx.session->link.tcp().isActive());
     QVERIFY(fx.dialogs.shown.isEmpty());
 }

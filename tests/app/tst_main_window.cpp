@@ -6,12 +6,16 @@
 #include "app/ext_page.h"
 #include "params/param_table.h"
 #include "params/ui/param_view.h"
+#include "support/fake_channel.h"
+#include "tools/command_window.h"
 #include "tools/control_page.h"
+#include "tools/file_test_window.h"
 #include "tools/transparent_page.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +25,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 class TestMainWindow : public QObject {
@@ -41,55 +46,59 @@ private slots:
     void showDataBoxesToggleTheLogPanel();
     void saveAsWritesTableValues();
     void headingRowsArePaintedRed();
+    void missingExtendedFileIsReported();
+    void passwordShowsAsterisks();
+    // Last: it runs the application's own event loop to its end.
+    void closingEndsTheApplicationWithToolWindowsShown();
 };
 
 void TestMainWindow::startsWithDefaultsAndNoDialog()
 {
     WindowFixture fx;
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // The receive poll starts with the first activation.
     QTRY_VERIFY(fx.session->poll.isActive());
     QCOMPARE(fx.session->poll.timer().objectName(), QStringLiteral("Timer1"));
-    QTRY_VERIFY(!w.Timer3.isActive());
+    QTRY_VERIFY(!w.m_reloadTimer.isActive());
 
-    QCOMPARE(w.TabSheet1->Edit1->text(), QStringLiteral("COM1"));
-    QCOMPARE(w.TabSheet1->ComboBox1->currentText(), QStringLiteral("57600"));
-    QCOMPARE(w.TabSheet1->ComboBox1->count(), 15);
-    QVERIFY(!w.TabSheet1->ComboBox1->isEditable());
-    QCOMPARE(w.TabSheet1->ComboBox6->currentText(), QStringLiteral("8N1"));
-    QCOMPARE(w.TabSheet1->ComboBox6->count(), 12);
-    QCOMPARE(w.TabSheet1->Edit8->text(), QStringLiteral("192.168.1.56"));
-    QCOMPARE(w.TabSheet1->Label10->text(), QString());
+    QCOMPARE(w.m_commPage->m_portEdit->text(), QStringLiteral("COM1"));
+    QCOMPARE(w.m_commPage->m_baudCombo->currentText(), QStringLiteral("57600"));
+    QCOMPARE(w.m_commPage->m_baudCombo->count(), 15);
+    QVERIFY(!w.m_commPage->m_baudCombo->isEditable());
+    QCOMPARE(w.m_commPage->m_formatCombo->currentText(), QStringLiteral("8N1"));
+    QCOMPARE(w.m_commPage->m_formatCombo->count(), 12);
+    QCOMPARE(w.m_commPage->m_deviceIpEdit->text(), QStringLiteral("192.168.1.56"));
+    QCOMPARE(w.m_commPage->m_tcpStatusLabel->text(), QString());
     QCOMPARE(fx.session->mainTable.rowCount(), 0);
     QVERIFY(w.windowTitle().isEmpty());
     QCOMPARE(w.size(), QSize(740, 771));
 
-    QCOMPARE(w.PageControl1->tabPosition(), QTabWidget::South);
-    QCOMPARE(w.PageControl1->currentIndex(), 0);
+    QCOMPARE(w.m_tabs->tabPosition(), QTabWidget::South);
+    QCOMPARE(w.m_tabs->currentIndex(), 0);
     const QStringList captions = {QStringLiteral("   通信参数设置   "), QStringLiteral("  透明传输测试  "),
                                   QStringLiteral("控制模式测试"), QStringLiteral("工业MODEM模式测试"),
                                   QStringLiteral("   扩展参数设置   ")};
     for (int i = 0; i < captions.size(); ++i) {
-        QCOMPARE(w.PageControl1->tabText(i), captions.at(i));
-        QCOMPARE(w.PageControl1->widget(i)->objectName(), QStringLiteral("TabSheet%1").arg(i + 1));
+        QCOMPARE(w.m_tabs->tabText(i), captions.at(i));
+        QCOMPARE(w.m_tabs->widget(i)->objectName(), QStringLiteral("TabSheet%1").arg(i + 1));
     }
-    QVERIFY(w.PageControl1->isTabVisible(4));
-    QVERIFY(!w.PageControl1->isTabVisible(3));
+    QVERIFY(w.m_tabs->isTabVisible(4));
+    QVERIFY(!w.m_tabs->isTabVisible(3));
     QVERIFY(fx.session->state.ExtTabVisible);
 
     // Menu entries in order, the hidden ones hidden.
     QStringList names;
-    for (QAction *a : w.MainMenu1->actions())
+    for (QAction *a : w.m_menuBar->actions())
         names << (a->menu() ? a->menu()->objectName() : a->objectName());
     // The two visible ways into the command window and the file test follow the original entries.
     QCOMPARE(names, (QStringList{"N1", "N6", "N3", "N2", "N7", "NCmdWindow", "NFileTest"}));
-    QCOMPARE(w.N2->actions().mid(0, 3), (QList<QAction *>{w.N5, w.ba1, w.N4}));
-    QVERIFY(w.N1->isVisible() && w.N6->isVisible() && w.N4->isVisible() && w.N5->isVisible());
-    QVERIFY(!w.N3->isVisible() && !w.ba1->isVisible() && !w.N7->isVisible());
-    QCOMPARE(w.N5->text(), QStringLiteral("调入参数文件"));
-    QCOMPARE(w.N2->title(), QStringLiteral("文件操作"));
+    QCOMPARE(w.m_fileMenu->actions().mid(0, 3), (QList<QAction *>{w.m_loadProfileAction, w.m_saveProfileAction, w.m_batchWriteAction}));
+    QVERIFY(w.m_factoryDefaultsAction->isVisible() && w.m_resetDeviceAction->isVisible() && w.m_batchWriteAction->isVisible() && w.m_loadProfileAction->isVisible());
+    QVERIFY(!w.m_autoReadAction->isVisible() && !w.m_saveProfileAction->isVisible() && !w.m_otherActionsAction->isVisible());
+    QCOMPARE(w.m_loadProfileAction->text(), QStringLiteral("调入参数文件"));
+    QCOMPARE(w.m_fileMenu->title(), QStringLiteral("文件操作"));
 
     for (const char *hidden : {"GroupBox16", "Panel12", "CheckBox1", "BitBtn1", "filename", "CheckBox4", "CheckBox6",
                                "MaskEdit3", "GroupBox4", "Panel8", "Button10", "ComboBox3", "Edit3", "Button1",
@@ -103,21 +112,21 @@ void TestMainWindow::startsWithDefaultsAndNoDialog()
         QVERIFY2(c && !c->isHidden(), shown);
     }
     QVERIFY(fx.child<QCheckBox>("CheckBox1")->isChecked());
-    QCOMPARE(w.MaskEdit3->echoMode(), QLineEdit::Password);
-    QVERIFY(w.Memo1->isReadOnly());
-    QCOMPARE(w.TabSheet1->btRead->toolTip(), QStringLiteral("读取全部参数"));
-    QCOMPARE(w.TabSheet1->btWrite->toolTip(), QStringLiteral("设置当前选中参数"));
+    QCOMPARE(w.m_passwordEdit->echoMode(), QLineEdit::Password);
+    QVERIFY(w.m_log->isReadOnly());
+    QCOMPARE(w.m_commPage->m_readButton->toolTip(), QStringLiteral("读取全部参数"));
+    QCOMPARE(w.m_commPage->m_writeButton->toolTip(), QStringLiteral("设置当前选中参数"));
 
-    QCOMPARE(w.StatusBar1Panel0->text(), QStringLiteral("串口状态"));
-    QCOMPARE(w.StatusBar1Panel1->text(), QStringLiteral("串口未打开"));
-    QCOMPARE(w.StatusBar1Panel2->text(), QStringLiteral("操作结果"));
-    QCOMPARE(w.StatusBar1Panel3->text(), QString());
-    QCOMPARE(w.TabSheet2->StatusBar2Panel0->text(), QString());
-    QCOMPARE(w.TabSheet2->ComboBox2->currentText(), QStringLiteral("1"));
-    QCOMPARE(w.TabSheet3->ComboBox3->itemText(2), QStringLiteral("05-GPRS状态"));
+    QCOMPARE(w.m_portCaptionLabel->text(), QStringLiteral("串口状态"));
+    QCOMPARE(w.m_portStatusLabel->text(), QStringLiteral("串口未打开"));
+    QCOMPARE(w.m_resultCaptionLabel->text(), QStringLiteral("操作结果"));
+    QCOMPARE(w.m_resultLabel->text(), QString());
+    QCOMPARE(w.m_transparentPage->m_counterLabel->text(), QString());
+    QCOMPARE(w.m_transparentPage->m_repeatCombo->currentText(), QStringLiteral("1"));
+    QCOMPARE(w.m_controlPage->m_stateCombo->itemText(2), QStringLiteral("05-GPRS状态"));
 
-    QVERIFY(w.Timer2.isActive());
-    QCOMPARE(w.Timer2.interval(), 10);
+    QVERIFY(w.m_editorTimer.isActive());
+    QCOMPARE(w.m_editorTimer.interval(), 10);
     QCOMPARE(fx.session->state.WorkMode, uint8_t(0));
     QVERIFY(!fx.session->state.PasswordAccepted);
     QVERIFY(fx.dialogs.shown.isEmpty());
@@ -126,14 +135,18 @@ void TestMainWindow::startsWithDefaultsAndNoDialog()
 void TestMainWindow::missingScriptShowsOneErrorBox()
 {
     WindowFixture fx(false);
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     QCOMPARE(fx.dialogs.shown.size(), 1);
     QCOMPARE(fx.dialogs.shown.first().kind, QStringLiteral("error"));
-    QVERIFY(fx.dialogs.shown.first().text.contains(QStringLiteral("script.js")));
+    // The file is named once, not again inside the reason.
+    const QString text = fx.dialogs.shown.first().text;
+    QCOMPARE(text.count(QStringLiteral("script.js")), 1);
+    QVERIFY2(text.startsWith(QStringLiteral("无法打开脚本文件 ./script.js：")) && text.count(QStringLiteral("无法打开")) == 1,
+             qPrintable(text));
     // The program goes on: the later start-up steps ran.
     QCOMPARE(fx.session->state.WorkMode, uint8_t(0));
-    QVERIFY(w.Timer2.isActive());
-    QVERIFY(w.Timer3.isActive());
+    QVERIFY(w.m_editorTimer.isActive());
+    QVERIFY(w.m_reloadTimer.isActive());
 }
 
 void TestMainWindow::reloadsProfileNamedInLastFile()
@@ -144,17 +157,17 @@ void TestMainWindow::reloadsProfileNamedInLastFile()
                           QStringLiteral(" \"Comport\": \"/dev/ttyS9\",\n \"Baudrate\": \"33600\",\n"
                                          " \"ComOption\": \"8E1\",\n")));
     writeFile(fx.path("lastfile.log"), fx.path("dev.txt").toUtf8());
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     w.show();
     QCOMPARE(fx.session->mainTable.rowCount(), 0);  // not yet: the reload runs from the event loop
     QTRY_COMPARE(w.windowTitle(), QStringLiteral("参数配置程序 测试设备"));
     QCOMPARE(fx.session->mainTable.rowCount(), 3);
     QCOMPARE(fx.session->mainTable.row(0).shown, QStringLiteral("v01"));
-    QCOMPARE(w.TabSheet1->Edit1->text(), QStringLiteral("/dev/ttyS9"));
+    QCOMPARE(w.m_commPage->m_portEdit->text(), QStringLiteral("/dev/ttyS9"));
     // A rate the list does not offer is still taken from the profile.
-    QCOMPARE(w.TabSheet1->ComboBox1->currentText(), QStringLiteral("33600"));
-    QCOMPARE(w.TabSheet1->ComboBox6->currentText(), QStringLiteral("8E1"));
-    QCOMPARE(w.TabSheet1->filename->toPlainText(), fx.path("dev.txt"));
+    QCOMPARE(w.m_commPage->m_baudCombo->currentText(), QStringLiteral("33600"));
+    QCOMPARE(w.m_commPage->m_formatCombo->currentText(), QStringLiteral("8E1"));
+    QCOMPARE(w.m_commPage->m_profilePathBox->toPlainText(), fx.path("dev.txt"));
     QCOMPARE(fx.session->buttons.rowCount(), 1);
     QVERIFY(fx.dialogs.shown.isEmpty());
 }
@@ -163,43 +176,43 @@ void TestMainWindow::reloadIgnoresMissingProfile()
 {
     WindowFixture fx;
     writeFile(fx.path("lastfile.log"), fx.path("gone.txt").toUtf8());
-    TForm1 &w = fx.create();
-    QTRY_VERIFY(!w.Timer3.isActive());
+    MainWindow &w = fx.create();
+    QTRY_VERIFY(!w.m_reloadTimer.isActive());
     QCOMPARE(fx.session->mainTable.rowCount(), 0);
     QVERIFY(w.windowTitle().isEmpty());
     QVERIFY(fx.dialogs.shown.isEmpty());
-    QVERIFY(w.Memo1->toPlainText().isEmpty());
+    QVERIFY(w.m_log->toPlainText().isEmpty());
 }
 
 void TestMainWindow::menuLoadWritesLastFileAndLoads()
 {
     WindowFixture fx;
     writeFile(fx.path("dev.txt"), profileText(QStringLiteral("甲")));
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     fx.dialogs.fileAnswers << fx.path("dev.txt");
-    w.N5->trigger();
+    w.m_loadProfileAction->trigger();
 
     QCOMPARE(fx.dialogs.shown.size(), 1);
     QCOMPARE(fx.dialogs.shown.first().kind, QStringLiteral("open"));
     QCOMPARE(fx.dialogs.shown.first().text, QCoreApplication::applicationDirPath() + QStringLiteral("/*.txt"));
     QCOMPARE(readFile(fx.path("lastfile.log")), fx.path("dev.txt").toUtf8());
-    QCOMPARE(w.TabSheet1->filename->toPlainText(), fx.path("dev.txt"));
+    QCOMPARE(w.m_commPage->m_profilePathBox->toPlainText(), fx.path("dev.txt"));
     QCOMPARE(w.windowTitle(), QStringLiteral("参数配置程序 甲"));
     QCOMPARE(fx.session->mainTable.rowCount(), 3);
 
     // The start-up reload does not run over a profile that is already loaded.
-    QTRY_VERIFY(!w.Timer3.isActive());
+    QTRY_VERIFY(!w.m_reloadTimer.isActive());
     QCOMPARE(fx.session->mainTable.rowCount(), 3);
 }
 
 void TestMainWindow::menuLoadCancelChangesNothing()
 {
     WindowFixture fx;
-    TForm1 &w = fx.create();
-    w.N5Click();
+    MainWindow &w = fx.create();
+    w.loadProfileFromMenu();
     QCOMPARE(fx.dialogs.texts(QStringLiteral("open")).size(), 1);
     QVERIFY(!QFile::exists(fx.path("lastfile.log")));
-    QVERIFY(w.TabSheet1->filename->toPlainText().isEmpty());
+    QVERIFY(w.m_commPage->m_profilePathBox->toPlainText().isEmpty());
     QCOMPARE(fx.session->mainTable.rowCount(), 0);
     QVERIFY(w.windowTitle().isEmpty());
     QVERIFY(!fx.session->profile.isLoaded());
@@ -209,10 +222,10 @@ void TestMainWindow::menuLoadOfBadFileShowsReason()
 {
     WindowFixture fx;
     writeFile(fx.path("bad.txt"), "[1, 2, 3]");
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     fx.dialogs.fileAnswers << fx.path("bad.txt") << fx.path("missing.txt");
-    w.N5Click();
-    w.N5Click();
+    w.loadProfileFromMenu();
+    w.loadProfileFromMenu();
     const QStringList errors = fx.dialogs.texts(QStringLiteral("error"));
     QCOMPARE(errors.size(), 2);
     QVERIFY(errors.at(0).contains(QStringLiteral("bad.txt")));
@@ -228,11 +241,11 @@ void TestMainWindow::menuLoadReportsFailedEntries()
     QByteArray text = profileText(QStringLiteral("乙"));
     text.replace("\"ONGET\":\"Echo()\"", "\"ONGET\":\"NoSuchFunction()\"");
     writeFile(fx.path("dev.txt"), text);
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     fx.dialogs.fileAnswers << fx.path("dev.txt");
-    w.N5Click();
+    w.loadProfileFromMenu();
     QVERIFY(fx.dialogs.texts(QStringLiteral("error")).isEmpty());
-    QVERIFY2(w.Memo1->toPlainText().contains(QStringLiteral("载入失败")), qPrintable(w.Memo1->toPlainText()));
+    QVERIFY2(w.m_log->toPlainText().contains(QStringLiteral("载入失败")), qPrintable(w.m_log->toPlainText()));
     QCOMPARE(w.windowTitle(), QStringLiteral("参数配置程序 乙"));
 }
 
@@ -243,21 +256,21 @@ void TestMainWindow::extendedTabFollowsProfile()
     writeFile(fx.path("with.txt"),
               profileText(QStringLiteral("A"), QStringLiteral(" \"ExParamFile\": \"ext.txt\",\n \"ExParamChannel\": 3,\n")));
     writeFile(fx.path("without.txt"), profileText(QStringLiteral("B")));
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
 
     fx.dialogs.fileAnswers << fx.path("without.txt") << fx.path("with.txt");
-    w.N5Click();
-    QVERIFY(!w.PageControl1->isTabVisible(TForm1::kExtTabIndex));
+    w.loadProfileFromMenu();
+    QVERIFY(!w.m_tabs->isTabVisible(MainWindow::kExtTabIndex));
     QVERIFY(!fx.session->state.ExtTabVisible);
     QCOMPARE(fx.session->state.MainParamChannel, 1);
     QCOMPARE(fx.session->state.ParamChannel, 1);
 
-    w.N5Click();
-    QVERIFY(w.PageControl1->isTabVisible(TForm1::kExtTabIndex));
+    w.loadProfileFromMenu();
+    QVERIFY(w.m_tabs->isTabVisible(MainWindow::kExtTabIndex));
     QVERIFY(fx.session->state.ExtTabVisible);
     QCOMPARE(fx.session->state.MainParamChannel, 3);
     QCOMPARE(fx.session->extTable.rowCount(), 3);
-    QCOMPARE(w.TabSheet5->ListView2->model()->rowCount(), 3);
+    QCOMPARE(w.m_extPage->m_paramView->model()->rowCount(), 3);
 }
 
 void TestMainWindow::tcpGroupFollowsProfile()
@@ -265,14 +278,14 @@ void TestMainWindow::tcpGroupFollowsProfile()
     WindowFixture fx;
     writeFile(fx.path("tcp.txt"), profileText(QStringLiteral("T"), QStringLiteral(" \"TcpConfigIP\": \"127.0.0.1\",\n")));
     writeFile(fx.path("plain.txt"), profileText(QStringLiteral("P")));
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     fx.dialogs.fileAnswers << fx.path("tcp.txt") << fx.path("plain.txt");
-    w.N5Click();
-    QVERIFY(!w.TabSheet1->GroupBox16->isHidden());
-    QCOMPARE(w.TabSheet1->Edit8->text(), QStringLiteral("127.0.0.1"));
-    w.N5Click();
-    QVERIFY(w.TabSheet1->GroupBox16->isHidden());
-    QCOMPARE(w.TabSheet1->Edit8->text(), QString());
+    w.loadProfileFromMenu();
+    QVERIFY(!w.m_commPage->m_tcpGroup->isHidden());
+    QCOMPARE(w.m_commPage->m_deviceIpEdit->text(), QStringLiteral("127.0.0.1"));
+    w.loadProfileFromMenu();
+    QVERIFY(w.m_commPage->m_tcpGroup->isHidden());
+    QCOMPARE(w.m_commPage->m_deviceIpEdit->text(), QString());
 }
 
 void TestMainWindow::tabHandlersSelectParamChannel()
@@ -281,34 +294,34 @@ void TestMainWindow::tabHandlersSelectParamChannel()
     writeFile(fx.path("ext.txt"), profileText(QString()));
     writeFile(fx.path("dev.txt"),
               profileText(QStringLiteral("A"), QStringLiteral(" \"ExParamFile\": \"ext.txt\",\n \"ExParamChannel\": 2,\n")));
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     QList<int> selected;
     w.selectParamChannel = [&selected](int n) { selected << n; };
     fx.dialogs.fileAnswers << fx.path("dev.txt");
-    w.N5Click();
+    w.loadProfileFromMenu();
 
-    w.PageControl1->setCurrentIndex(TForm1::kExtTabIndex);
+    w.m_tabs->setCurrentIndex(MainWindow::kExtTabIndex);
     QCOMPARE(selected, QList<int>{0});
     QCOMPARE(fx.session->extTable.selectedRow(), 0);
-    QCOMPARE(w.TabSheet5->ListView2->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(w.m_extPage->m_paramView->selectionModel()->selectedRows().size(), 1);
 
-    w.PageControl1->setCurrentIndex(1);
-    w.PageControl1->setCurrentIndex(2);
-    w.PageControl1->setCurrentIndex(0);
+    w.m_tabs->setCurrentIndex(1);
+    w.m_tabs->setCurrentIndex(2);
+    w.m_tabs->setCurrentIndex(0);
     QCOMPARE(selected, (QList<int>{0, 2, 2, 2}));
     QCOMPARE(fx.session->mainTable.selectedRow(), 0);
 
     // Picking a row in the view reaches the model, and the model's choice reaches the view.
-    w.TabSheet1->ListView1->selectRow(2);
+    w.m_commPage->m_paramView->selectRow(2);
     QCOMPARE(fx.session->mainTable.selectedRow(), 2);
     fx.session->mainTable.setSelectedRow(1);
-    QCOMPARE(w.TabSheet1->ListView1->currentIndex().row(), 1);
+    QCOMPARE(w.m_commPage->m_paramView->currentIndex().row(), 1);
 }
 
 void TestMainWindow::closingRequestsClose()
 {
     WindowFixture fx;
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     w.show();
     QSignalSpy spy(&fx.session->state, &AppState::closeRequested);
     QVERIFY(!fx.session->state.CloseRequested);
@@ -320,42 +333,42 @@ void TestMainWindow::closingRequestsClose()
 void TestMainWindow::showDataBoxesToggleTheLogPanel()
 {
     WindowFixture fx;
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     w.show();
-    QVERIFY(w.panel3->isVisible());
-    // The extended page's box acts on the main page's state: only CheckBox1 decides.
-    w.TabSheet1->CheckBox1->setChecked(false);
-    w.TabSheet5->CheckBox7->click();
-    QVERIFY(!w.panel3->isVisible());
-    QCOMPARE(w.CheckBox4->y(), 588);
-    w.TabSheet1->CheckBox1->click();
-    QVERIFY(w.TabSheet1->CheckBox1->isChecked());
-    QVERIFY(w.panel3->isVisible());
-    QCOMPARE(w.CheckBox4->y(), 472);
+    QVERIFY(w.m_logPanel->isVisible());
+    // The extended page's box acts on the main page's state: only m_showDataCheck decides.
+    w.m_commPage->m_showDataCheck->setChecked(false);
+    w.m_extPage->m_showDataCheck->click();
+    QVERIFY(!w.m_logPanel->isVisible());
+    QCOMPARE(w.m_timedQueryCheck->y(), 588);
+    w.m_commPage->m_showDataCheck->click();
+    QVERIFY(w.m_commPage->m_showDataCheck->isChecked());
+    QVERIFY(w.m_logPanel->isVisible());
+    QCOMPARE(w.m_timedQueryCheck->y(), 472);
 }
 
 void TestMainWindow::saveAsWritesTableValues()
 {
     WindowFixture fx;
     writeFile(fx.path("dev.txt"), profileText(QStringLiteral("A")));
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     fx.dialogs.fileAnswers << fx.path("dev.txt");
-    w.N5Click();
+    w.loadProfileFromMenu();
     const QByteArray original = readFile(fx.path("dev.txt"));
     fx.session->mainTable.setStored(2, QStringLiteral("HEX:7E7F"));
 
-    w.ba1Click();  // cancelled: no file
+    w.saveProfileAs();  // cancelled: no file
     QCOMPARE(fx.dialogs.texts(QStringLiteral("save")).size(), 1);
     QCOMPARE(QDir(fx.dir.path()).entryList(QDir::Files).size(), 3);  // script.js, dev.txt, lastfile.log
 
     fx.dialogs.fileAnswers << fx.path("copy.txt") << fx.path("no-dir/copy.txt");
-    w.ba1Click();
+    w.saveProfileAs();
     const QByteArray copy = readFile(fx.path("copy.txt"));
     QVERIFY(copy.contains("HEX:7E7F"));
     QVERIFY(copy.contains("名称B"));  // non-ASCII written as it is
     QCOMPARE(readFile(fx.path("dev.txt")), original);
 
-    w.ba1Click();
+    w.saveProfileAs();
     QCOMPARE(fx.dialogs.texts(QStringLiteral("error")).size(), 1);
     QVERIFY(fx.dialogs.texts(QStringLiteral("error")).first().contains(QStringLiteral("no-dir")));
 }
@@ -364,12 +377,12 @@ void TestMainWindow::headingRowsArePaintedRed()
 {
     WindowFixture fx;
     writeFile(fx.path("dev.txt"), profileText(QStringLiteral("A")));
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     fx.dialogs.fileAnswers << fx.path("dev.txt");
-    w.N5Click();
+    w.loadProfileFromMenu();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    ParamView *view = w.TabSheet1->ListView1;
+    ParamView *view = w.m_commPage->m_paramView;
     QVERIFY(view->isColumnHidden(ParamTable::ColCode) && view->isColumnHidden(ParamTable::ColStored));
     QCOMPARE(view->columnWidth(ParamTable::ColName), 210);
     QCOMPARE(view->columnWidth(ParamTable::ColShown), 180);
@@ -381,6 +394,82 @@ void TestMainWindow::headingRowsArePaintedRed()
     };
     QCOMPARE(colourOfRow(1), QColor(250, 140, 130));
     QCOMPARE(colourOfRow(2), QColor(248, 253, 254));
+}
+
+void TestMainWindow::missingExtendedFileIsReported()
+{
+    WindowFixture fx;
+    writeFile(fx.path("dev.txt"),
+              profileText(QStringLiteral("A"), QStringLiteral(" \"ExParamFile\": \"nope.txt\",\n")));
+    MainWindow &w = fx.create();
+    // From the menu: the error box, as for the main file, and the log line.
+    fx.dialogs.fileAnswers << fx.path("dev.txt");
+    w.loadProfileFromMenu();
+    const QStringList errors = fx.dialogs.texts(QStringLiteral("error"));
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().startsWith(QStringLiteral("扩展参数文件调入失败：")), qPrintable(errors.first()));
+    QVERIFY(errors.first().contains(QStringLiteral("nope.txt")));
+    QVERIFY(w.m_log->toPlainText().contains(QStringLiteral("[扩展参数文件调入失败：")));
+    QCOMPARE(fx.session->mainTable.rowCount(), 3);  // the main profile is loaded all the same
+
+    // From the command line: the log line, as for the main file.
+    w.m_log->clear();
+    QVERIFY(w.loadProfileFromCommandLine(fx.path("dev.txt")));
+    QCOMPARE(fx.dialogs.texts(QStringLiteral("error")).size(), 1);
+    QVERIFY2(w.m_log->toPlainText().contains(QStringLiteral("[扩展参数文件调入失败：")) &&
+                 w.m_log->toPlainText().contains(QStringLiteral("nope.txt")),
+             qPrintable(w.m_log->toPlainText()));
+}
+
+void TestMainWindow::passwordShowsAsterisks()
+{
+    WindowFixture fx;
+    fx.create();
+    auto *password = fx.child<QLineEdit>("MaskEdit3");
+    QVERIFY(password);
+    QCOMPARE(password->echoMode(), QLineEdit::Password);
+    password->setVisible(true);
+    password->setFocus();
+    QTest::keyClicks(password, QStringLiteral("ab1"));
+    QCOMPARE(password->text(), QStringLiteral("ab1"));
+    QCOMPARE(password->displayText(), QStringLiteral("***"));
+}
+
+void TestMainWindow::closingEndsTheApplicationWithToolWindowsShown()
+{
+    WindowFixture fx;
+    MainWindow &w = fx.create();
+    CommandWindow commands(*fx.session, fx.dialogs);
+    FileTestWindow fileTest(*fx.session, fx.dialogs);
+    w.attachToolWindows(commands, fileTest);
+    FakeChannel device;  // an open channel that never answers
+    device.open();
+    fx.session->link.setOverrideChannel(&device);
+    w.show();
+    commands.show();
+    fileTest.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&commands));
+
+    // A reply wait runs when the main window closes, with both tool windows shown.
+    QElapsedTimer t;
+    qint64 waitEnded = -1, closedAt = -1;
+    QTimer::singleShot(50, &w, [&] {
+        fx.session->engine.ReceiveReply(10000);
+        waitEnded = t.elapsed();
+    });
+    QTimer::singleShot(300, &w, [&] {
+        closedAt = t.elapsed();
+        w.close();
+    });
+    QTimer::singleShot(5000, &w, [] { QCoreApplication::exit(7); });  // the program lives on
+    t.start();
+    const int code = QCoreApplication::exec();
+    QCOMPARE(code, 0);
+    QVERIFY(closedAt >= 0 && waitEnded >= closedAt);
+    QVERIFY2(waitEnded - closedAt < 500, qPrintable(QString::number(waitEnded - closedAt)));
+    QVERIFY(!commands.isVisible());
+    QVERIFY(!fileTest.isVisible());
+    fx.session->link.setOverrideChannel(nullptr);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -5,8 +5,8 @@
 #include "text/text_codec.h"
 #include "tools/batched_memo.h"
 #include "tools/modem_page.h"
-#include "tools/tform2.h"
-#include "tools/tfrm_file_test.h"
+#include "tools/command_window.h"
+#include "tools/file_test_window.h"
 #include "tools/transparent_page.h"
 
 #include <QCheckBox>
@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTreeView>
+#include <QTextDocument>
 #include <QtTest>
 
 class TestToolWindows : public QObject {
@@ -22,6 +23,7 @@ class TestToolWindows : public QObject {
 private slots:
     void conversationLinesAreBatched();
     void conversationIsCapped();
+    void conversationIsCappedInCharacters();
     void modemChunksBecomeLines();
     void commandWindowListsProfileButtons();
     void fileTestWindowStartsIdle();
@@ -30,8 +32,8 @@ private slots:
 void TestToolWindows::conversationLinesAreBatched()
 {
     WindowFixture fx;
-    TForm1 &w = fx.create();
-    QPlainTextEdit *memo2 = w.TabSheet2->Memo2;
+    MainWindow &w = fx.create();
+    QPlainTextEdit *memo2 = w.m_transparentPage->m_conversationBox;
     QVERIFY(memo2->isReadOnly());
     QSignalSpy changes(memo2->document(), &QTextDocument::contentsChange);
 
@@ -63,41 +65,72 @@ void TestToolWindows::conversationIsCapped()
     QCOMPARE(memo.document()->lastBlock().text(), QStringLiteral("more"));
 }
 
+// Long lines (a fast stream gives one of 100 000 characters per poll) are capped by their text,
+// not only by their number; the newest line always stays whole.
+void TestToolWindows::conversationIsCappedInCharacters()
+{
+    QPlainTextEdit memo;
+    BatchedMemo batch(&memo);
+    const int lineLength = 100000;
+    for (int i = 0; i < 100; ++i) {
+        batch.appendLine(QString(lineLength, QLatin1Char('a' + i % 26)));
+        if (i % 7 == 0)
+            batch.flush();
+        QVERIFY(memo.document()->characterCount() <= BatchedMemo::kMaxChars + lineLength);
+    }
+    batch.flush();
+    QVERIFY(memo.document()->characterCount() <= BatchedMemo::kMaxChars + lineLength);
+    QVERIFY(memo.blockCount() >= BatchedMemo::kMaxChars / 4 * 3 / (lineLength + 1) - 2);
+    QCOMPARE(memo.document()->lastBlock().text(), QString(lineLength, QLatin1Char('a' + 99 % 26)));
+    // Whole lines are dropped: the first kept line is complete.
+    QCOMPARE(memo.document()->firstBlock().text().size(), lineLength);
+    // Pending lines alone never pile up past the cap either.
+    for (int i = 0; i < 100; ++i)
+        batch.appendLine(QString(lineLength, QLatin1Char('z')));
+    QVERIFY(batch.pendingCount() * (lineLength + 1) <= BatchedMemo::kMaxChars + lineLength + 1);
+    // One line over the cap on its own keeps its newest part.
+    QPlainTextEdit single;
+    single.appendPlainText(QString(BatchedMemo::kMaxChars, QLatin1Char('x')) + QStringLiteral("end"));
+    TrimMemoText(&single);
+    QVERIFY(single.document()->characterCount() <= BatchedMemo::kMaxChars);
+    QVERIFY(single.toPlainText().endsWith(QStringLiteral("xend")));
+}
+
 void TestToolWindows::modemChunksBecomeLines()
 {
     WindowFixture fx;
-    TForm1 &w = fx.create();
+    MainWindow &w = fx.create();
     emit fx.session->poll.modemChunk(GbkEncode(QStringLiteral("OK 信号")));
     emit fx.session->poll.modemChunk(QByteArray("+CSQ: 20"));
-    QTRY_COMPARE(w.TabSheet4->Memo8->toPlainText(), QStringLiteral("OK 信号\n+CSQ: 20"));
-    QVERIFY(w.TabSheet4->Memo8->isReadOnly());
+    QTRY_COMPARE(w.m_modemPage->m_replyBox->toPlainText(), QStringLiteral("OK 信号\n+CSQ: 20"));
+    QVERIFY(w.m_modemPage->m_replyBox->isReadOnly());
 }
 
 void TestToolWindows::commandWindowListsProfileButtons()
 {
     WindowFixture fx;
     writeFile(fx.path("dev.txt"), profileText(QStringLiteral("A")));
-    TForm1 &w = fx.create();
-    TForm2 form2(*fx.session, fx.dialogs);
+    MainWindow &w = fx.create();
+    CommandWindow form2(*fx.session, fx.dialogs);
     QCOMPARE(form2.windowTitle(), QStringLiteral("命令执行窗口"));
     QVERIFY(form2.isHidden());
-    QVERIFY(form2.Button2->isHidden());
-    QVERIFY(form2.Memo1->isReadOnly());
-    QVERIFY(form2.Memo1->font().bold());
-    QVERIFY(form2.ListView1->isColumnHidden(1) && form2.ListView1->isColumnHidden(2));
-    QCOMPARE(form2.ListView1->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("命令名称"));
+    QVERIFY(form2.m_cancelButton->isHidden());
+    QVERIFY(form2.m_outputBox->isReadOnly());
+    QVERIFY(form2.m_outputBox->font().bold());
+    QVERIFY(form2.m_commandList->isColumnHidden(1) && form2.m_commandList->isColumnHidden(2));
+    QCOMPARE(form2.m_commandList->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("命令名称"));
 
     fx.dialogs.fileAnswers << fx.path("dev.txt");
-    w.N5Click();
-    QCOMPARE(form2.ListView1->model()->rowCount(), 1);
-    QCOMPARE(form2.ListView1->model()->index(0, 0).data().toString(), QStringLiteral("查询"));
+    w.loadProfileFromMenu();
+    QCOMPARE(form2.m_commandList->model()->rowCount(), 1);
+    QCOMPARE(form2.m_commandList->model()->index(0, 0).data().toString(), QStringLiteral("查询"));
 
     form2.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form2));
     QVERIFY(!form2.close());  // closing only hides
     QVERIFY(form2.isHidden());
     form2.show();
-    QTest::mouseClick(form2.Button1, Qt::LeftButton);
+    QTest::mouseClick(form2.m_okButton, Qt::LeftButton);
     QVERIFY(form2.isHidden());
 }
 
@@ -105,18 +138,18 @@ void TestToolWindows::fileTestWindowStartsIdle()
 {
     WindowFixture fx;
     fx.create();
-    TfrmFileTest window(*fx.session, fx.dialogs);
+    FileTestWindow window(*fx.session, fx.dialogs);
     QCOMPARE(window.windowTitle(), QStringLiteral("文件收发"));
     QVERIFY(window.isHidden());
-    QVERIFY(window.btOpenFile->isEnabled());
-    QVERIFY(!window.btSendFile->isEnabled());
-    QVERIFY(!window.btStopSend->isEnabled());
-    QCOMPARE(window.edinteval->maxLength(), 8);
-    QCOMPARE(window.edPackLen->maxLength(), 5);
-    QCOMPARE(window.Edit1->text(), QStringLiteral("recv.dat"));
-    QVERIFY(!window.CheckBox1->isChecked());
-    QCOMPARE(window.CheckBox1->text(), QStringLiteral("接收数据写入到文件:   "));
-    QVERIFY(!window.Timer2.isActive());
+    QVERIFY(window.m_openFileButton->isEnabled());
+    QVERIFY(!window.m_sendFileButton->isEnabled());
+    QVERIFY(!window.m_stopSendButton->isEnabled());
+    QCOMPARE(window.m_intervalEdit->maxLength(), 8);
+    QCOMPARE(window.m_packetLengthEdit->maxLength(), 5);
+    QCOMPARE(window.m_receiveFileEdit->text(), QStringLiteral("recv.dat"));
+    QVERIFY(!window.m_receiveToFileCheck->isChecked());
+    QCOMPARE(window.m_receiveToFileCheck->text(), QStringLiteral("接收数据写入到文件:   "));
+    QVERIFY(!window.m_packetTimer.isActive());
 }
 
 QTEST_MAIN(TestToolWindows)

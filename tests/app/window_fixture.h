@@ -1,7 +1,8 @@
 #pragma once
 // A main window in a fresh working directory, with scripted dialogs and small profiles.
-#include "app/tform1.h"
+#include "app/main_window.h"
 #include "session/core_session.h"
+#include "support/isolated_home.h"
 #include "support/scripted_dialogs.h"
 
 #include <QDir>
@@ -51,7 +52,7 @@ struct WindowFixture {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     std::unique_ptr<CoreSession> session;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     // Enters the temporary directory; writes script.js unless told not to.
     explicit WindowFixture(bool withScript = true)
@@ -69,10 +70,10 @@ struct WindowFixture {
 
     QString path(const QString &name) const { return dir.filePath(name); }
 
-    TForm1 &create()
+    MainWindow &create()
     {
         session = std::make_unique<CoreSession>();
-        form = std::make_unique<TForm1>(*session, dialogs);
+        form = std::make_unique<MainWindow>(*session, dialogs);
         return *form;
     }
 

@@ -4,9 +4,10 @@
 // with values that differ from the profile's, so a read visibly changes the tables.
 #include "app/comm_page.h"
 #include "app/ext_page.h"
-#include "app/tform1.h"
+#include "app/main_window.h"
 #include "params/ui/param_view.h"
 #include "session/core_session.h"
+#include "support/isolated_home.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
 
@@ -96,7 +97,7 @@ public:
     ScriptedDialogs dialogs;
     SimProcess sim;
     std::unique_ptr<CoreSession> session;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     ~SimWindowRig()
     {
@@ -137,7 +138,7 @@ public:
             return false;
         }
         session = std::make_unique<CoreSession>();
-        form = std::make_unique<TForm1>(*session, dialogs);
+        form = std::make_unique<MainWindow>(*session, dialogs);
         if (!o.prefix.isEmpty())
             session->script.evaluate(QStringLiteral("PREFIX=\"%1\";").arg(o.prefix));
         if (!form->loadProfileFromCommandLine(path(QStringLiteral("dev.txt"))))
@@ -148,8 +149,8 @@ public:
         if (!QTest::qWaitForWindowActive(form.get()))
             return false;
         if (o.openPort) {
-            form->TabSheet1->Edit1->setText(sim.ptyPath());
-            form->TabSheet1->Button3Click();
+            form->m_commPage->m_portEdit->setText(sim.ptyPath());
+            form->m_commPage->openPort();
             if (!session->link.isSerialOpen())
                 return false;
         }
@@ -161,10 +162,10 @@ public:
     int rowOf(const char *code) const { return session->mainTable.findByCode(QLatin1String(code)); }
     QString shown(const char *code) const { return session->mainTable.row(rowOf(code)).shown; }
     QString stored(const char *code) const { return session->mainTable.row(rowOf(code)).stored; }
-    QString panel() const { return form->StatusBar1Panel3->text(); }
-    QStringList memo1() const { return form->Memo1->toPlainText().split(QLatin1Char('\n')); }
-    QLineEdit *gEdit() const { return form->TabSheet1->GEdit; }
-    QComboBox *gCombo() const { return form->TabSheet1->GComboBox; }
+    QString panel() const { return form->m_resultLabel->text(); }
+    QStringList memo1() const { return form->m_log->toPlainText().split(QLatin1Char('\n')); }
+    QLineEdit *gEdit() const { return form->m_commPage->m_valueEdit; }
+    QComboBox *gCombo() const { return form->m_commPage->m_valueCombo; }
 
     // Frames the simulated device received, as hex dump lines.
     QStringList framesSeen() const

@@ -3,6 +3,8 @@
 // the parameter-set selection of the tab handlers, and the lock while a reply is awaited.
 #include "sim_window_rig.h"
 
+#include <QApplication>
+
 #include "app/device_actions.h"
 #include "protocol/exchange_engine.h"
 #include "tools/control_page.h"
@@ -15,7 +17,7 @@ using namespace rig;
 namespace {
 QStringList memo4(SimWindowRig &r)
 {
-    return r.form->TabSheet3->Memo4->toPlainText().split(QLatin1Char('\n'));
+    return r.form->m_controlPage->m_stateLog->toPlainText().split(QLatin1Char('\n'));
 }
 int framesWith(SimWindowRig &r, const QString &word)
 {
@@ -39,6 +41,7 @@ private slots:
     void automaticFetch();
     void tabPagesSelectTheParameterSet();
     void commandsRefusedWhileBusy();
+    void activatingTheWindowDuringAWaitKeepsTheReply();
 };
 
 void TestDeviceCommands::resetAskedFirst()
@@ -47,7 +50,7 @@ void TestDeviceCommands::resetAskedFirst()
     QVERIFY(r.start());
     r.session->state.WorkMode = 1;
     r.dialogs.confirmAnswers << true << false;
-    r.form->N6->trigger();
+    r.form->m_resetDeviceAction->trigger();
     QCOMPARE(r.dialogs.shown.last().caption, QStringLiteral("提示"));
     QCOMPARE(r.dialogs.shown.last().text, QStringLiteral("真的要复位设备吗？"));
     QCOMPARE(r.panel(), QStringLiteral("[复位设备成功]"));
@@ -58,7 +61,7 @@ void TestDeviceCommands::resetAskedFirst()
     // Cancel: nothing sent, the panel's text logged again, the work mode forgotten.
     r.session->state.WorkMode = 2;
     r.form->setResultText(QStringLiteral("[之前]"));
-    r.form->N6->trigger();
+    r.form->m_resetDeviceAction->trigger();
     QCOMPARE(r.memo1().last(), QStringLiteral("[之前]"));
     QCOMPARE(r.session->state.WorkMode, 0);
     QCOMPARE(framesWith(r, QStringLiteral("E0 05")), 1);
@@ -95,16 +98,16 @@ void TestDeviceCommands::confirmedCommands()
     o.faults = faults;
     QVERIFY(r.start(o));
     r.dialogs.confirmAnswers << true;
-    (reset ? r.form->N6 : r.form->N1)->trigger();
+    (reset ? r.form->m_resetDeviceAction : r.form->m_factoryDefaultsAction)->trigger();
     QCOMPARE(r.dialogs.shown.last().text,
              reset ? QStringLiteral("真的要复位设备吗？") : QStringLiteral("真的要恢复出厂默认设置吗？"));
     QCOMPARE(r.panel(), text);
     QCOMPARE(r.memo1().last(), text);
-    QVERIFY(r.form->N1->isEnabled());
+    QVERIFY(r.form->m_factoryDefaultsAction->isEnabled());
 
     if (!reset) {
         // Cancel sends nothing and logs the panel as it is.
-        r.form->N1->trigger();
+        r.form->m_factoryDefaultsAction->trigger();
         QCOMPARE(framesWith(r, QStringLiteral("E0 06")), 1);
         QStringList log = r.memo1();
         QCOMPARE(log.size(), 2);
@@ -119,16 +122,16 @@ void TestDeviceCommands::noChannel()
     o.openPort = false;
     QVERIFY(r.start(o));
     r.dialogs.confirmAnswers << true << true;
-    r.form->N1->trigger();
-    r.form->N6->trigger();
+    r.form->m_factoryDefaultsAction->trigger();
+    r.form->m_resetDeviceAction->trigger();
     QCOMPARE(r.dialogs.texts(QStringLiteral("information")),
              QStringList(2, QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接")));
     QVERIFY(r.dialogs.texts(QStringLiteral("confirm")).isEmpty());
     // The status buttons send at once: the failure reaches the error box.
-    QTest::mouseClick(r.form->TabSheet3->Button9, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_controlPage->m_readStateButton, Qt::LeftButton);
     QCOMPARE(r.dialogs.texts(QStringLiteral("error")).size(), 1);
     QVERIFY(!r.dialogs.texts(QStringLiteral("error")).first().isEmpty());
-    QCOMPARE(r.form->TabSheet3->Memo4->toPlainText(), QString());
+    QCOMPARE(r.form->m_controlPage->m_stateLog->toPlainText(), QString());
 }
 
 void TestDeviceCommands::stateSignalVersionClock()
@@ -137,41 +140,41 @@ void TestDeviceCommands::stateSignalVersionClock()
     Options o;
     o.faults = QStringList{QStringLiteral("--state"), QStringLiteral("5"), QStringLiteral("--csq"), QStringLiteral("17")};
     QVERIFY(r.start(o));
-    ControlPage *page = r.form->TabSheet3;
-    r.form->PageControl1->setCurrentIndex(2);
+    ControlPage *page = r.form->m_controlPage;
+    r.form->m_tabs->setCurrentIndex(2);
 
-    QTest::mouseClick(page->Button9, Qt::LeftButton);
+    QTest::mouseClick(page->m_readStateButton, Qt::LeftButton);
     QCOMPARE(memo4(r).last(), QStringLiteral("DTU状态=5,在线状态，已登录到数据中心"));
-    QTest::mouseClick(page->Button6, Qt::LeftButton);
+    QTest::mouseClick(page->m_signalButton, Qt::LeftButton);
     QCOMPARE(memo4(r).last(), QStringLiteral("DTU CSQ=17"));
-    QTest::mouseClick(page->Button14, Qt::LeftButton);
+    QTest::mouseClick(page->m_versionButton, Qt::LeftButton);
     QVERIFY(memo4(r).last().startsWith(QStringLiteral("DTU版本号=")));
     QVERIFY(memo4(r).last().size() > QStringLiteral("DTU版本号=").size());
 
-    QTest::mouseClick(page->Button19, Qt::LeftButton);
+    QTest::mouseClick(page->m_readClockButton, Qt::LeftButton);
     QStringList lines = memo4(r);
     QCOMPARE(r.panel(), QStringLiteral("设备时钟读取成功"));
     QCOMPARE(lines.at(lines.size() - 2), QStringLiteral("设备时钟读取成功"));
     QVERIFY(!lines.last().isEmpty());
 
-    QTest::mouseClick(page->Button20, Qt::LeftButton);
+    QTest::mouseClick(page->m_setClockButton, Qt::LeftButton);
     lines = memo4(r);
     QCOMPARE(lines.last(), QStringLiteral("[设备时钟设置成功]"));
     const QRegularExpression clock(QStringLiteral("^设置设备时钟=\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}$"));
     QVERIFY2(clock.match(lines.at(lines.size() - 2)).hasMatch(), qPrintable(lines.at(lines.size() - 2)));
     // The device's clock now reads back the time just sent (within the same minute or so).
-    QTest::mouseClick(page->Button19, Qt::LeftButton);
+    QTest::mouseClick(page->m_readClockButton, Qt::LeftButton);
     QCOMPARE(memo4(r).last().left(13), lines.at(lines.size() - 2).mid(7, 13));
 
     // Set the state from the list, then read it back.
-    page->ComboBox3->setCurrentIndex(-1);
-    r.form->deviceActions().Button10Click();
+    page->m_stateCombo->setCurrentIndex(-1);
+    r.form->deviceActions().setDeviceState();
     QCOMPARE(r.dialogs.texts(QStringLiteral("information")), QStringList{QStringLiteral("请选择一个状态!")});
-    page->ComboBox3->setCurrentIndex(1);
-    r.form->deviceActions().Button10Click();
+    page->m_stateCombo->setCurrentIndex(1);
+    r.form->deviceActions().setDeviceState();
     QCOMPARE(r.panel(), QStringLiteral("[状态设置成功]"));
     QCOMPARE(r.memo1().last(), QStringLiteral("[状态设置成功]"));
-    QTest::mouseClick(page->Button9, Qt::LeftButton);
+    QTest::mouseClick(page->m_readStateButton, Qt::LeftButton);
     QCOMPARE(memo4(r).last(), QStringLiteral("DTU状态=2,待机状态"));
 }
 
@@ -199,14 +202,14 @@ void TestDeviceCommands::stateReadFailures()
     Options o;
     o.faults = faults;
     QVERIFY(r.start(o));
-    QTest::mouseClick(r.form->TabSheet3->Button9, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_controlPage->m_readStateButton, Qt::LeftButton);
     QCOMPARE(memo4(r).last(), stateLine);
     QCOMPARE(r.panel(), panel);
     if (!panel.isEmpty())
         QCOMPARE(r.memo1().last(), panel);
     if (faults.first() != QLatin1String("--silent")) {
         // The signal read fails the same way, with its own line (a silent device would take 10 s).
-        QTest::mouseClick(r.form->TabSheet3->Button6, Qt::LeftButton);
+        QTest::mouseClick(r.form->m_controlPage->m_signalButton, Qt::LeftButton);
         QCOMPARE(memo4(r).last(), QStringLiteral("信号读取失败"));
     }
 }
@@ -215,12 +218,12 @@ void TestDeviceCommands::automaticFetch()
 {
     SimWindowRig r;
     QVERIFY(r.start());
-    r.form->TabSheet1->ComboBox1->setCurrentText(QStringLiteral("115200"));
-    r.form->deviceActions().N3Click();
+    r.form->m_commPage->m_baudCombo->setCurrentText(QStringLiteral("115200"));
+    r.form->deviceActions().autoReadParams();
     QCOMPARE(r.dialogs.texts(QStringLiteral("information")),
              QStringList{QStringLiteral("请先将DTU断电，点击确定按钮(OK)后，立即给DTU上电")});
-    QCOMPARE(r.form->TabSheet1->ComboBox1->currentText(), QStringLiteral("38400"));
-    QCOMPARE(r.form->TabSheet1->ComboBox6->currentText(), QStringLiteral("8N1"));
+    QCOMPARE(r.form->m_commPage->m_baudCombo->currentText(), QStringLiteral("38400"));
+    QCOMPARE(r.form->m_commPage->m_formatCombo->currentText(), QStringLiteral("8N1"));
     QVERIFY(r.session->link.isSerialOpen());
     QVERIFY(r.memo1().contains(QStringLiteral("[工作模式切换成功]")));
     QVERIFY(r.deviceGot(QStringLiteral("E0 22 01 4B 4D 56 52 42 54 51 48 57 44 4E 58 41")));
@@ -235,15 +238,15 @@ void TestDeviceCommands::tabPagesSelectTheParameterSet()
     o.ext = true;
     QVERIFY(r.start(o));
     QCOMPARE(r.session->state.ParamChannel, -1);
-    r.form->PageControl1->setCurrentIndex(TForm1::kExtTabIndex);
+    r.form->m_tabs->setCurrentIndex(MainWindow::kExtTabIndex);
     QCOMPARE(r.session->state.ParamChannel, 0);
     QCOMPARE(framesWith(r, QStringLiteral("E0 50 00")), 1);
-    r.form->PageControl1->setCurrentIndex(2);
+    r.form->m_tabs->setCurrentIndex(2);
     QCOMPARE(r.session->state.ParamChannel, 1);
     QCOMPARE(framesWith(r, QStringLiteral("E0 50 01")), 1);
     // Already addressed to the main set: the next pages send nothing.
-    r.form->PageControl1->setCurrentIndex(0);
-    r.form->PageControl1->setCurrentIndex(1);
+    r.form->m_tabs->setCurrentIndex(0);
+    r.form->m_tabs->setCurrentIndex(1);
     QCOMPARE(r.framesSeen().size(), 2);
 }
 
@@ -253,7 +256,7 @@ void TestDeviceCommands::commandsRefusedWhileBusy()
     Options o;
     o.faults = QStringList{QStringLiteral("--delay"), QStringLiteral("700")};
     QVERIFY(r.start(o));
-    ControlPage *page = r.form->TabSheet3;
+    ControlPage *page = r.form->m_controlPage;
     bool probed = false;
     bool locked = false;
     QTimer probe;
@@ -262,18 +265,47 @@ void TestDeviceCommands::commandsRefusedWhileBusy()
         if (probed || !r.session->engine.isBusy())
             return;
         probed = true;
-        locked = !page->Button6->isEnabled() && !r.form->N1->isEnabled() && !r.form->TabSheet5->Button16->isEnabled();
-        r.form->deviceActions().Button6Click();
+        locked = !page->m_signalButton->isEnabled() && !r.form->m_factoryDefaultsAction->isEnabled() && !r.form->m_extPage->m_readButton->isEnabled();
+        r.form->deviceActions().readSignal();
     });
     probe.start();
-    QTest::mouseClick(page->Button9, Qt::LeftButton);
+    QTest::mouseClick(page->m_readStateButton, Qt::LeftButton);
     probe.stop();
     QVERIFY(probed);
     QVERIFY(locked);
-    QCOMPARE(r.dialogs.texts(QStringLiteral("error")), QStringList{ExchangeEngine::BusyText()});
+    // Refused without a box: the log says why.
+    QVERIFY(r.dialogs.shown.isEmpty());
+    QVERIFY(r.memo1().contains(ExchangeEngine::BusyText()));
     QCOMPARE(memo4(r).last(), QStringLiteral("DTU状态=2,待机状态"));
     QCOMPARE(framesWith(r, QStringLiteral("E0 23")), 0);
-    QVERIFY(page->Button6->isEnabled());
+    QVERIFY(page->m_signalButton->isEnabled());
+}
+
+void TestDeviceCommands::activatingTheWindowDuringAWaitKeepsTheReply()
+{
+    SimWindowRig r;
+    Options o;
+    o.faults = QStringList{QStringLiteral("--delay"), QStringLiteral("1200")};
+    QVERIFY(r.start(o));
+    // The user switches to another window and back while the state read waits for its reply.
+    QWidget other;
+    other.resize(200, 100);
+    QList<bool> pollOn;
+    QTimer::singleShot(200, &other, [&] {
+        other.show();
+        other.activateWindow();
+    });
+    QTimer::singleShot(500, r.form.get(), [&] { r.form->activateWindow(); });
+    QTimer::singleShot(800, r.form.get(), [&] {
+        // Also the activation as the window system reports it, had the platform not delivered it.
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(r.form.get(), &activate);
+        pollOn << r.session->poll.isActive();
+    });
+    QTest::mouseClick(r.form->findChild<QPushButton *>(QStringLiteral("Button9")), Qt::LeftButton);
+    QCOMPARE(pollOn, QList<bool>{false});
+    QCOMPARE(memo4(r).last(), QStringLiteral("DTU状态=2,待机状态"));
+    QVERIFY(r.session->poll.isActive());
 }
 
 QTEST_MAIN(TestDeviceCommands)

@@ -147,7 +147,7 @@ void TestParamsEditor::editorFollowsScrollingAndResizing()
     Options o;
     o.openPort = false;
     QVERIFY(r.start(o));
-    ParamView *view = r.form->TabSheet1->ListView1;
+    ParamView *view = r.form->m_commPage->m_paramView;
     view->setFixedHeight(90);
     r.selectMain("0005");
     QLineEdit *e = r.gEdit();
@@ -168,13 +168,19 @@ void TestParamsEditor::editorFollowsScrollingAndResizing()
     QTRY_COMPARE(e->x(), view->columnViewportPosition(ParamTable::ColShown));
     QVERIFY(e->x() >= 260);
 
-    // A double click puts the keyboard in the visible editor.
+    // A click on the row puts the keyboard in its editor: typing goes there at once.
     view->scrollTo(r.main().index(row, 1));
+    view->setFocus();
     QVERIFY(!e->hasFocus());
     const QPoint pt = view->visualRect(r.main().index(row, 1)).center();
     QTest::mousePress(view->viewport(), Qt::LeftButton, {}, pt);
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, pt);
-    QVERIFY(!e->hasFocus());
+    QTRY_VERIFY(e->hasFocus());
+    const QString typedBefore = e->text();
+    QTest::keyClicks(r.form->focusWidget(), QStringLiteral("ab"));
+    QCOMPARE(e->text(), typedBefore + QStringLiteral("ab"));
+    // A double click does the same.
+    view->setFocus();
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pt);
     QTRY_VERIFY(e->hasFocus());
 }
@@ -187,10 +193,10 @@ void TestParamsEditor::extendedTabCarriesTheEditor()
     o.ext = true;
     QVERIFY(r.start(o));
     QVERIFY(r.form->isExtTabVisible());
-    r.form->PageControl1->setCurrentIndex(TForm1::kExtTabIndex);
+    r.form->m_tabs->setCurrentIndex(MainWindow::kExtTabIndex);
     QCOMPARE(r.session->state.ParamChannel, 0);
     QCOMPARE(r.ext().selectedRow(), 0);
-    ParamView *view2 = r.form->TabSheet5->ListView2;
+    ParamView *view2 = r.form->m_extPage->m_paramView;
     QTRY_COMPARE(r.gEdit()->parentWidget(), view2->viewport());
     QVERIFY(r.gEdit()->isVisible());
     QCOMPARE(r.gEdit()->text(), QStringLiteral("1"));
@@ -204,9 +210,9 @@ void TestParamsEditor::extendedTabCarriesTheEditor()
     QCOMPARE(r.stored("0001"), QStringLiteral("HEX:00"));
 
     // Back on the main tab the editor returns to the main table.
-    r.form->PageControl1->setCurrentIndex(0);
+    r.form->m_tabs->setCurrentIndex(0);
     QCOMPARE(r.session->state.ParamChannel, 1);
-    QTRY_COMPARE(r.gCombo()->parentWidget(), r.form->TabSheet1->ListView1->viewport());
+    QTRY_COMPARE(r.gCombo()->parentWidget(), r.form->m_commPage->m_paramView->viewport());
     QVERIFY(r.gCombo()->isVisible());
     QCOMPARE(r.gCombo()->currentText(), QStringLiteral("透明"));
 }

@@ -49,13 +49,13 @@ void TestParamsRead::readsMainAndExtendedTables()
     r.selectMain("0002");
     QVERIFY(!r.gEdit()->isVisible());
 
-    QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_commPage->m_readButton, Qt::LeftButton);
     checkDeviceValuesShown(r);
     r.selectMain("0001");
     r.selectMain("0002");
     QVERIFY(r.gEdit()->isVisible());
     QCOMPARE(r.gEdit()->text(), QStringLiteral("internet"));
-    QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_commPage->m_readButton, Qt::LeftButton);
     QCOMPARE(r.panel(), kDone);
     QCOMPARE(r.memo1().last(), kDone);
     QVERIFY(!r.gEdit()->isVisible());
@@ -65,9 +65,9 @@ void TestParamsRead::readsMainAndExtendedTables()
     // The extended table is not read from the main tab.
     QCOMPARE(r.ext().row(0).stored, QStringLiteral("HEX:01"));
 
-    r.form->PageControl1->setCurrentIndex(TForm1::kExtTabIndex);
+    r.form->m_tabs->setCurrentIndex(MainWindow::kExtTabIndex);
     QVERIFY(r.deviceGot(QStringLiteral("E0 50 00")));
-    QTest::mouseClick(r.form->TabSheet5->Button16, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_extPage->m_readButton, Qt::LeftButton);
     QCOMPARE(r.ext().row(0).shown, QStringLiteral("7"));
     QCOMPARE(r.ext().row(1).shown, QStringLiteral("变化"));
     QCOMPARE(r.ext().row(1).stored, QStringLiteral("HEX:01"));
@@ -82,7 +82,7 @@ void TestParamsRead::readsWithFramePrefix()
     Options o;
     o.prefix = QStringLiteral("0102");
     QVERIFY(r.start(o));
-    QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_commPage->m_readButton, Qt::LeftButton);
     QCOMPARE(r.panel(), kDone);
     checkDeviceValuesShown(r);
     QCOMPARE(r.session->state.LastPrefix, QByteArray("\x01\x02", 2));
@@ -118,15 +118,15 @@ void TestParamsRead::failuresKeepTheirText()
     QVERIFY(r.start(o));
     if (!script.isEmpty())
         QVERIFY(r.session->script.evaluate(script).ok);
-    QVERIFY(r.form->TabSheet1->btRead->isEnabled());
-    QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);
+    QVERIFY(r.form->m_commPage->m_readButton->isEnabled());
+    QTest::mouseClick(r.form->m_commPage->m_readButton, Qt::LeftButton);
     // The failure stays on the panel: a failed read is never reported as finished.
     QCOMPARE(r.panel(), text);
     QCOMPARE(r.memo1().last(), text);
     QVERIFY(!r.memo1().contains(kDone));
     QCOMPARE(r.shown("0002"), QStringLiteral("cmnet"));
     QCOMPARE(r.stored("0003"), QStringLiteral("HEX:1F90"));
-    QVERIFY(r.form->TabSheet1->btRead->isEnabled());
+    QVERIFY(r.form->m_commPage->m_readButton->isEnabled());
 }
 
 void TestParamsRead::noChannelAsksToOpenOne()
@@ -135,7 +135,7 @@ void TestParamsRead::noChannelAsksToOpenOne()
     Options o;
     o.openPort = false;
     QVERIFY(r.start(o));
-    QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_commPage->m_readButton, Qt::LeftButton);
     QCOMPARE(r.dialogs.texts(QStringLiteral("information")),
              QStringList{QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接")});
     QCOMPARE(r.panel(), QString());
@@ -148,61 +148,72 @@ void TestParamsRead::strictTimingWaitsForSilence()
     Options o;
     o.fast = false;
     QVERIFY(r.start(o));
-    QVERIFY(!r.form->NFast->isChecked());
+    QVERIFY(!r.form->m_fastRepliesAction->isChecked());
     QElapsedTimer t;
     t.start();
-    QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_commPage->m_readButton, Qt::LeftButton);
     // Without fast replies a reply ends only after about 0.4 s of silence.
     QVERIFY2(t.elapsed() >= 400, qPrintable(QString::number(t.elapsed())));
     QCOMPARE(r.panel(), kDone);
     checkDeviceValuesShown(r);
 
-    // The menu switch turns fast replies on and keeps the choice in the profile.
-    r.form->NFast->trigger();
+    // The menu switch turns fast replies on and keeps the choice in the user's settings; the
+    // profile describes the device and is not touched.
+    r.form->m_fastRepliesAction->trigger();
     QVERIFY(r.session->state.FastReplies);
+    QVERIFY(UserSettings().fastReplies());
     QFile f(r.path(QStringLiteral("dev.txt")));
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QVERIFY(f.readAll().contains("\"FastReplies\": \"1\""));
+    QVERIFY(!f.readAll().contains("FastReplies"));
     f.close();
     r.session->state.FastReplies = false;
     QVERIFY(r.form->loadProfileFromCommandLine(r.path(QStringLiteral("dev.txt"))));
     QVERIFY(r.session->state.FastReplies);
-    QVERIFY(r.form->NFast->isChecked());
+    QVERIFY(r.form->m_fastRepliesAction->isChecked());
+    // A profile that still carries "FastReplies" is honoured while it is loaded.
+    QFile old(r.path(QStringLiteral("old.txt")));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("{\n \"Title\": \"old\",\n \"FastReplies\": \"0\",\n \"Params\": []\n}\n");
+    old.close();
+    QVERIFY(r.form->loadProfileFromCommandLine(r.path(QStringLiteral("old.txt"))));
+    QVERIFY(!r.session->state.FastReplies);
+    QVERIFY(!r.form->m_fastRepliesAction->isChecked());
+    QVERIFY(UserSettings().fastReplies());
 }
 
 void TestParamsRead::timedQueryPanel()
 {
     SimWindowRig r;
     QVERIFY(r.start());
-    CommPage *page = r.form->TabSheet1;
-    QVERIFY(!page->Panel12->isVisible());
-    r.form->CheckBox4->setChecked(true);
-    QVERIFY(page->Panel12->isVisible());
+    CommPage *page = r.form->m_commPage;
+    QVERIFY(!page->m_timedQueryPanel->isVisible());
+    r.form->m_timedQueryCheck->setChecked(true);
+    QVERIFY(page->m_timedQueryPanel->isVisible());
 
-    QTest::mouseClick(page->Button4, Qt::LeftButton);
+    QTest::mouseClick(page->m_queryReadButton, Qt::LeftButton);
     QCOMPARE(r.panel(), kDone);
     QVERIFY(r.deviceGot(QStringLiteral("E0 01 00 49 00 4A 00 4B 00 4C 00 4D 00 4E 00 4F")));
 
     // The period takes digits only.
-    page->Edit6->clear();
-    QTest::keyClicks(page->Edit6, QStringLiteral("6x5-0a1"));
-    QCOMPARE(page->Edit6->text(), QStringLiteral("6501"));
-    page->cbAutoQuery->setChecked(true);
-    QTest::mouseClick(page->Button5, Qt::LeftButton);
-    QCOMPARE(page->Memo10->toPlainText(), QStringLiteral("设置失败:定时查询周期不能大于6500秒!"));
+    page->m_queryPeriodEdit->clear();
+    QTest::keyClicks(page->m_queryPeriodEdit, QStringLiteral("6x5-0a1"));
+    QCOMPARE(page->m_queryPeriodEdit->text(), QStringLiteral("6501"));
+    page->m_autoQueryCheck->setChecked(true);
+    QTest::mouseClick(page->m_queryWriteButton, Qt::LeftButton);
+    QCOMPARE(page->m_queryInfoBox->toPlainText(), QStringLiteral("设置失败:定时查询周期不能大于6500秒!"));
 
     // HEX mode: the title says so, the command is emptied and takes hex digits only.
-    QTest::keyClicks(page->Memo9, QStringLiteral("abc"));
-    QTest::mouseClick(page->CheckBox5, Qt::LeftButton);
-    QCOMPARE(page->GroupBox12->title(), QStringLiteral("查询命令输入窗口[HEX模式]"));
-    QCOMPARE(page->Memo9->toPlainText(), QString());
-    QTest::keyClicks(page->Memo9, QStringLiteral("4aZ1g"));
-    QCOMPARE(page->Memo9->toPlainText(), QStringLiteral("4a1"));
+    QTest::keyClicks(page->m_queryCommandEdit, QStringLiteral("abc"));
+    QTest::mouseClick(page->m_queryHexCheck, Qt::LeftButton);
+    QCOMPARE(page->m_queryCommandGroup->title(), QStringLiteral("查询命令输入窗口[HEX模式]"));
+    QCOMPARE(page->m_queryCommandEdit->toPlainText(), QString());
+    QTest::keyClicks(page->m_queryCommandEdit, QStringLiteral("4aZ1g"));
+    QCOMPARE(page->m_queryCommandEdit->toPlainText(), QStringLiteral("4a1"));
 
-    page->Edit6->setText(QStringLiteral("60"));
-    page->Memo10->clear();
-    QTest::mouseClick(page->Button5, Qt::LeftButton);
-    const QStringList lines = page->Memo10->toPlainText().split(QLatin1Char('\n'));
+    page->m_queryPeriodEdit->setText(QStringLiteral("60"));
+    page->m_queryInfoBox->clear();
+    QTest::mouseClick(page->m_queryWriteButton, Qt::LeftButton);
+    const QStringList lines = page->m_queryInfoBox->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 4);
     QCOMPARE(lines.at(0), QStringLiteral("设置定时查询参数  状态:启用,  查询周期60秒"));
     QCOMPARE(lines.at(1), QStringLiteral("定时查询命令内容:[HEX:4a1]J"));
@@ -210,7 +221,7 @@ void TestParamsRead::timedQueryPanel()
     // The prepared record: state, period, command length, command, FF up to 254 bytes.
     QVERIFY(lines.at(3).startsWith(QStringLiteral("5A 00 3C 01 4A FF FF")));
     QCOMPARE(lines.at(3).trimmed().split(QLatin1Char(' ')).size(), 254);
-    QVERIFY(page->Panel13->isEnabled());
+    QVERIFY(page->m_timedQueryStrip->isEnabled());
 }
 
 QTEST_MAIN(TestParamsRead)

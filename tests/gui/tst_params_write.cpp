@@ -16,7 +16,7 @@ const QString kOk = QStringLiteral("[参数设置成功]");
 
 void writeSelected(SimWindowRig &r)
 {
-    QTest::mouseClick(r.form->TabSheet1->btWrite, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_commPage->m_writeButton, Qt::LeftButton);
 }
 } // namespace
 
@@ -36,7 +36,7 @@ void TestParamsWrite::editedRowsAreWrittenAndReadBack()
 {
     SimWindowRig r;
     QVERIFY(r.start());
-    QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_commPage->m_readButton, Qt::LeftButton);
     QCOMPARE(r.shown("0001"), QStringLiteral("协议"));
 
     r.selectMain("0001");
@@ -66,7 +66,7 @@ void TestParamsWrite::editedRowsAreWrittenAndReadBack()
     // Spoil the table, then read: the device's store holds what was written.
     for (const char *code : {"0001", "0002", "0003", "0004", "0005"})
         r.main().setStoredAndShown(r.rowOf(code), QStringLiteral("HEX:"), QStringLiteral("?"));
-    QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);
+    QTest::mouseClick(r.form->m_commPage->m_readButton, Qt::LeftButton);
     QCOMPARE(r.panel(), QStringLiteral("[参数读取完毕]"));
     QCOMPARE(r.shown("0001"), QStringLiteral("透明"));
     QCOMPARE(r.shown("0002"), QStringLiteral("cmiot"));
@@ -81,8 +81,8 @@ void TestParamsWrite::batchWriteShowsProgressAndSummary()
     Options o;
     o.faults = QStringList{QStringLiteral("--delay"), QStringLiteral("60")};
     QVERIFY(r.start(o));
-    PanelRecorder rec(r.form->StatusBar1Panel3);
-    r.form->N4->trigger();
+    PanelRecorder rec(r.form->m_resultLabel);
+    r.form->m_batchWriteAction->trigger();
     QStringList log = r.memo1();
     QCOMPARE(log.last(), QStringLiteral("批量写参数结束：共6项，成功5项，失败0项，跳过1项"));
     QCOMPARE(log.filter(QStringLiteral("设置参数：")).size(), 5);
@@ -94,8 +94,8 @@ void TestParamsWrite::batchWriteShowsProgressAndSummary()
     QVERIFY(!r.deviceGot(QStringLiteral("00 91")));
 
     r.session->state.PrivilegeLevel = 2;
-    r.form->Memo1->clear();
-    r.form->N4->trigger();
+    r.form->m_log->clear();
+    r.form->m_batchWriteAction->trigger();
     QCOMPARE(r.memo1().last(), QStringLiteral("批量写参数结束：共6项，成功6项，失败0项"));
     QVERIFY(r.deviceGot(QStringLiteral("00 91 05")));
 }
@@ -108,7 +108,7 @@ void TestParamsWrite::protectedRowNeedsLevelTwo()
     r.selectMain("0091");
     writeSelected(r);
     QCOMPARE(r.panel(), QStringLiteral("之前"));
-    QCOMPARE(r.form->Memo1->toPlainText(), QString());
+    QCOMPARE(r.form->m_log->toPlainText(), QString());
     QVERIFY(r.framesSeen().isEmpty());
 
     // A heading is never written either.
@@ -170,10 +170,10 @@ void TestParamsWrite::noChannelAsksOnceForTheBatch()
     QVERIFY(r.start(o));
     r.selectMain("0002");
     writeSelected(r);
-    r.form->N4->trigger();
+    r.form->m_batchWriteAction->trigger();
     QCOMPARE(r.dialogs.texts(QStringLiteral("information")),
              QStringList(2, QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接")));
-    QCOMPARE(r.form->Memo1->toPlainText(), QString());
+    QCOMPARE(r.form->m_log->toPlainText(), QString());
 }
 
 void TestParamsWrite::secondActionDuringAWaitIsRefused()
@@ -193,12 +193,12 @@ void TestParamsWrite::secondActionDuringAWaitIsRefused()
         if (probed || !r.session->engine.isBusy())
             return;
         probed = true;
-        locked = !r.form->TabSheet1->btRead->isEnabled() && !r.form->TabSheet1->btWrite->isEnabled() &&
-                 !r.form->N4->isEnabled() && !r.form->N6->isEnabled() && !r.form->TabSheet3->Button9->isEnabled() &&
-                 !r.form->N5->isEnabled() && !r.form->TabSheet1->Button3->isEnabled() &&
-                 !r.form->TabSheet1->ComboBox1->isEnabled() && !r.form->PageControl1->tabBar()->isEnabled();
-        QTest::mouseClick(r.form->TabSheet1->btRead, Qt::LeftButton);   // disabled: nothing happens
-        r.form->btReadClick();                                           // refused with a text
+        locked = !r.form->m_commPage->m_readButton->isEnabled() && !r.form->m_commPage->m_writeButton->isEnabled() &&
+                 !r.form->m_batchWriteAction->isEnabled() && !r.form->m_resetDeviceAction->isEnabled() && !r.form->m_controlPage->m_readStateButton->isEnabled() &&
+                 !r.form->m_loadProfileAction->isEnabled() && !r.form->m_commPage->m_openPortButton->isEnabled() &&
+                 !r.form->m_commPage->m_baudCombo->isEnabled() && !r.form->m_tabs->tabBar()->isEnabled();
+        QTest::mouseClick(r.form->m_commPage->m_readButton, Qt::LeftButton);   // disabled: nothing happens
+        r.form->readMainParams();                                           // refused with a text
     });
     probe.start();
     writeSelected(r);
@@ -206,12 +206,14 @@ void TestParamsWrite::secondActionDuringAWaitIsRefused()
 
     QVERIFY(probed);
     QVERIFY(locked);
-    QCOMPARE(r.dialogs.texts(QStringLiteral("information")), QStringList{ExchangeEngine::BusyText()});
+    // Refused without a box: the log says why, and the running write's result ends in the panel.
+    QVERIFY(r.dialogs.shown.isEmpty());
+    QVERIFY(r.memo1().contains(ExchangeEngine::BusyText()));
     QCOMPARE(r.panel(), kOk);
     QVERIFY(!r.deviceGot(QStringLiteral("E0 01")));
-    QVERIFY(r.form->TabSheet1->btRead->isEnabled());
-    QVERIFY(r.form->N4->isEnabled());
-    QVERIFY(r.form->N5->isEnabled() && r.form->TabSheet1->Button3->isEnabled());
+    QVERIFY(r.form->m_commPage->m_readButton->isEnabled());
+    QVERIFY(r.form->m_batchWriteAction->isEnabled());
+    QVERIFY(r.form->m_loadProfileAction->isEnabled() && r.form->m_commPage->m_openPortButton->isEnabled());
 }
 
 QTEST_MAIN(TestParamsWrite)

@@ -75,7 +75,7 @@ private slots:
         r.state.SentBytes = 36;
         r.poll.setHexMode(true);
         r.fake.feed("Hi");
-        r.poll.Timer1Timer();
+        r.poll.pollOnce();
         QCOMPARE(r.lines.size(), 1);
         QVERIFY(r.lines.first().endsWith(QStringLiteral("{48 69 }Hi")));
         QVERIFY(r.chunks.isEmpty());
@@ -88,7 +88,7 @@ private slots:
         Rig r;
         r.state.WorkMode = 1;
         r.fake.feed("xyz");
-        r.poll.Timer1Timer();
+        r.poll.pollOnce();
         QVERIFY(r.lines.isEmpty());
         QVERIFY(r.chunks.isEmpty());
         QCOMPARE(r.state.ReceivedBytes, 0);
@@ -101,7 +101,7 @@ private slots:
         Rig r;
         r.state.WorkMode = 2;
         r.fake.feed(QByteArray("\r\nOK\r\n\x00", 7));
-        r.poll.Timer1Timer();
+        r.poll.pollOnce();
         QCOMPARE(r.chunks, QList<QByteArray>{QByteArray("\r\nOK\r\n\x00", 7)});
         QVERIFY(r.lines.isEmpty());
     }
@@ -112,18 +112,18 @@ private slots:
         r.state.PrivilegeLevel = 1;
         r.state.WorkMode = 1;
         r.fake.feed(QByteArray("\xAA\x55\x00", 3));
-        r.poll.Timer1Timer();
+        r.poll.pollOnce();
         QCOMPARE(r.log, QStringList{QStringLiteral("上行：AA 55 00 ")});
         r.state.PrivilegeLevel = 2;
         r.fake.feed("z");
-        r.poll.Timer1Timer();
+        r.poll.pollOnce();
         QCOMPARE(r.log.size(), 1);
     }
 
     void emptyPollStillRefreshesCounters()
     {
         Rig r;
-        r.poll.Timer1Timer();
+        r.poll.pollOnce();
         QCOMPARE(r.counters, QStringList{QStringLiteral("收：0字节，发:0字节")});
         QVERIFY(r.lines.isEmpty());
     }
@@ -132,7 +132,7 @@ private slots:
     {
         Rig r;
         r.fake.close();
-        r.poll.Timer1Timer();
+        r.poll.pollOnce();
         QVERIFY(r.counters.isEmpty());
         QCOMPARE(r.fake.reads(), 0);
     }
@@ -143,14 +143,14 @@ private slots:
         QSignalSpy lost(&r.poll, &ReceivePoll::serialLost);
         r.fake.feed("last");
         r.fake.injectReadError(QStringLiteral("设备已断开"));
-        r.poll.Timer1Timer();
+        r.poll.pollOnce();
         QVERIFY(!r.fake.isOpen());
         QCOMPARE(lost.count(), 1);
         QCOMPARE(lost.first().first().toString(), QStringLiteral("设备已断开"));
         // What arrived before the error is still shown, and the counters refreshed.
         QCOMPARE(r.lines.size(), 1);
         QCOMPARE(r.counters.size(), 1);
-        r.poll.Timer1Timer();
+        r.poll.pollOnce();
         QCOMPARE(lost.count(), 1);
     }
 

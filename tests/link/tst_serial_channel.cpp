@@ -3,8 +3,11 @@
 #include "link/data_link.h"
 #include "link/receive_poll.h"
 #include "link/serial_channel.h"
+#include "session/core_session.h"
 #include "state/app_state.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -97,6 +100,87 @@ private slots:
         dev.send("again");
         QByteArray again;
         QTRY_COMPARE((again += serial.takeAvailable()), QByteArray("again"));
+    }
+
+    void longWriteFollowsLineRateAndKeepsEventsRunning()
+    {
+        PtyDevice dev;
+        QVERIFY(dev.create());
+        SerialChannel serial;
+        SerialSettings s = settingsFor(dev.slavePath);
+        s.baudRate = 9600;
+        QVERIFY(serial.open(s));
+        // 24 000 bytes are 25 s of line time at 9600 baud; the device takes them after 5.5 s,
+        // longer than any fixed allowance of 5 s.
+        const QByteArray payload(24000, 'u');
+        QByteArray got;
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(20);
+        QTimer reader;
+        QObject::connect(&reader, &QTimer::timeout, [&] { got += dev.receive(); });
+        QTimer::singleShot(5500, &reader, [&] { reader.start(5); });
+        QElapsedTimer t;
+        t.start();
+        const bool ok = serial.write(payload);
+        const qint64 took = t.elapsed();
+        QVERIFY2(ok, qPrintable(serial.errorString()));
+        QVERIFY2(took >= 5400, qPrintable(QString::number(took)));
+        QVERIFY2(ticks > 100, qPrintable(QString::number(ticks)));  // the event loop ran meanwhile
+        QTRY_COMPARE(got.size(), payload.size());
+        QCOMPARE(got, payload);
+    }
+
+    void writeTimeOutStopsTheOutput()
+    {
+        PtyDevice dev;
+        QVERIFY(dev.create());
+        SerialChannel serial;
+        SerialSettings s = settingsFor(dev.slavePath);
+        s.baudRate = 921600;
+        QVERIFY(serial.open(s));
+        // More than the pseudo-terminal holds, and a device that takes nothing.
+        const QByteArray payload(40000, 'v');
+        const qint64 allowed = SerialChannel::WriteAllowanceMs(payload.size(), 921600, 10);
+        QVERIFY(allowed < 4000);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!serial.write(payload));
+        const qint64 took = t.elapsed();
+        QCOMPARE(serial.errorString(), SerialChannel::WriteTimeoutText());
+        QVERIFY2(took >= allowed - 50 && took < allowed + 1500, qPrintable(QString::number(took)));
+        QCOMPARE(serial.port().bytesToWrite(), qint64(0));
+
+        // What was reported as failed does not go out once the device reads again.
+        QByteArray got;
+        for (int i = 0; i < 6; ++i) {
+            got += dev.receive();
+            QTest::qWait(50);
+        }
+        QVERIFY2(got.size() < payload.size(), qPrintable(QString::number(got.size())));
+        // The port stays usable.
+        QVERIFY2(serial.write("next"), qPrintable(serial.errorString()));
+        QByteArray next;
+        QTRY_VERIFY((next += dev.receive()).endsWith("next"));
+    }
+
+    void closingTheWindowEndsALongWrite()
+    {
+        PtyDevice dev;
+        QVERIFY(dev.create());
+        CoreSession session;
+        SerialSettings s = settingsFor(dev.slavePath);
+        s.baudRate = 300;
+        QVERIFY(session.link.serial().open(s));
+        QTimer::singleShot(300, &session.state, [&] { session.state.requestClose(); });
+        QElapsedTimer t;
+        t.start();
+        QString error;
+        QVERIFY(!session.link.ChannelSend(QByteArray(30000, 'w'), &error));
+        QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(error, SerialChannel::WriteAbortedText());
+        QCOMPARE(session.link.serial().port().bytesToWrite(), qint64(0));
     }
 
     void deviceVanishingClosesPortAndTellsOnce()

@@ -93,7 +93,7 @@ private slots:
                                    Record(0x0004, B({0x0A}));
         answer(B({0x12, 0x34}) + ReadReply(records));
         QVERIFY(s->engine.isBusy() == false);
-        QVERIFY(ParamOps(*s, nullptr).btReadClick(sink));
+        QVERIFY(ParamOps(*s, nullptr).readMainParams(sink));
         // The request carries the read list of the coded rows.
         QCOMPARE(fake->writes().first(), frame::Build({}, 0xE001, B({0, 1, 0, 2, 0, 3, 0, 4})));
         QCOMPARE(s->mainTable.row(1).stored, QStringLiteral("HEX:01"));
@@ -113,7 +113,7 @@ private slots:
         // L = 2 gives an empty value; the last record runs past the area and is cut.
         const QByteArray records = Record(0x0002, QByteArray()) + B({0x00, 0x07, 0x00, 0x03}) + QByteArray("AB");
         answer(ReadReply(records));
-        QVERIFY(ParamOps(*s, nullptr).N2Click(sink));
+        QVERIFY(ParamOps(*s, nullptr).readAddressedParams(sink));
         QCOMPARE(s->mainTable.row(2).stored, QStringLiteral("HEX:"));
         QCOMPARE(s->mainTable.row(3).stored, QStringLiteral("HEX:4142"));
         QCOMPARE(s->mainTable.row(3).shown, QStringLiteral("AB"));
@@ -123,7 +123,7 @@ private slots:
     {
         s->script.evaluate(QStringLiteral("PREFIX='0102'"));
         answer(ReadReply(Record(0x0002, B({0x07})), B({0x01, 0x02})));
-        QVERIFY(ParamOps(*s, nullptr).N2Click(sink));
+        QVERIFY(ParamOps(*s, nullptr).readAddressedParams(sink));
         QCOMPARE(s->state.LastPrefix, B({0x01, 0x02}));
         QCOMPARE(s->mainTable.row(2).shown, QStringLiteral("7"));
     }
@@ -138,7 +138,7 @@ private slots:
         s->mainTable.addRow(Row(QStringLiteral("0002"), QStringLiteral("重试次数"), QStringLiteral("HEX:03"), {},
                                 QStringLiteral("U8()")));
         answer(ReadReply(Record(0x0001, B({0x01})) + Record(0x0002, B({0x09}))));
-        QVERIFY(ParamOps(*s, nullptr).N2Click(sink));
+        QVERIFY(ParamOps(*s, nullptr).readAddressedParams(sink));
         QCOMPARE(s->mainTable.row(0).shown, QStringLiteral("透明"));
         QCOMPARE(s->mainTable.row(1).shown, QStringLiteral("9"));
         QCOMPARE(sink.log.size(), 2);
@@ -161,7 +161,7 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(QString, text);
         answer(reply);
-        QVERIFY(!ParamOps(*s, nullptr).N2Click(sink));
+        QVERIFY(!ParamOps(*s, nullptr).readAddressedParams(sink));
         QCOMPARE(sink.panel(), text);
         QCOMPARE(sink.log, QStringList{text});
         QCOMPARE(s->mainTable.row(2).stored, QStringLiteral("HEX:03"));
@@ -171,7 +171,7 @@ private slots:
     {
         QElapsedTimer t;
         t.start();
-        QVERIFY(!ParamOps(*s, nullptr).N2Click(sink));
+        QVERIFY(!ParamOps(*s, nullptr).readAddressedParams(sink));
         QVERIFY(t.elapsed() >= 2900);
         QCOMPARE(sink.panel(), QStringLiteral("[参数读取失败，设备无响应！]"));
     }
@@ -180,7 +180,7 @@ private slots:
     {
         s->state.PasswordAccepted = true;
         answer(ReadReply(Record(0x0002, B({1}))));
-        QVERIFY(ParamOps(*s, nullptr).N2Click(sink));
+        QVERIFY(ParamOps(*s, nullptr).readAddressedParams(sink));
         QCOMPARE(sink.panel(), ParamOps::ReadingText());
         QCOMPARE(sink.log.last(), ParamOps::ReadDoneText());
     }
@@ -188,10 +188,10 @@ private slots:
     void noChannelIsOneMessage()
     {
         s->link.setOverrideChannel(nullptr);
-        QVERIFY(!ParamOps(*s, nullptr).btReadClick(sink));
+        QVERIFY(!ParamOps(*s, nullptr).readMainParams(sink));
         s->mainTable.setSelectedRow(2);
-        ParamOps(*s, nullptr).btWriteClick(sink);
-        ParamOps(*s, nullptr).N4Click(sink);
+        ParamOps(*s, nullptr).writeSelectedParam(sink);
+        ParamOps(*s, nullptr).writeAllParams(sink);
         QCOMPARE(sink.messages.size(), 3);
         QVERIFY(sink.log.isEmpty());
     }
@@ -222,7 +222,7 @@ private slots:
         s->mainTable.setStoredAndShown(2, QStringLiteral("HEX:0A0B"), QStringLiteral("2571"));
         s->mainTable.setSelectedRow(2);
         answer(ack);
-        ParamOps(*s, nullptr).btWriteClick(sink2);
+        ParamOps(*s, nullptr).writeSelectedParam(sink2);
         QCOMPARE(fake->writes().first(), frame::Build({}, 0x0002, B({0x0A, 0x0B})));
         QCOMPARE(sink2.log.first(), QStringLiteral("设置参数：重试次数=2571"));
         QCOMPARE(sink2.panels.first(), ParamOps::WritingText());
@@ -235,7 +235,7 @@ private slots:
     {
         s->mainTable.setSelectedRow(3);
         answer(frame::Build({}, 0x00F0, {}));
-        QCOMPARE(ParamOps(*s, nullptr).btWriteClick(sink), int(rcOk));
+        QCOMPARE(ParamOps(*s, nullptr).writeSelectedParam(sink), int(rcOk));
         QCOMPARE(sink.log.first(), QStringLiteral("设置参数：APN=(空)"));
         QCOMPARE(fake->writes().first(), frame::Build({}, 0x0003, {}));
     }
@@ -244,16 +244,16 @@ private slots:
     {
         s->mainTable.addRow(Row(QStringLiteral("0091"), QStringLiteral("保留"), QStringLiteral("HEX:01")));
         s->mainTable.setSelectedRow(5);
-        ParamOps(*s, nullptr).btWriteClick(sink);
+        ParamOps(*s, nullptr).writeSelectedParam(sink);
         s->mainTable.setSelectedRow(0);
-        ParamOps(*s, nullptr).btWriteClick(sink);
+        ParamOps(*s, nullptr).writeSelectedParam(sink);
         QVERIFY(fake->writes().isEmpty());
         QVERIFY(sink.log.isEmpty());
         QVERIFY(sink.panels.isEmpty());
         s->state.PrivilegeLevel = 2;
         s->mainTable.setSelectedRow(5);
         answer(frame::Build({}, 0x00F0, {}));
-        QCOMPARE(ParamOps(*s, nullptr).btWriteClick(sink), int(rcOk));
+        QCOMPARE(ParamOps(*s, nullptr).writeSelectedParam(sink), int(rcOk));
         QCOMPARE(fake->writes().first(), frame::Build({}, 0x0091, B({0x01})));
     }
 
@@ -265,7 +265,7 @@ private slots:
             // The second write is refused, the rest accepted.
             fake->feedAfter(10, frame::Build({}, ++n == 2 ? 0x00F1 : 0x00F0, {}));
         });
-        const ParamOps::BatchResult b = ParamOps(*s, nullptr).N4Click(sink);
+        const ParamOps::BatchResult b = ParamOps(*s, nullptr).writeAllParams(sink);
         QCOMPARE(b.written, 3);
         QCOMPARE(b.failed, 1);
         QCOMPARE(b.skipped, 1);

@@ -54,6 +54,11 @@ void TestProfileLoad::indexWalkCoversEveryEntry_data()
         << QStringLiteral("{\"Params\":{\"2\":%3,\n\"0\":%1,\n\"1\":%2}}")
                .arg(entry("0012", "A"), entry("0013", "B"), entry("0091", "C"))
         << 3;
+    // A gap in the keys loses nothing after it; keys that are not plain indexes are no entries.
+    QTest::newRow("object keyed by index, with gaps")
+        << QStringLiteral("{\"Params\":{\"7\":%3,\n\"0\":%1,\n\"note\":{},\"02\":{},\n\"2\":%2}}")
+               .arg(entry("0012", "A"), entry("0013", "B"), entry("0091", "C"))
+        << 4;
 }
 
 void TestProfileLoad::indexWalkCoversEveryEntry()
@@ -287,6 +292,15 @@ void TestProfileLoad::paramsMissingOrMalformedStillLoadsButtons()
     QCOMPARE(rig.buttons.size(), 2);
     QCOMPARE(rig.buttons.row(1).name, QStringLiteral("d"));
     QCOMPARE(r.entryErrors.size(), 1);  // the button that is not an object
+
+    // Buttons keyed by index with a gap: every one, in index order.
+    r = rig.profile.LoadProfile(dir.writeUtf8(
+        "g.txt", QStringLiteral(R"({"Buttons":{"5":{"BNAME":"late"},"0":{"BNAME":"first"},"3":{"BNAME":"mid"}}})")));
+    QVERIFY(r.ok);
+    QCOMPARE(rig.buttons.size(), 3);
+    QCOMPARE(rig.buttons.row(0).name, QStringLiteral("first"));
+    QCOMPARE(rig.buttons.row(1).name, QStringLiteral("mid"));
+    QCOMPARE(rig.buttons.row(2).name, QStringLiteral("late"));
 
     r = rig.profile.LoadProfile(dir.writeUtf8("b.txt", QStringLiteral(R"({"Params":"none","Buttons":[{"BNAME":"b"}]})")));
     QVERIFY(r.ok);

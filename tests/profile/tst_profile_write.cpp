@@ -7,7 +7,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 const char *kProfile = R"J({
@@ -60,6 +62,29 @@ struct FileSizeLimit {
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
 };
+
+// File accesses of this thread as an unprivileged user's, so folder and file permissions hold
+// also when the tests run as root (who may write anywhere).
+struct UnprivilegedFiles {
+    const bool root = geteuid() == 0;
+    UnprivilegedFiles()
+    {
+        if (root)
+            setfsuid(65534);
+    }
+    ~UnprivilegedFiles()
+    {
+        if (root)
+            setfsuid(0);
+    }
+    bool active() const { return !root || setfsuid(static_cast<uid_t>(-1)) == 65534; }
+};
+
+constexpr QFile::Permissions kReadOnlyFolder = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+constexpr QFile::Permissions kWritableForAll = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                                                | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+constexpr QFile::Permissions kReadOnlyForAll = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
 } // namespace
 
 class TestProfileWrite : public QObject {
@@ -72,6 +97,7 @@ private slots:
     void failuresAreReported();
     void atomicWriteLeavesNoTemporary();
     void failedWriteKeepsOldContent();
+    void readOnlyFolderWritesFileInPlace();
     void lastFileRoundTrip();
 };
 
@@ -189,6 +215,48 @@ void TestProfileWrite::failedWriteKeepsOldContent()
     QVERIFY(!error.isEmpty());
     QCOMPARE(dir.read("a.txt"), QByteArray("old content"));
     QCOMPARE(dir.entries(), QStringList({"a.txt"}));
+}
+
+void TestProfileWrite::readOnlyFolderWritesFileInPlace()
+{
+    TempFileDir dir;
+    ProfileRig rig;
+    const QString path = dir.write("p.txt", encoded(TextEncoding::Gbk));
+    QVERIFY(rig.profile.LoadProfile(path).ok);
+    QVERIFY(QFile::setPermissions(path, kWritableForAll));
+    QVERIFY(QFile::setPermissions(dir.path(), kReadOnlyFolder));
+    QVERIFY(rig.profile.SetTopLevelText(QStringLiteral("Comport"), QStringLiteral("/dev/ttyUSB7")));
+    bool written = false, refused = false, probeMade = false, readable = false;
+    QString error, refusal;
+    {
+        UnprivilegedFiles user;
+        QVERIFY(user.active());
+        readable = QFile(path).open(QIODevice::ReadOnly);
+        // The folder really takes no new file, so no temporary can be made beside the profile.
+        probeMade = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);
+        if (readable && !probeMade)
+            written = rig.profile.WriteBackProfile(&error);
+    }
+    // A file that cannot be written either is still a failure, with its text.
+    QVERIFY(QFile::setPermissions(path, kReadOnlyForAll));
+    QVERIFY(rig.profile.SetTopLevelText(QStringLiteral("Comport"), QStringLiteral("/dev/ttyUSB8")));
+    {
+        UnprivilegedFiles user;
+        QVERIFY(user.active());
+        refused = !rig.profile.WriteBackProfile(&refusal);
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!readable)
+        QSKIP("the temporary folder's parents are closed to an unprivileged user");
+    QVERIFY(!probeMade);
+    QVERIFY2(written, qPrintable(error));
+    const auto tree = parsed(dir.read("p.txt"));
+    QCOMPARE(tree["Comport"].get<std::string>(), std::string("/dev/ttyUSB7"));
+    QCOMPARE(tree["Params"][1]["PVALUE"].get<std::string>(), std::string("HEX:1F90"));
+    QCOMPARE(dir.entries(), QStringList({"p.txt"}));
+    QVERIFY(refused);
+    QVERIFY2(refusal.contains(QStringLiteral("p.txt")), qPrintable(refusal));
+    QCOMPARE(parsed(dir.read("p.txt"))["Comport"].get<std::string>(), std::string("/dev/ttyUSB7"));
 }
 
 void TestProfileWrite::lastFileRoundTrip()

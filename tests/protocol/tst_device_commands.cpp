@@ -141,21 +141,21 @@ private slots:
         if (op == "reset") {
             out = cmds->Reset();
             QCOMPARE(out.panelText, ResetResultText(code));
-            QCOMPARE(out.memo1Lines, QStringList{out.panelText});
+            QCOMPARE(out.logLines, QStringList{out.panelText});
             QCOMPARE(int(s->state.WorkMode), 0);
         } else if (op == "setState") {
             out = cmds->SetState(QStringLiteral("05-GPRS状态"));
             QCOMPARE(out.panelText, StateSetResultText(code));
-            QCOMPARE(out.memo1Lines, QStringList{out.panelText});
+            QCOMPARE(out.logLines, QStringList{out.panelText});
         } else if (op == "setClock") {
             out = cmds->SetClock(QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
             QCOMPARE(out.panelText, ClockSetResultText(code));
-            QCOMPARE(out.memo4Lines, (QStringList{"设置设备时钟=2024-01-02 03:04:05", out.panelText}));
-            QVERIFY(out.memo1Lines.isEmpty());
+            QCOMPARE(out.stateLogLines, (QStringList{"设置设备时钟=2024-01-02 03:04:05", out.panelText}));
+            QVERIFY(out.logLines.isEmpty());
         } else {
             out = cmds->RestoreFactoryDefaults();
             QCOMPARE(out.panelText, FactoryDefaultsResultText(code));
-            QCOMPARE(out.memo1Lines, QStringList{out.panelText});
+            QCOMPARE(out.logLines, QStringList{out.panelText});
             QCOMPARE(int(s->state.WorkMode), 1);
         }
         QCOMPARE(out.code, code);
@@ -196,7 +196,7 @@ private slots:
             const OpOutcome out = cmds->SetState(text);
             QCOMPARE(out.messageText, QStringLiteral("请选择一个状态!"));
             QVERIFY(out.panelText.isEmpty());
-            QVERIFY(out.memo1Lines.isEmpty());
+            QVERIFY(out.logLines.isEmpty());
         }
         QVERIFY(dev->writes().isEmpty());
     }
@@ -223,9 +223,9 @@ private slots:
         answer(byteReplyFor(0xE004, result));
         const OpOutcome out = cmds->ReadState();
         QCOMPARE(out.code, result);
-        QCOMPARE(out.memo4Lines, line.isEmpty() ? QStringList() : QStringList{line});
+        QCOMPARE(out.stateLogLines, line.isEmpty() ? QStringList() : QStringList{line});
         QVERIFY(out.panelText.isEmpty());
-        QVERIFY(out.memo1Lines.isEmpty());
+        QVERIFY(out.logLines.isEmpty());
         QCOMPARE(dev->writes(), QList<QByteArray>{B("AA 55 00 04 E0 04 00 E8")});
     }
 
@@ -237,9 +237,9 @@ private slots:
         const OpOutcome out = cmds->ReadState();
         QCOMPARE(dev->writes().value(0).mid(4, 2), B("E0 AA"));
         QCOMPARE(out.panelText, QStringLiteral("[状态读取失败，返回数据包命令字非法！]"));
-        QCOMPARE(out.memo1Lines, QStringList{out.panelText});
+        QCOMPARE(out.logLines, QStringList{out.panelText});
         QCOMPARE(out.code, int(rcRefused));
-        QCOMPARE(out.memo4Lines, QStringList{"DTU状态读取失败"});
+        QCOMPARE(out.stateLogLines, QStringList{"DTU状态读取失败"});
     }
 
     void readSignal_data()
@@ -266,9 +266,9 @@ private slots:
         answer(reply);
         const OpOutcome out = cmds->ReadSignal();
         QCOMPARE(out.code, code);
-        QCOMPARE(out.memo4Lines, QStringList{line});
+        QCOMPARE(out.stateLogLines, QStringList{line});
         QCOMPARE(out.panelText, panel);
-        QCOMPARE(out.memo1Lines, panel.isEmpty() ? QStringList() : QStringList{panel});
+        QCOMPARE(out.logLines, panel.isEmpty() ? QStringList() : QStringList{panel});
         QCOMPARE(dev->writes(), QList<QByteArray>{B("AA 55 00 04 E0 23 01 07")});
     }
 
@@ -278,14 +278,14 @@ private slots:
         answer(frame::Build({}, 0xE003, QByteArray("V2.1-") + B("B0 E6 B1 BE")));
         OpOutcome out = cmds->ReadVersion();
         QCOMPARE(out.code, int(rcOk));
-        QCOMPARE(out.memo4Lines, QStringList{"DTU版本号=V2.1-版本"});
+        QCOMPARE(out.stateLogLines, QStringList{"DTU版本号=V2.1-版本"});
         QCOMPARE(dev->writes(), QList<QByteArray>{B("AA 55 00 04 E0 03 00 E7")});
 
         // A garbled reply is no text: two lines, the second with nothing after "=".
         answer(badSumAround(0xE003, ack(0x00F0)));
         out = cmds->ReadVersion();
         QCOMPARE(out.code, int(rcNoReply));
-        QCOMPARE(out.memo4Lines, (QStringList{"DTU版本号读取失败", "DTU版本号="}));
+        QCOMPARE(out.stateLogLines, (QStringList{"DTU版本号读取失败", "DTU版本号="}));
     }
 
     void readClock()
@@ -294,7 +294,7 @@ private slots:
         OpOutcome out = cmds->ReadClock();
         QCOMPARE(out.code, int(rcOk));
         QCOMPARE(out.panelText, QStringLiteral("设备时钟读取成功"));
-        QCOMPARE(out.memo4Lines, (QStringList{"设备时钟读取成功", "2024-05-06 07:08:09"}));
+        QCOMPARE(out.stateLogLines, (QStringList{"设备时钟读取成功", "2024-05-06 07:08:09"}));
         QCOMPARE(dev->writes(), QList<QByteArray>{B("AA 55 00 04 E0 0E 00 F2")});
     }
 
@@ -303,7 +303,7 @@ private slots:
         const OpOutcome out = cmds->ReadClock();  // the device stays silent for the whole wait
         QCOMPARE(out.code, int(rcNoReply));
         QCOMPARE(out.panelText, QStringLiteral("设备时钟读取失败"));
-        QCOMPARE(out.memo4Lines, (QStringList{"设备时钟读取失败", QString()}));
+        QCOMPARE(out.stateLogLines, (QStringList{"设备时钟读取失败", QString()}));
         QCOMPARE(dev->writes().size(), 1);
     }
 
@@ -320,7 +320,7 @@ private slots:
     {
         s->state.WorkMode = 2;
         const OpOutcome out = cmds->ResetCancelled(QStringLiteral("[参数读取完毕]"));
-        QCOMPARE(out.memo1Lines, QStringList{"[参数读取完毕]"});
+        QCOMPARE(out.logLines, QStringList{"[参数读取完毕]"});
         QVERIFY(out.panelText.isEmpty());
         QCOMPARE(int(s->state.WorkMode), 0);
         QVERIFY(dev->writes().isEmpty());
@@ -330,7 +330,7 @@ private slots:
     {
         s->state.WorkMode = 1;
         const OpOutcome out = cmds->RestoreCancelled(QStringLiteral("[复位设备成功]"));
-        QCOMPARE(out.memo1Lines, QStringList{"[复位设备成功]"});
+        QCOMPARE(out.logLines, QStringList{"[复位设备成功]"});
         QCOMPARE(int(s->state.WorkMode), 1);
         QVERIFY(dev->writes().isEmpty());
     }
@@ -340,13 +340,13 @@ private slots:
         dev->close();
         for (const OpOutcome &out : {cmds->Reset(), cmds->RestoreFactoryDefaults(), cmds->CheckDataChannel()}) {
             QCOMPARE(out.messageText, QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接"));
-            QVERIFY(out.memo1Lines.isEmpty());
+            QVERIFY(out.logLines.isEmpty());
             QVERIFY(out.panelText.isEmpty());
         }
         // The state group sends at once: the send failure reaches the error box.
         for (const OpOutcome &out : {cmds->ReadState(), cmds->ReadSignal(), cmds->ReadVersion(), cmds->ReadClock()}) {
             QCOMPARE(out.errorText, QStringLiteral("Device not opened."));
-            QVERIFY(out.memo4Lines.isEmpty());
+            QVERIFY(out.stateLogLines.isEmpty());
             QVERIFY(out.panelText.isEmpty());
         }
         QVERIFY(dev->writes().isEmpty());
@@ -365,10 +365,13 @@ private slots:
                                        cmds->ReadSignal(), cmds->ReadVersion(), cmds->ReadClock(),
                                        cmds->SetClock(QDateTime::currentDateTime()), cmds->SwitchWorkMode(1),
                                        cmds->SelectParamChannel(3), cmds->RestoreFactoryDefaults()};
+        // Refused without a box: the panel and the log say why.
         for (const OpOutcome &out : outs) {
-            QCOMPARE(out.errorText, ExchangeEngine::BusyText());
-            QVERIFY(out.panelText.isEmpty());
-            QVERIFY(out.memo1Lines.isEmpty() && out.memo4Lines.isEmpty());
+            QVERIFY(out.busy);
+            QVERIFY(out.errorText.isEmpty() && out.messageText.isEmpty());
+            QCOMPARE(out.panelText, ExchangeEngine::BusyText());
+            QCOMPARE(out.logLines, QStringList{ExchangeEngine::BusyText()});
+            QVERIFY(out.stateLogLines.isEmpty());
         }
         QVERIFY(dev->writes().isEmpty());
         QCOMPARE(s->state.ParamChannel, 0);
@@ -393,7 +396,7 @@ private slots:
         s->state.WorkMode = 1;
         const OpOutcome out = cmds->SwitchWorkMode(1);
         QCOMPARE(out.code, 0);
-        QVERIFY(out.panelText.isEmpty() && out.memo1Lines.isEmpty());
+        QVERIFY(out.panelText.isEmpty() && out.logLines.isEmpty());
         QVERIFY(dev->writes().isEmpty());
     }
 
@@ -402,7 +405,7 @@ private slots:
         dev->close();
         const OpOutcome out = cmds->SwitchWorkMode(1);
         QCOMPARE(out.code, int(rcNotSerial));
-        QVERIFY(out.panelText.isEmpty() && out.memo1Lines.isEmpty() && out.errorText.isEmpty());
+        QVERIFY(out.panelText.isEmpty() && out.logLines.isEmpty() && out.errorText.isEmpty());
         QCOMPARE(int(s->state.WorkMode), 0);
     }
 
@@ -440,7 +443,7 @@ private slots:
         QCOMPARE(out.code, int(rcOk));
         QCOMPARE(frames, 3);
         QCOMPARE(out.panelText, QStringLiteral("[工作模式切换成功]"));
-        QCOMPARE(out.memo1Lines, QStringList{out.panelText});
+        QCOMPARE(out.logLines, QStringList{out.panelText});
         QCOMPARE(int(s->state.WorkMode), 1);
         const QByteArray expected = frame::Build({}, 0xE022, B("01") + "KMVRBTQHWDNXA");
         for (const QByteArray &w : dev->writes())
@@ -462,7 +465,7 @@ private slots:
         QCOMPARE(dev->writes().size(), DeviceCommands::SwitchAttempts);
         QCOMPARE(dev->writes().first(), frame::Build({}, 0xE022, B("02") + "KMVRBTQHWDNXA"));
         QCOMPARE(out.panelText, WorkModeResultText(code));
-        QCOMPARE(out.memo1Lines, QStringList{out.panelText});
+        QCOMPARE(out.logLines, QStringList{out.panelText});
         QCOMPARE(int(s->state.WorkMode), 0);
     }
 
@@ -480,7 +483,7 @@ private slots:
         OpOutcome out = cmds->SelectParamChannel(1);
         QCOMPARE(s->state.ParamChannel, 1);
         QCOMPARE(out.code, int(rcRefused));
-        QVERIFY(out.panelText.isEmpty() && out.memo1Lines.isEmpty() && out.memo4Lines.isEmpty());
+        QVERIFY(out.panelText.isEmpty() && out.logLines.isEmpty() && out.stateLogLines.isEmpty());
         QCOMPARE(dev->writes(), QList<QByteArray>{B("AA 55 00 05 E0 50 01 01 36")});
 
         // Same set again: nothing is sent.

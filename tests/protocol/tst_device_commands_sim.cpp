@@ -63,24 +63,24 @@ private slots:
     {
         QVERIFY(startDevice({}));
         OpOutcome out = cmds->ReadState();
-        QCOMPARE(out.memo4Lines, QStringList{"DTU状态=3,PPP拨号状态"});
+        QCOMPARE(out.stateLogLines, QStringList{"DTU状态=3,PPP拨号状态"});
         QCOMPARE(s->state.LastPrefix, QByteArray::fromHex("0102"));
 
         QCOMPARE(cmds->SetState(QStringLiteral("02-待机状态")).panelText, QStringLiteral("[状态设置成功]"));
-        QCOMPARE(cmds->ReadState().memo4Lines, QStringList{"DTU状态=2,待机状态"});
+        QCOMPARE(cmds->ReadState().stateLogLines, QStringList{"DTU状态=2,待机状态"});
 
-        QCOMPARE(cmds->ReadSignal().memo4Lines, QStringList{"DTU CSQ=21"});
+        QCOMPARE(cmds->ReadSignal().stateLogLines, QStringList{"DTU CSQ=21"});
 
         out = cmds->ReadVersion();
-        QCOMPARE(out.memo4Lines, QStringList{QStringLiteral("DTU版本号=") + QLatin1String(simwords::kVersionText)});
+        QCOMPARE(out.stateLogLines, QStringList{QStringLiteral("DTU版本号=") + QLatin1String(simwords::kVersionText)});
 
         out = cmds->SetClock(QDateTime(QDate(2031, 2, 3), QTime(4, 5, 6)));
-        QCOMPARE(out.memo4Lines, (QStringList{"设置设备时钟=2031-02-03 04:05:06", "[设备时钟设置成功]"}));
+        QCOMPARE(out.stateLogLines, (QStringList{"设置设备时钟=2031-02-03 04:05:06", "[设备时钟设置成功]"}));
         out = cmds->ReadClock();
         QCOMPARE(out.panelText, QStringLiteral("设备时钟读取成功"));
-        QCOMPARE(out.memo4Lines.size(), 2);
-        QVERIFY2(QRegularExpression(QStringLiteral("^2031-02-03 04:0\\d:\\d\\d$")).match(out.memo4Lines[1]).hasMatch(),
-                 qPrintable(out.memo4Lines[1]));
+        QCOMPARE(out.stateLogLines.size(), 2);
+        QVERIFY2(QRegularExpression(QStringLiteral("^2031-02-03 04:0\\d:\\d\\d$")).match(out.stateLogLines[1]).hasMatch(),
+                 qPrintable(out.stateLogLines[1]));
 
         out = cmds->SwitchWorkMode(1);
         QCOMPARE(out.panelText, QStringLiteral("[工作模式切换成功]"));
@@ -108,7 +108,7 @@ private slots:
         QVERIFY(startDevice({"--garble", "E005,E006,E004"}));
         QCOMPARE(cmds->Reset().panelText, QStringLiteral("[复位设备失败，非法的返回串！]"));
         QCOMPARE(cmds->RestoreFactoryDefaults().panelText, QStringLiteral("[参数设置失败，非法的返回串！]"));
-        QCOMPARE(cmds->ReadState().memo4Lines, QStringList{"DTU状态读取失败，参数错误！"});
+        QCOMPARE(cmds->ReadState().stateLogLines, QStringList{"DTU状态读取失败，参数错误！"});
     }
 
     void badChecksums()
@@ -116,8 +116,8 @@ private slots:
         QVERIFY(startDevice({"--bad-checksum"}));
         QCOMPARE(cmds->Reset().panelText, QStringLiteral("[复位设备失败，返回帧校验错误！]"));
         QCOMPARE(cmds->RestoreFactoryDefaults().panelText, QStringLiteral("[参数设置失败，返回帧校验错误！]"));
-        QCOMPARE(cmds->ReadSignal().memo4Lines, QStringList{"信号读取失败"});
-        QCOMPARE(cmds->ReadVersion().memo4Lines, (QStringList{"DTU版本号读取失败", "DTU版本号="}));
+        QCOMPARE(cmds->ReadSignal().stateLogLines, QStringList{"信号读取失败"});
+        QCOMPARE(cmds->ReadVersion().stateLogLines, (QStringList{"DTU版本号读取失败", "DTU版本号="}));
     }
 
     void wrongReplyWord()
@@ -125,11 +125,11 @@ private slots:
         QVERIFY(startDevice({"--wrong-cmd"}));
         OpOutcome out = cmds->ReadState();
         QCOMPARE(out.panelText, QStringLiteral("[状态读取失败，返回数据包命令字非法！]"));
-        QCOMPARE(out.memo1Lines, QStringList{out.panelText});
-        QCOMPARE(out.memo4Lines, QStringList{"DTU状态读取失败"});
+        QCOMPARE(out.logLines, QStringList{out.panelText});
+        QCOMPARE(out.stateLogLines, QStringList{"DTU状态读取失败"});
         out = cmds->ReadSignal();
         QCOMPARE(out.panelText, QStringLiteral("[信号读取失败，返回数据包命令字非法！]"));
-        QCOMPARE(out.memo4Lines, QStringList{"信号读取失败"});
+        QCOMPARE(out.stateLogLines, QStringList{"信号读取失败"});
     }
 
     void silentDevice()

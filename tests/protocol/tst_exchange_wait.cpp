@@ -100,6 +100,38 @@ private slots:
         QVERIFY(r.poll.isActive());
     }
 
+    void restartingThePollDuringTheWaitTakesNothing()
+    {
+        ExchangeRig r;
+        r.poll.start();
+        QSignalSpy shown(&r.poll, &ReceivePoll::transparentLine);
+        QSignalSpy counted(&r.poll, &ReceivePoll::countersChanged);
+        QList<bool> activeDuring;
+        // The window switches the poll on whenever it is activated, and a timer may be restarted
+        // directly: neither may read while the reply is awaited.
+        QTimer::singleShot(100, &r.state, [&] {
+            r.poll.start();
+            activeDuring << r.poll.isActive();
+        });
+        QTimer::singleShot(150, &r.state, [&] { r.poll.timer().start(); });
+        QTimer::singleShot(200, &r.fake, [&] { r.fake.feed(kAck.left(3)); });
+        QTimer::singleShot(330, &r.state, [&] {
+            r.poll.pollOnce();
+            activeDuring << r.poll.isActive();
+        });
+        QTimer::singleShot(360, &r.fake, [&] { r.fake.feed(kAck.mid(3)); });
+        QCOMPARE(r.engine.ReceiveReply(3000), kAck);
+        QCOMPARE(activeDuring, (QList<bool>{false, false}));
+        QCOMPARE(shown.count(), 0);
+        QCOMPARE(counted.count(), 0);
+        QVERIFY(!r.poll.isHeld());
+        QVERIFY(r.poll.isActive());
+
+        // Outside a wait the poll reads again.
+        r.fake.feed("late");
+        QVERIFY(shown.wait(1000));
+    }
+
     void levelOneLogsTheReply()
     {
         ExchangeRig r;

@@ -121,8 +121,7 @@ private slots:
         QVERIFY(!frame::CheckTextReply(reply.left(reply.size() - 1)));  // LEN past end
         QVERIFY(!frame::CheckTextReply(B("AA 55 00")));
         // A frame too short to hold a word gives no text, and no read beyond it.
-        const auto tiny = frame::CheckTextReply(B("AA 55 00 02 00 02"));
-        QVERIFY(!tiny || tiny->isEmpty());
+        QVERIFY(!frame::CheckTextReply(B("AA 55 00 02 00 02")));
     }
 
     void checkParamReply()
@@ -227,6 +226,23 @@ private slots:
         r = frame::CheckFetchReply(B("AA 55 00 03 A2 00 A5"));
         QCOMPARE(r.status, frame::DataCheck::Ok);
         QVERIFY(r.content.isEmpty());
+    }
+
+    // Found by fuzzing: with LEN under 2 the "checksum" is the LEN field itself, so AA 55 00 00
+    // passed the sum, and a fetch reply whose LEN does not even cover its A2 byte was a success.
+    void lengthTooShortForItsOwnFieldsIsAChecksumFailure()
+    {
+        frame::FetchReply r = frame::CheckFetchReply(B("AA 55 00 00 A2 A2"));
+        QCOMPARE(r.status, frame::DataCheck::BadChecksum);
+        QVERIFY(r.content.isEmpty());
+        QCOMPARE(frame::CheckFetchReply(B("AA 55 00 02 A2 00 02")).status, frame::DataCheck::BadChecksum);
+        QVERIFY(!frame::CheckTextReply(B("AA 55 00 00")));
+        QVERIFY(!frame::CheckTextReply(B("AA 55 00 01 00 01 00")));
+        QCOMPARE(frame::CheckAck(B("AA 55 00 00 00 F0")), rcBadChecksum);
+        QCOMPARE(frame::CheckByteReply(B("AA 55 00 00 E0 04 00 00 00"), 0xE004).value, int(rcBadChecksum));
+        // A LEN that does cover its fields still counts as before.
+        QCOMPARE(frame::CheckAck(B("AA 55 00 02 00 02")), rcNoReply);
+        QCOMPARE(frame::CheckTextReply(B("AA 55 00 04 E0 03 00 E7")), std::optional<QByteArray>(QByteArray()));
     }
 };
 

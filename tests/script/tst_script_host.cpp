@@ -141,6 +141,9 @@ private slots:
         ScriptResult r = host.evaluateFile(dir.filePath(QStringLiteral("missing.js")), &fileError);
         QVERIFY(!r.ok);
         QVERIFY(!fileError.isEmpty());
+        // The reason alone: the caller's message names the file, so it must not come twice.
+        QVERIFY2(!fileError.contains(QStringLiteral("missing.js")), qPrintable(fileError));
+        QVERIFY2(!fileError.contains(QStringLiteral("无法打开")), qPrintable(fileError));
 
         // "中文" in GBK, as the example script.js is stored.
         const QString gbkPath = dir.filePath(QStringLiteral("gbk.js"));

@@ -1,8 +1,13 @@
 #include "support/sim_process.h"
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFileInfo>
 #include <QtGlobal>
+#include <algorithm>
+#include <csignal>
+#include <sys/types.h>
 
 SimProcess::~SimProcess()
 {
@@ -64,6 +69,31 @@ void SimProcess::stop()
     if (!m_process.waitForFinished(1000)) {
         m_process.kill();
         m_process.waitForFinished(1000);
+    }
+}
+
+bool SimProcess::signal(int sig)
+{
+    const qint64 pid = m_process.processId();
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), sig) == 0;
+}
+
+QString SimProcess::waitForLine(const QString &prefix, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        while (m_process.canReadLine()) {
+            const QString line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+            if (line.startsWith(prefix))
+                return line;
+        }
+        if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
+            return {};
+        // The caller's own objects (timers, sockets) keep running meanwhile.
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, 50)), &loop, &QEventLoop::quit);
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &loop, &QEventLoop::quit);
+        loop.exec();
     }
 }
 

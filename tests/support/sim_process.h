@@ -23,6 +23,11 @@ public:
     // Waits for the simulator to end by itself (e.g. after a hang-up).
     bool waitForExit(int timeoutMs);
     int exitCode() const { return m_process.exitCode(); }
+    // Sends `sig` to the simulator (SIGUSR1: the device vanishes for a while).
+    bool signal(int sig);
+    // Waits for a stdout line beginning with `prefix` (after READY: "VANISHED", "RETURNED ...");
+    // the whole line, or empty on time-out. The event loop runs meanwhile.
+    QString waitForLine(const QString &prefix, int timeoutMs);
     // What went wrong in start(), with the simulator's own stderr.
     QString errorText() const { return m_error; }
     static QString executable();

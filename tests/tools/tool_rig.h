@@ -2,13 +2,14 @@
 // The main window with its two secondary windows in a temporary working directory, talking
 // to dtusim over a pseudo-terminal. The device loops transparent data back (work mode 0).
 #include "app/comm_page.h"
-#include "app/tform1.h"
+#include "app/main_window.h"
 #include "session/core_session.h"
+#include "support/isolated_home.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
 #include "tools/batched_memo.h"
-#include "tools/tform2.h"
-#include "tools/tfrm_file_test.h"
+#include "tools/command_window.h"
+#include "tools/file_test_window.h"
 #include "tools/transparent_page.h"
 
 #include <QDir>
@@ -41,9 +42,9 @@ struct Rig {
     ScriptedDialogs dialogs;
     SimProcess sim;
     std::unique_ptr<CoreSession> session;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm2> form2;
-    std::unique_ptr<TfrmFileTest> fileTest;
+    std::unique_ptr<MainWindow> form;
+    std::unique_ptr<CommandWindow> form2;
+    std::unique_ptr<FileTestWindow> fileTest;
 
     ~Rig()
     {
@@ -75,16 +76,16 @@ struct Rig {
         session = std::make_unique<CoreSession>();
         // Framed replies end once complete: the reply timing is not under test here.
         session->state.FastReplies = true;
-        form = std::make_unique<TForm1>(*session, dialogs);
-        form2 = std::make_unique<TForm2>(*session, dialogs);
-        fileTest = std::make_unique<TfrmFileTest>(*session, dialogs);
+        form = std::make_unique<MainWindow>(*session, dialogs);
+        form2 = std::make_unique<CommandWindow>(*session, dialogs);
+        fileTest = std::make_unique<FileTestWindow>(*session, dialogs);
         form->attachToolWindows(*form2, *fileTest);
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get()))
             return false;
         if (withSim) {
-            form->TabSheet1->Edit1->setText(sim.ptyPath());
-            form->TabSheet1->Button3Click();
+            form->m_commPage->m_portEdit->setText(sim.ptyPath());
+            form->m_commPage->openPort();
             if (!session->link.isSerialOpen())
                 return false;
         }
@@ -93,13 +94,13 @@ struct Rig {
     }
 
     AppState &state() { return session->state; }
-    QPlainTextEdit *memo2() { return form->TabSheet2->Memo2; }
-    QStringList memo1() const { return lines(form->Memo1); }
+    QPlainTextEdit *memo2() { return form->m_transparentPage->m_conversationBox; }
+    QStringList memo1() const { return lines(form->m_log); }
     // Conversation lines, after writing what is pending.
     QStringList conversation()
     {
-        form->TabSheet2->conversation().flush();
-        return lines(form->TabSheet2->Memo2);
+        form->m_transparentPage->conversation().flush();
+        return lines(form->m_transparentPage->m_conversationBox);
     }
     // Frames the simulated device received, as hex dump lines.
     QStringList framesSeen() const

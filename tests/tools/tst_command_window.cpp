@@ -29,10 +29,10 @@ private:
     }
     static void run(Rig &rig, int row)
     {
-        QTreeView *list = rig.form2->ListView1;
+        QTreeView *list = rig.form2->m_commandList;
         list->selectionModel()->select(list->model()->index(row, 0),
                                        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        rig.form2->ListView1DblClick();
+        rig.form2->runSelectedCommand();
     }
 };
 
@@ -44,18 +44,18 @@ void TestCommandWindow::packetIsFramedAndAnswered()
               QStringLiteral("'状态' + hexinput.substr(12, 2)"));
     run(rig, 0);
     // The device answers a state read with AA 55 00 05 E0 04, its state (2) and the sum.
-    QCOMPARE(lines(rig.form2->Memo1), (QStringList{QStringLiteral("[读状态]"), QStringLiteral("状态02")}));
+    QCOMPARE(lines(rig.form2->m_outputBox), (QStringList{QStringLiteral("[读状态]"), QStringLiteral("状态02")}));
     QCOMPARE(rig.memo1(), QStringList{QStringLiteral("上行：AA 55 00 05 E0 04 02 00 EB ")});
     QCOMPARE(rig.framesSeen(), QStringList{QStringLiteral("AA 55 00 04 E0 04 00 E8")});
 
     // At level 1 the frame sent and the answer are logged by the exchange too (so twice).
-    rig.form->Memo1->clear();
+    rig.form->m_log->clear();
     rig.state().PrivilegeLevel = 1;
     run(rig, 0);
     QCOMPARE(rig.memo1(), (QStringList{QStringLiteral("下行：AA 55 00 04 E0 04 00 E8 "),
                                        QStringLiteral("上行：AA 55 00 05 E0 04 02 00 EB "),
                                        QStringLiteral("上行：AA 55 00 05 E0 04 02 00 EB ")}));
-    QCOMPARE(lines(rig.form2->Memo1).size(), 4);  // earlier output stays
+    QCOMPARE(lines(rig.form2->m_outputBox).size(), 4);  // earlier output stays
 }
 
 void TestCommandWindow::hexDropsOddDigitAndSendsRaw()
@@ -67,7 +67,7 @@ void TestCommandWindow::hexDropsOddDigitAndSendsRaw()
               QStringLiteral("'收到' + hexinput"));
     run(rig, 0);
     QCOMPARE(rig.memo1(), (QStringList{QStringLiteral("下行HEX：0102A"), QStringLiteral("上行：01 02 ")}));
-    QCOMPARE(lines(rig.form2->Memo1), (QStringList{QStringLiteral("[原始]"), QStringLiteral("收到0102")}));
+    QCOMPARE(lines(rig.form2->m_outputBox), (QStringList{QStringLiteral("[原始]"), QStringLiteral("收到0102")}));
     QVERIFY(rig.framesSeen().isEmpty());
 }
 
@@ -79,7 +79,7 @@ void TestCommandWindow::asciiIsSentAsText()
               QStringLiteral("hexinput"));
     run(rig, 0);
     QCOMPARE(rig.memo1(), (QStringList{QStringLiteral("下行ASCII：AT+CSQ"), QStringLiteral("上行：41 54 2B 43 53 51 ")}));
-    QCOMPARE(lines(rig.form2->Memo1).last(), QStringLiteral("41542B435351"));
+    QCOMPARE(lines(rig.form2->m_outputBox).last(), QStringLiteral("41542B435351"));
 }
 
 void TestCommandWindow::unknownTypeSendsNothingAndWaits()
@@ -94,7 +94,7 @@ void TestCommandWindow::unknownTypeSendsNothingAndWaits()
     run(rig, 0);
     QVERIFY(t.elapsed() >= 300);  // the full wait, nothing came
     QCOMPARE(rig.memo1(), QStringList{QStringLiteral("上行：")});
-    QCOMPARE(lines(rig.form2->Memo1), (QStringList{QStringLiteral("[小写]"), QStringLiteral("[]")}));
+    QCOMPARE(lines(rig.form2->m_outputBox), (QStringList{QStringLiteral("[小写]"), QStringLiteral("[]")}));
     QCOMPARE(rig.state().ReceivedBytes, 0);
 }
 
@@ -105,7 +105,7 @@ void TestCommandWindow::badDescriptionIsReported()
     addButton(rig, QStringLiteral("坏"), QStringLiteral("'not json'"), QStringLiteral("'never'"));
     addButton(rig, QStringLiteral("脚本错"), QStringLiteral("noSuchFunction()"), QStringLiteral("'never'"));
     run(rig, 0);
-    const QStringList out = lines(rig.form2->Memo1);
+    const QStringList out = lines(rig.form2->m_outputBox);
     QCOMPARE(out.size(), 2);
     QCOMPARE(out.first(), QStringLiteral("[坏]"));
     QVERIFY2(out.last().contains(QStringLiteral("not json")), qPrintable(out.last()));
@@ -114,7 +114,7 @@ void TestCommandWindow::badDescriptionIsReported()
 
     run(rig, 1);  // a script error goes to the error box
     QCOMPARE(rig.dialogs.texts(QStringLiteral("error")).size(), 1);
-    QCOMPARE(lines(rig.form2->Memo1).size(), 3);
+    QCOMPARE(lines(rig.form2->m_outputBox).size(), 3);
     QTest::qWait(150);
     QVERIFY(rig.framesSeen().isEmpty());
     QCOMPARE(rig.state().ReceivedBytes, 0);  // nothing went out, nothing came back
@@ -125,21 +125,27 @@ void TestCommandWindow::refusedWithoutSelectionBusyOrChannel()
     Rig rig;
     QVERIFY(rig.start({}, false));
     addButton(rig, QStringLiteral("发"), QStringLiteral("'{\"TYPE\":\"HEX\",\"DATA\":\"01\"}'"), QStringLiteral("'x'"));
-    rig.form2->ListView1DblClick();  // nothing selected
-    QVERIFY(rig.form2->Memo1->toPlainText().isEmpty());
+    rig.form2->runSelectedCommand();  // nothing selected
+    QVERIFY(rig.form2->m_outputBox->toPlainText().isEmpty());
     QVERIFY(rig.dialogs.shown.isEmpty());
 
     {
         ExchangeEngine::Guard other(rig.session->engine);
+        // The list that starts commands is disabled during another exchange; a run asked for
+        // anyway is refused in the log and the status panel, without a box.
+        QVERIFY(!rig.form2->m_commandList->isEnabled());
         run(rig, 0);
-        QCOMPARE(rig.dialogs.texts(QStringLiteral("error")), QStringList{ExchangeEngine::BusyText()});
-        QVERIFY(rig.form2->Memo1->toPlainText().isEmpty());
+        QVERIFY(rig.dialogs.shown.isEmpty());
+        QVERIFY(rig.memo1().contains(ExchangeEngine::BusyText()));
+        QCOMPARE(rig.form->resultText(), ExchangeEngine::BusyText());
+        QVERIFY(rig.form2->m_outputBox->toPlainText().isEmpty());
     }
+    QVERIFY(rig.form2->m_commandList->isEnabled());
 
     run(rig, 0);  // no channel open
     QCOMPARE(rig.dialogs.texts(QStringLiteral("error")).last(), QStringLiteral("Device not opened."));
-    QCOMPARE(lines(rig.form2->Memo1), QStringList{QStringLiteral("[发]")});
-    QCOMPARE(rig.memo1(), QStringList{QStringLiteral("下行HEX：01")});
+    QCOMPARE(lines(rig.form2->m_outputBox), QStringList{QStringLiteral("[发]")});
+    QCOMPARE(rig.memo1().last(), QStringLiteral("下行HEX：01"));
 }
 
 void TestCommandWindow::visibleMenuEntryShowsWindow()
@@ -153,9 +159,9 @@ void TestCommandWindow::visibleMenuEntryShowsWindow()
     QVERIFY(rig.form2->isHidden());
     entry->trigger();
     QVERIFY(rig.form2->isVisible());
-    QTest::mouseClick(rig.form2->Button1, Qt::LeftButton);
+    QTest::mouseClick(rig.form2->m_okButton, Qt::LeftButton);
     QVERIFY(rig.form2->isHidden());
-    rig.form->N7->trigger();  // the hidden entry does the same
+    rig.form->m_otherActionsAction->trigger();  // the hidden entry does the same
     QVERIFY(rig.form2->isVisible());
 }
 

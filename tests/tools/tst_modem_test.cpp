@@ -31,8 +31,8 @@ void TestModem::enterAndCtrlZSendTerminators()
 {
     Rig rig;
     QVERIFY(rig.start());
-    rig.form->TabSheet2->CheckBox2->click();
-    QLineEdit *edit = rig.form->TabSheet4->Edit5;
+    rig.form->m_transparentPage->m_hexCheck->click();
+    QLineEdit *edit = rig.form->m_modemPage->m_atCommandEdit;
     QTest::keyClicks(edit, QStringLiteral("AT"));
     QTest::keyClick(edit, Qt::Key_Return);
     QVERIFY(edit->text().isEmpty());
@@ -58,7 +58,7 @@ void TestModem::failedSendKeepsEntry()
 {
     Rig rig;
     QVERIFY(rig.start({}, false));
-    QLineEdit *edit = rig.form->TabSheet4->Edit5;
+    QLineEdit *edit = rig.form->m_modemPage->m_atCommandEdit;
     QTest::keyClicks(edit, QStringLiteral("ATD123"));
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(rig.dialogs.texts(QStringLiteral("error")), QStringList{QStringLiteral("Device not opened.")});

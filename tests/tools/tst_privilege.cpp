@@ -16,8 +16,8 @@ private slots:
 private:
     static void enter(Rig &rig, const QString &text)
     {
-        QTest::keyClicks(rig.form->MaskEdit3, text);
-        QTest::keyClick(rig.form->MaskEdit3, Qt::Key_Return);
+        QTest::keyClicks(rig.form->m_passwordEdit, text);
+        QTest::keyClick(rig.form->m_passwordEdit, Qt::Key_Return);
     }
 };
 
@@ -25,13 +25,13 @@ void TestPrivilege::ctrlAOpensTheBox()
 {
     Rig rig;
     QVERIFY(rig.start({}, false));
-    QLineEdit *box = rig.form->MaskEdit3;
+    QLineEdit *box = rig.form->m_passwordEdit;
     QVERIFY(box->isHidden());
     QCOMPARE(box->echoMode(), QLineEdit::Password);
-    rig.form->Memo1->setFocus();
-    QTest::keyClick(rig.form->Memo1, Qt::Key_B, Qt::ControlModifier);
+    rig.form->m_log->setFocus();
+    QTest::keyClick(rig.form->m_log, Qt::Key_B, Qt::ControlModifier);
     QVERIFY(box->isHidden());
-    QTest::keyClick(rig.form->Memo1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(rig.form->m_log, Qt::Key_A, Qt::ControlModifier);
     QVERIFY(box->isVisible());
     QTRY_VERIFY(box->hasFocus());
 
@@ -49,8 +49,8 @@ void TestPrivilege::passwordsGrantLevels()
 {
     Rig rig;
     QVERIFY(rig.start({}, false));
-    QLineEdit *box = rig.form->MaskEdit3;
-    QTest::keyClick(rig.form->Memo1, Qt::Key_A, Qt::ControlModifier);
+    QLineEdit *box = rig.form->m_passwordEdit;
+    QTest::keyClick(rig.form->m_log, Qt::Key_A, Qt::ControlModifier);
     enter(rig, QStringLiteral("qorvelmapt"));
     QCOMPARE(rig.state().PrivilegeLevel, 2);
     QVERIFY(rig.state().PasswordAccepted);
@@ -58,7 +58,7 @@ void TestPrivilege::passwordsGrantLevels()
     QVERIFY(box->text().isEmpty());
 
     // Opens again at any level; the service password replaces the administrator's.
-    QTest::keyClick(rig.form->Memo1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(rig.form->m_log, Qt::Key_A, Qt::ControlModifier);
     QVERIFY(box->isVisible());
     enter(rig, QStringLiteral("lumix"));
     QCOMPARE(rig.state().PrivilegeLevel, 1);
@@ -73,10 +73,10 @@ void TestPrivilege::protectedRowFollowsLevel()
     Rig rig;
     QVERIFY(rig.start({}, false));
     QVERIFY(IsProtectedRow(QStringLiteral("0091"), rig.state().PrivilegeLevel));
-    QTest::keyClick(rig.form->Memo1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(rig.form->m_log, Qt::Key_A, Qt::ControlModifier);
     enter(rig, QStringLiteral("qorvelmapt"));
     QVERIFY(!IsProtectedRow(QStringLiteral("0091"), rig.state().PrivilegeLevel));
-    QTest::keyClick(rig.form->Memo1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(rig.form->m_log, Qt::Key_A, Qt::ControlModifier);
     enter(rig, QStringLiteral("lumix"));
     QVERIFY(IsProtectedRow(QStringLiteral("0091"), rig.state().PrivilegeLevel));
 }

@@ -33,27 +33,27 @@ void TestSocketTest::areasStartHidden()
 {
     Rig rig;
     QVERIFY(rig.start({}, false));
-    ControlPage *page = rig.form->TabSheet3;
-    QVERIFY(page->GroupBox4->isHidden());
-    QVERIFY(page->Panel8->isHidden());
-    QVERIFY(!page->ComboBox5->isEditable());
+    ControlPage *page = rig.form->m_controlPage;
+    QVERIFY(page->m_socketGroup->isHidden());
+    QVERIFY(page->m_dataPanel->isHidden());
+    QVERIFY(!page->m_protocolCombo->isEditable());
 }
 
 void TestSocketTest::commandsSucceedAndFail()
 {
     Rig rig;
     QVERIFY(rig.start());
-    ControlPage *page = rig.form->TabSheet3;
-    page->GroupBox4->show();
-    page->suiButton8Click();                         // nothing to close yet
-    page->suiButton3->click();                       // UDP
-    page->suiButton4Click();                         // a UDP socket does not connect
-    page->ComboBox5->setCurrentIndex(1);
-    page->suiButton3Click();                         // TCP
-    page->suiButton4Click();
-    page->suiButton7Click();
-    page->suiButton8Click();
-    page->suiButton7Click();                         // closed: refused
+    ControlPage *page = rig.form->m_controlPage;
+    page->m_socketGroup->show();
+    page->closeSocket();                         // nothing to close yet
+    page->m_createSocketButton->click();                       // UDP
+    page->connectSocket();                         // a UDP socket does not connect
+    page->m_protocolCombo->setCurrentIndex(1);
+    page->createSocket();                         // TCP
+    page->connectSocket();
+    page->disconnectSocket();
+    page->closeSocket();
+    page->disconnectSocket();                         // closed: refused
     QCOMPARE(rig.memo1(), (QStringList{QStringLiteral("Socket关闭失败"), QStringLiteral("Socket创建成功"),
                                        QStringLiteral("TCP连接失败"), QStringLiteral("Socket创建成功"),
                                        QStringLiteral("TCP连接成功"), QStringLiteral("TCP断开成功"),
@@ -66,16 +66,16 @@ void TestSocketTest::createPayloadOnTheWire()
 {
     Rig rig;
     QVERIFY(rig.start());
-    ControlPage *page = rig.form->TabSheet3;
-    page->ComboBox5->setCurrentIndex(1);
-    page->MaskEdit2->setText(QStringLiteral("8080"));
-    page->Edit2->setText(QStringLiteral("192.168.1.56"));
-    page->suiButton3Click();
-    page->ComboBox5->setCurrentIndex(0);
-    page->Edit2->setText(QStringLiteral("300.1.1.1"));
-    page->suiButton3Click();
-    page->MaskEdit1->setText(QStringLiteral("80"));
-    page->suiButton4Click();
+    ControlPage *page = rig.form->m_controlPage;
+    page->m_protocolCombo->setCurrentIndex(1);
+    page->m_remotePortEdit->setText(QStringLiteral("8080"));
+    page->m_remoteIpEdit->setText(QStringLiteral("192.168.1.56"));
+    page->createSocket();
+    page->m_protocolCombo->setCurrentIndex(0);
+    page->m_remoteIpEdit->setText(QStringLiteral("300.1.1.1"));
+    page->createSocket();
+    page->m_localPortEdit->setText(QStringLiteral("80"));
+    page->connectSocket();
     const QStringList frames = rig.framesSeen();
     QCOMPARE(frames.size(), 3);
     QCOMPARE(frames[0].mid(12), QStringLiteral("00 60 01 FD E8 1F 90 C0 A8 01 38 ") + frames[0].right(5));
@@ -90,17 +90,17 @@ void TestSocketTest::portsOutsideRangeAreRefused()
 {
     Rig rig;
     QVERIFY(rig.start());
-    ControlPage *page = rig.form->TabSheet3;
-    page->MaskEdit1->setText(QStringLiteral("99999"));
-    page->suiButton3Click();
-    page->suiButton8Click();
-    page->MaskEdit1->setText(QStringLiteral("65000"));
-    page->MaskEdit2->setText(QStringLiteral("65536"));
-    page->suiButton3Click();
-    page->MaskEdit2->clear();
-    page->suiButton3Click();
-    page->MaskEdit1->setText(QStringLiteral(" 65535"));
-    page->suiButton8Click();  // refused by the device, but sent
+    ControlPage *page = rig.form->m_controlPage;
+    page->m_localPortEdit->setText(QStringLiteral("99999"));
+    page->createSocket();
+    page->closeSocket();
+    page->m_localPortEdit->setText(QStringLiteral("65000"));
+    page->m_remotePortEdit->setText(QStringLiteral("65536"));
+    page->createSocket();
+    page->m_remotePortEdit->clear();
+    page->createSocket();
+    page->m_localPortEdit->setText(QStringLiteral(" 65535"));
+    page->closeSocket();  // refused by the device, but sent
     QCOMPARE(rig.dialogs.texts(QStringLiteral("information")), QStringList(4, BadPortText()));
     QCOMPARE(rig.framesSeen(), QStringList{QStringLiteral("AA 55 00 06 00 65 FF FF 02 69")});
     QCOMPARE(PortOf(QStringLiteral("0")), std::optional<uint16_t>(0));
@@ -111,46 +111,46 @@ void TestSocketTest::sendAndFetchLoopBack()
 {
     Rig rig;
     QVERIFY(rig.start());
-    ControlPage *page = rig.form->TabSheet3;
-    page->Panel8->show();
-    page->suiButton3Click();
-    rig.form->Memo1->clear();
+    ControlPage *page = rig.form->m_controlPage;
+    page->m_dataPanel->show();
+    page->createSocket();
+    rig.form->m_log->clear();
 
-    page->Memo5->setPlainText(QStringLiteral("ping"));
-    page->ComboBox4->setCurrentIndex(1);  // 10 times, 200 ms apart
+    page->m_socketPayloadEdit->setPlainText(QStringLiteral("ping"));
+    page->m_socketRepeatCombo->setCurrentIndex(1);  // 10 times, 200 ms apart
     QElapsedTimer t;
     t.start();
-    QTest::mouseClick(page->Button11, Qt::LeftButton);
+    QTest::mouseClick(page->m_socketSendButton, Qt::LeftButton);
     QVERIFY(t.elapsed() >= 10 * 200);
     QCOMPARE(rig.form->resultText(), QStringLiteral("[数据发送成功]"));
     QCOMPARE(rig.memo1(), QStringList(10, QStringLiteral("[数据发送成功]")));
     QCOMPARE(rig.state().SentBytes, 40);
-    QVERIFY(page->Memo5->toPlainText().isEmpty());
-    QCOMPARE(lines(page->Memo4).size(), 1);
-    QVERIFY(lines(page->Memo4).first().endsWith(QStringLiteral(" 发送数据：ping[10次]")));
+    QVERIFY(page->m_socketPayloadEdit->toPlainText().isEmpty());
+    QCOMPARE(lines(page->m_stateLog).size(), 1);
+    QVERIFY(lines(page->m_stateLog).first().endsWith(QStringLiteral(" 发送数据：ping[10次]")));
 
-    page->Button13Click();
-    QCOMPARE(lines(page->Memo4).last(), QStringLiteral("从Socket[0]收到数据:") + QStringLiteral("ping").repeated(10));
+    page->fetchSocketData();
+    QCOMPARE(lines(page->m_stateLog).last(), QStringLiteral("从Socket[0]收到数据:") + QStringLiteral("ping").repeated(10));
     QCOMPARE(rig.state().ReceivedBytes, 40);
     // Only the socket number came back: no line, nothing counted.
-    page->Button13Click();
-    QCOMPARE(lines(page->Memo4).size(), 2);
+    page->fetchSocketData();
+    QCOMPARE(lines(page->m_stateLog).size(), 2);
     QCOMPARE(rig.state().ReceivedBytes, 40);
     QCOMPARE(rig.memo1().size(), 10);
 
     // Hex mode: pairs from the start, blanks not removed (a blank counts as 0).
-    page->CheckBox3->click();
-    page->Memo5->setPlainText(QStringLiteral("41 2"));
-    page->ComboBox4->setCurrentIndex(0);
-    page->Button11Click();
-    QVERIFY(lines(page->Memo4).last().endsWith(QStringLiteral(" 发送数据：{41 02 }A\x02[1次]")));
+    page->m_socketHexCheck->click();
+    page->m_socketPayloadEdit->setPlainText(QStringLiteral("41 2"));
+    page->m_socketRepeatCombo->setCurrentIndex(0);
+    page->sendSocketData();
+    QVERIFY(lines(page->m_stateLog).last().endsWith(QStringLiteral(" 发送数据：{41 02 }A\x02[1次]")));
 
     // Closed socket: the device refuses the send, and answers a fetch with a refusal.
-    page->suiButton8Click();
-    page->Memo5->setPlainText(QStringLiteral("41"));
-    page->Button11Click();
+    page->closeSocket();
+    page->m_socketPayloadEdit->setPlainText(QStringLiteral("41"));
+    page->sendSocketData();
     QCOMPARE(rig.form->resultText(), QStringLiteral("[数据发送失败]"));
-    page->Button13Click();
+    page->fetchSocketData();
     QCOMPARE(rig.form->resultText(), QStringLiteral("[数据读取失败，返回数据包命令字非法！]"));
     QCOMPARE(rig.memo1().mid(rig.memo1().size() - 3),
              (QStringList{QStringLiteral("Socket关闭成功"), QStringLiteral("[数据发送失败]"),
@@ -162,22 +162,22 @@ void TestSocketTest::silentAndGarbledDevice()
     {
         Rig rig;
         QVERIFY(rig.start({QStringLiteral("--silent"), QStringLiteral("0060,0063")}));
-        ControlPage *page = rig.form->TabSheet3;
-        page->suiButton3Click();
-        page->Button13Click();
+        ControlPage *page = rig.form->m_controlPage;
+        page->createSocket();
+        page->fetchSocketData();
         QCOMPARE(rig.memo1(), (QStringList{QStringLiteral("Socket创建失败，设备无响应！"),
                                            QStringLiteral("[数据读取失败，设备无响应！]")}));
     }
     {
         Rig rig;
         QVERIFY(rig.start({QStringLiteral("--garble"), QStringLiteral("0061,0062,0063")}));
-        ControlPage *page = rig.form->TabSheet3;
-        page->ComboBox5->setCurrentIndex(1);
-        page->suiButton3Click();
-        page->suiButton4Click();
-        page->Memo5->setPlainText(QStringLiteral("x"));
-        page->Button11Click();
-        page->Button13Click();
+        ControlPage *page = rig.form->m_controlPage;
+        page->m_protocolCombo->setCurrentIndex(1);
+        page->createSocket();
+        page->connectSocket();
+        page->m_socketPayloadEdit->setPlainText(QStringLiteral("x"));
+        page->sendSocketData();
+        page->fetchSocketData();
         QCOMPARE(rig.memo1(), (QStringList{QStringLiteral("Socket创建成功"), QStringLiteral("TCP连接失败，参数错误！"),
                                            QStringLiteral("[数据发送失败，非法的返回串！]"),
                                            QStringLiteral("[数据读取失败，返回数据包头非法！]")}));
@@ -185,18 +185,18 @@ void TestSocketTest::silentAndGarbledDevice()
     {
         Rig rig;
         QVERIFY(rig.start({QStringLiteral("--bad-checksum")}));
-        ControlPage *page = rig.form->TabSheet3;
-        page->suiButton3Click();
-        page->suiButton8Click();
-        page->Button13Click();
+        ControlPage *page = rig.form->m_controlPage;
+        page->createSocket();
+        page->closeSocket();
+        page->fetchSocketData();
         QCOMPARE(rig.memo1(), (QStringList{QStringLiteral("Socket创建失败，返回帧校验错误！"),
                                            QStringLiteral("Socket关闭失败，返回帧校验错误！"),
                                            QStringLiteral("[数据读取失败，返回数据包命令字非法！]")}));
     }
     Rig rig;
     QVERIFY(rig.start({}, false));
-    rig.form->TabSheet3->suiButton3Click();
-    rig.form->TabSheet3->Button13Click();
+    rig.form->m_controlPage->createSocket();
+    rig.form->m_controlPage->fetchSocketData();
     QCOMPARE(rig.dialogs.texts(QStringLiteral("error")), QStringList(2, QStringLiteral("Device not opened.")));
     QVERIFY(rig.memo1().isEmpty());
 }
@@ -230,19 +230,19 @@ void TestSocketTest::dataAreaHelpers()
 {
     Rig rig;
     QVERIFY(rig.start({}, false));
-    ControlPage *page = rig.form->TabSheet3;
-    page->Panel8->show();
-    QTest::mouseClick(page->CheckBox3, Qt::LeftButton);
-    QCOMPARE(page->GroupBox6->title(), QStringLiteral("文字输入窗口[HEX模式]"));
-    QTest::keyClicks(page->Memo5, QStringLiteral("4x1 g"));
-    QCOMPARE(page->Memo5->toPlainText(), QStringLiteral("41"));
-    QCOMPARE(page->Memo7->toPlainText(), QStringLiteral("3431"));
-    QTest::mouseClick(page->CheckBox3, Qt::LeftButton);
-    QCOMPARE(page->GroupBox6->title(), QStringLiteral("文字输入窗口(文本模式)"));
-    QTest::keyClicks(page->Edit4, QStringLiteral("4a2"));
-    QCOMPARE(page->Edit4->text(), QStringLiteral("42"));
-    page->Button2Click();
-    QCOMPARE(page->Memo5->toPlainText(), QStringLiteral("41B"));
+    ControlPage *page = rig.form->m_controlPage;
+    page->m_dataPanel->show();
+    QTest::mouseClick(page->m_socketHexCheck, Qt::LeftButton);
+    QCOMPARE(page->m_dataGroup->title(), QStringLiteral("文字输入窗口[HEX模式]"));
+    QTest::keyClicks(page->m_socketPayloadEdit, QStringLiteral("4x1 g"));
+    QCOMPARE(page->m_socketPayloadEdit->toPlainText(), QStringLiteral("41"));
+    QCOMPARE(page->m_socketLog->toPlainText(), QStringLiteral("3431"));
+    QTest::mouseClick(page->m_socketHexCheck, Qt::LeftButton);
+    QCOMPARE(page->m_dataGroup->title(), QStringLiteral("文字输入窗口(文本模式)"));
+    QTest::keyClicks(page->m_socketHexCharEdit, QStringLiteral("4a2"));
+    QCOMPARE(page->m_socketHexCharEdit->text(), QStringLiteral("42"));
+    page->appendSocketHexChar();
+    QCOMPARE(page->m_socketPayloadEdit->toPlainText(), QStringLiteral("41B"));
 }
 
 QTEST_MAIN(TestSocketTest)

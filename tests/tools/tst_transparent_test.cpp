@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 
 using namespace toolrig;
 
@@ -23,19 +24,21 @@ private slots:
     void nothingToSendOrNoChannel();
     void inputHelpers();
     void staysResponsiveWhileStreaming();
+    void closingTheWindowStopsALongRepeat();
+    void sendsLockedWhileAReplyIsAwaited();
 };
 
 void TestTransparent::textSendIsEchoed()
 {
     Rig rig;
     QVERIFY(rig.start());
-    TransparentPage *page = rig.form->TabSheet2;
-    page->Memo3->setPlainText(QStringLiteral("hello测试"));
-    QTest::mouseClick(page->Button8, Qt::LeftButton);
+    TransparentPage *page = rig.form->m_transparentPage;
+    page->m_inputEdit->setPlainText(QStringLiteral("hello测试"));
+    QTest::mouseClick(page->m_sendButton, Qt::LeftButton);
     // 5 ASCII bytes and two GBK characters of 2 bytes each.
     QCOMPARE(rig.state().SentBytes, 9);
-    QVERIFY(page->Memo3->toPlainText().isEmpty());
-    QVERIFY(page->Memo6->toPlainText().isEmpty());
+    QVERIFY(page->m_inputEdit->toPlainText().isEmpty());
+    QVERIFY(page->m_hexMirrorBox->toPlainText().isEmpty());
     const QRegularExpression sent(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d 发送数据：hello测试\\[1次\\]$"));
     QVERIFY2(rig.conversation().first().contains(sent), qPrintable(rig.conversation().first()));
     QTRY_COMPARE(rig.state().ReceivedBytes, 9);
@@ -46,12 +49,12 @@ void TestTransparent::hexSendDropsBlanksAndOddDigit()
 {
     Rig rig;
     QVERIFY(rig.start());
-    TransparentPage *page = rig.form->TabSheet2;
-    QTest::mouseClick(page->CheckBox2, Qt::LeftButton);
+    TransparentPage *page = rig.form->m_transparentPage;
+    QTest::mouseClick(page->m_hexCheck, Qt::LeftButton);
     QVERIFY(page->hexMode());
-    page->Memo3->setPlainText(QStringLiteral("41 42 4"));
-    page->ComboBox2->setCurrentIndex(1);  // 10
-    page->Button8Click();
+    page->m_inputEdit->setPlainText(QStringLiteral("41 42 4"));
+    page->m_repeatCombo->setCurrentIndex(1);  // 10
+    page->sendInput();
     QCOMPARE(rig.state().SentBytes, 20);
     const QStringList out = rig.conversation().filter(QStringLiteral("发送数据"));
     QCOMPARE(out.size(), 1);
@@ -68,10 +71,10 @@ void TestTransparent::receivedNulShowsAs01()
 {
     Rig rig;
     QVERIFY(rig.start());
-    TransparentPage *page = rig.form->TabSheet2;
-    page->CheckBox2->click();
-    page->Memo3->setPlainText(QStringLiteral("410042"));
-    page->Button8Click();
+    TransparentPage *page = rig.form->m_transparentPage;
+    page->m_hexCheck->click();
+    page->m_inputEdit->setPlainText(QStringLiteral("410042"));
+    page->sendInput();
     QTRY_VERIFY(!rig.conversation().filter(QStringLiteral("收到数据")).isEmpty());
     const QString line = rig.conversation().filter(QStringLiteral("收到数据")).first();
     QVERIFY2(line.endsWith(QStringLiteral(" 收到数据：{41 00 42 }A\x01" "B")), qPrintable(line));
@@ -82,13 +85,13 @@ void TestTransparent::tenThousandRepeatsMakeOneLine()
 {
     Rig rig;
     QVERIFY(rig.start());
-    TransparentPage *page = rig.form->TabSheet2;
-    page->Memo3->setPlainText(QStringLiteral("0123456789"));
-    page->ComboBox2->setCurrentIndex(5);
-    QCOMPARE(page->ComboBox2->currentText(), QStringLiteral("10000"));
+    TransparentPage *page = rig.form->m_transparentPage;
+    page->m_inputEdit->setPlainText(QStringLiteral("0123456789"));
+    page->m_repeatCombo->setCurrentIndex(5);
+    QCOMPARE(page->m_repeatCombo->currentText(), QStringLiteral("10000"));
     QElapsedTimer t;
     t.start();
-    page->Button8Click();
+    page->sendInput();
     const qint64 ms = t.elapsed();
     qInfo("10000 sends of 10 bytes took %lld ms", ms);
     QCOMPARE(rig.state().SentBytes, 100000);
@@ -105,67 +108,68 @@ void TestTransparent::nothingToSendOrNoChannel()
     {
         Rig rig;
         QVERIFY(rig.start({}, false));
-        TransparentPage *page = rig.form->TabSheet2;
-        page->Memo3->setPlainText(QStringLiteral("abc"));
-        page->Button8Click();
+        TransparentPage *page = rig.form->m_transparentPage;
+        page->m_inputEdit->setPlainText(QStringLiteral("abc"));
+        page->sendInput();
         QCOMPARE(rig.dialogs.texts(QStringLiteral("information")),
                  QStringList{QStringLiteral("数据通道未打开，请先打开串口或建立TCP链接")});
-        QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("abc"));
+        QCOMPARE(page->m_inputEdit->toPlainText(), QStringLiteral("abc"));
         QCOMPARE(rig.state().SentBytes, 0);
     }
     Rig rig;
     QVERIFY(rig.start());
-    TransparentPage *page = rig.form->TabSheet2;
-    page->Button8Click();  // empty
-    page->CheckBox2->click();
-    page->Memo3->setPlainText(QStringLiteral("   "));
-    page->Button8Click();  // only blanks in hex mode
-    page->Memo3->setPlainText(QStringLiteral("7"));
-    page->Button8Click();  // one odd digit
+    TransparentPage *page = rig.form->m_transparentPage;
+    page->sendInput();  // empty
+    page->m_hexCheck->click();
+    page->m_inputEdit->setPlainText(QStringLiteral("   "));
+    page->sendInput();  // only blanks in hex mode
+    page->m_inputEdit->setPlainText(QStringLiteral("7"));
+    page->sendInput();  // one odd digit
     QCOMPARE(rig.state().SentBytes, 0);
     QVERIFY(rig.conversation().isEmpty());
     QVERIFY(rig.dialogs.shown.isEmpty());
-    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("7"));
+    QCOMPARE(page->m_inputEdit->toPlainText(), QStringLiteral("7"));
 }
 
 void TestTransparent::inputHelpers()
 {
     Rig rig;
     QVERIFY(rig.start({}, false));
-    TransparentPage *page = rig.form->TabSheet2;
-    QCOMPARE(page->GroupBox1->title(), QStringLiteral("文字输入窗口(文本模式)"));
-    page->Memo3->setFocus();
-    QTest::keyClicks(page->Memo3, QStringLiteral("G z"));
-    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("G z"));
-    QCOMPARE(page->Memo6->toPlainText(), QStringLiteral("47207A"));
+    TransparentPage *page = rig.form->m_transparentPage;
+    // The mode is named only once it is chosen.
+    QCOMPARE(rig.form->findChild<QGroupBox *>(QStringLiteral("GroupBox1"))->title(), QStringLiteral("文字输入窗口"));
+    page->m_inputEdit->setFocus();
+    QTest::keyClicks(page->m_inputEdit, QStringLiteral("G z"));
+    QCOMPARE(page->m_inputEdit->toPlainText(), QStringLiteral("G z"));
+    QCOMPARE(page->m_hexMirrorBox->toPlainText(), QStringLiteral("47207A"));
 
-    page->Memo3->clear();
-    QTest::mouseClick(page->CheckBox2, Qt::LeftButton);
-    QCOMPARE(page->GroupBox1->title(), QStringLiteral("文字输入窗口[HEX模式]"));
-    QTest::keyClicks(page->Memo3, QStringLiteral("G 1aF9x"));
-    QTest::keyClick(page->Memo3, Qt::Key_Return);
-    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("1aF9"));
-    QTest::keyClick(page->Memo3, Qt::Key_Backspace);
-    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("1aF"));
-    QTest::mouseClick(page->CheckBox2, Qt::LeftButton);
-    QCOMPARE(page->GroupBox1->title(), QStringLiteral("文字输入窗口(文本模式)"));
-    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("1aF"));
+    page->m_inputEdit->clear();
+    QTest::mouseClick(page->m_hexCheck, Qt::LeftButton);
+    QCOMPARE(page->m_inputGroup->title(), QStringLiteral("文字输入窗口[HEX模式]"));
+    QTest::keyClicks(page->m_inputEdit, QStringLiteral("G 1aF9x"));
+    QTest::keyClick(page->m_inputEdit, Qt::Key_Return);
+    QCOMPARE(page->m_inputEdit->toPlainText(), QStringLiteral("1aF9"));
+    QTest::keyClick(page->m_inputEdit, Qt::Key_Backspace);
+    QCOMPARE(page->m_inputEdit->toPlainText(), QStringLiteral("1aF"));
+    QTest::mouseClick(page->m_hexCheck, Qt::LeftButton);
+    QCOMPARE(page->m_inputGroup->title(), QStringLiteral("文字输入窗口(文本模式)"));
+    QCOMPARE(page->m_inputEdit->toPlainText(), QStringLiteral("1aF"));
 
-    // Edit3 takes upper-case hex only; "添加HEX字符" appends that character.
-    page->Memo3->clear();
-    QTest::keyClicks(page->Edit3, QStringLiteral("4g1a"));
-    QCOMPARE(page->Edit3->text(), QStringLiteral("41"));
-    page->Button1Click();
-    page->Button1Click();
-    QCOMPARE(page->Memo3->toPlainText(), QStringLiteral("AA"));
-    QCOMPARE(page->Edit3->text(), QStringLiteral("41"));
+    // m_hexCharEdit takes upper-case hex only; "添加HEX字符" appends that character.
+    page->m_inputEdit->clear();
+    QTest::keyClicks(page->m_hexCharEdit, QStringLiteral("4g1a"));
+    QCOMPARE(page->m_hexCharEdit->text(), QStringLiteral("41"));
+    page->appendHexChar();
+    page->appendHexChar();
+    QCOMPARE(page->m_inputEdit->toPlainText(), QStringLiteral("AA"));
+    QCOMPARE(page->m_hexCharEdit->text(), QStringLiteral("41"));
 
     rig.state().SentBytes = 12;
     rig.state().ReceivedBytes = 34;
-    QTest::mouseClick(page->Button7, Qt::LeftButton);
+    QTest::mouseClick(page->m_clearCountersButton, Qt::LeftButton);
     QCOMPARE(rig.state().SentBytes, 0);
     QCOMPARE(rig.state().ReceivedBytes, 0);
-    QCOMPARE(page->StatusBar2Panel0->text(), QStringLiteral("收：0字节，发:0字节"));
+    QCOMPARE(page->m_counterLabel->text(), QStringLiteral("收：0字节，发:0字节"));
 }
 
 void TestTransparent::staysResponsiveWhileStreaming()
@@ -173,8 +177,8 @@ void TestTransparent::staysResponsiveWhileStreaming()
     Rig rig;
     QVERIFY(rig.start({QStringLiteral("--stream"), QStringLiteral("1000000")}));
     // The device starts streaming once it hears from the tool.
-    rig.form->TabSheet2->Memo3->setPlainText(QStringLiteral("go"));
-    rig.form->TabSheet2->Button8Click();
+    rig.form->m_transparentPage->m_inputEdit->setPlainText(QStringLiteral("go"));
+    rig.form->m_transparentPage->sendInput();
     QTRY_VERIFY(rig.state().ReceivedBytes > 0);
     // A 10 ms timer stands for the user: its largest gap is how long the window froze.
     QElapsedTimer since;
@@ -202,6 +206,53 @@ void TestTransparent::staysResponsiveWhileStreaming()
           ticks, lines / seconds, bytes / seconds);
     QVERIFY(bytes > 0);
     QVERIFY2(maxGap < 250, qPrintable(QString::number(maxGap)));
+}
+
+void TestTransparent::closingTheWindowStopsALongRepeat()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    TransparentPage *page = rig.form->m_transparentPage;
+    page->m_inputEdit->setPlainText(QString(1000, QLatin1Char('x')));
+    page->m_repeatCombo->setCurrentIndex(5);  // 10 000 times 1000 bytes: far longer than this test
+    QElapsedTimer t;
+    qint64 closedAt = -1;
+    QTimer::singleShot(300, rig.form.get(), [&] {
+        closedAt = t.elapsed();
+        rig.form->close();
+    });
+    t.start();
+    QTest::mouseClick(rig.form->findChild<QPushButton *>(QStringLiteral("Button8")), Qt::LeftButton);
+    const qint64 ended = t.elapsed();
+    QVERIFY(closedAt >= 0);
+    QVERIFY2(ended - closedAt < 1500, qPrintable(QStringLiteral("%1 ms after closing").arg(ended - closedAt)));
+    QVERIFY(rig.state().SentBytes < 10000 * 1000);
+    QVERIFY(rig.dialogs.shown.isEmpty());  // the program ends: no box about the unsent rest
+}
+
+void TestTransparent::sendsLockedWhileAReplyIsAwaited()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    auto *send = rig.form->findChild<QPushButton *>(QStringLiteral("Button8"));
+    auto *atInput = rig.form->findChild<QLineEdit *>(QStringLiteral("Edit5"));
+    QVERIFY(send && atInput);
+    QVERIFY(send->isEnabled() && atInput->isEnabled());
+    rig.form->m_transparentPage->m_inputEdit->setPlainText(QStringLiteral("abc"));
+    {
+        ExchangeEngine::Guard wait(rig.session->engine);
+        QVERIFY(!send->isEnabled());
+        QVERIFY(!atInput->isEnabled());
+        // A send asked for anyway is refused in the panel and the log, not in a box.
+        rig.form->m_transparentPage->sendInput();
+        QVERIFY(rig.dialogs.shown.isEmpty());
+        QCOMPARE(rig.form->resultText(), ExchangeEngine::BusyText());
+        QVERIFY(rig.memo1().contains(ExchangeEngine::BusyText()));
+        QCOMPARE(rig.state().SentBytes, 0);
+    }
+    QVERIFY(send->isEnabled() && atInput->isEnabled());
+    QTest::mouseClick(send, Qt::LeftButton);
+    QCOMPARE(rig.state().SentBytes, 3);
 }
 
 QTEST_MAIN(TestTransparent)

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -17,15 +18,15 @@ namespace {
 constexpr int kUnlimited = 32767;
 } // namespace
 
-ParamEditor::ParamEditor(CoreSession &session, Dialogs &dialogs, ParamView *listView1, ParamView *listView2,
-                         QLineEdit *gEdit, QComboBox *gComboBox, QWidget *dialogParent)
-    : QObject(gEdit),
+ParamEditor::ParamEditor(CoreSession &session, Dialogs &dialogs, ParamView *mainView, ParamView *extView,
+                         QLineEdit *valueEdit, QComboBox *valueCombo, QWidget *dialogParent)
+    : QObject(valueEdit),
       m_s(session),
       m_dialogs(dialogs),
-      m_view1(listView1),
-      m_view2(listView2),
-      m_edit(gEdit),
-      m_combo(gComboBox),
+      m_view1(mainView),
+      m_view2(extView),
+      m_edit(valueEdit),
+      m_combo(valueCombo),
       m_dialogParent(dialogParent)
 {
     QPalette pe = m_edit->palette();
@@ -43,18 +44,18 @@ ParamEditor::ParamEditor(CoreSession &session, Dialogs &dialogs, ParamView *list
     m_edit->installEventFilter(this);
     m_combo->installEventFilter(this);
 
-    connect(m_combo, &QComboBox::activated, this, &ParamEditor::GComboBoxChange);
-    connect(&m_s.mainTable, &ParamTable::selectedRowChanged, this, &ParamEditor::ListView1Change);
-    connect(&m_s.extTable, &ParamTable::selectedRowChanged, this, &ParamEditor::ListView2Change);
-    connect(m_view1, &QAbstractItemView::clicked, this, &ParamEditor::ListView1Click);
+    connect(m_combo, &QComboBox::activated, this, &ParamEditor::onListChosen);
+    connect(&m_s.mainTable, &ParamTable::selectedRowChanged, this, &ParamEditor::onMainRowChanged);
+    connect(&m_s.extTable, &ParamTable::selectedRowChanged, this, &ParamEditor::onExtRowChanged);
+    connect(m_view1, &QAbstractItemView::clicked, this, &ParamEditor::onMainRowClicked);
     watchView(m_view1);
     watchView(m_view2);
 }
 
 void ParamEditor::watchView(ParamView *view)
 {
-    connect(view, &QAbstractItemView::doubleClicked, this, &ParamEditor::ListViewDblClick);
-    // Follow the row at once; Timer2 catches whatever these miss.
+    connect(view, &QAbstractItemView::doubleClicked, this, &ParamEditor::onRowDoubleClicked);
+    // Follow the row at once; m_editorTimer catches whatever these miss.
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, &ParamEditor::place);
     connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, this, &ParamEditor::place);
     connect(view->horizontalHeader(), &QHeaderView::sectionResized, this, &ParamEditor::place);
@@ -197,21 +198,24 @@ void ParamEditor::changed(ParamView *view)
     applyReadOnlyRule();
 }
 
-void ParamEditor::ListView1Click()
+void ParamEditor::onMainRowClicked()
 {
     ParamView *active = activeView();
     if (active != m_view1 || m_s.mainTable.selectedRow() < 0)
         return;
     ShowParamEditor(m_s.mainTable.selectedRow());
     applyReadOnlyRule();
+    // Typing right after the click goes into the row's editor. Asked for once the click has
+    // been handled, so the list, which takes the focus on the press, does not keep it.
+    QTimer::singleShot(0, this, &ParamEditor::onRowDoubleClicked);
 }
 
-void ParamEditor::ListView1Change()
+void ParamEditor::onMainRowChanged()
 {
     changed(m_view1);
 }
 
-void ParamEditor::ListView2Change()
+void ParamEditor::onExtRowChanged()
 {
     changed(m_view2);
 }
@@ -227,7 +231,7 @@ void ParamEditor::refresh()
     applyReadOnlyRule();
 }
 
-void ParamEditor::ListViewDblClick()
+void ParamEditor::onRowDoubleClicked()
 {
     if (m_shown == Shown::Text)
         m_edit->setFocus();
@@ -235,7 +239,7 @@ void ParamEditor::ListViewDblClick()
         m_combo->setFocus();
 }
 
-void ParamEditor::GEditKeyUp()
+void ParamEditor::onTextKeyReleased()
 {
     ParamTable *table = m_s.activeTable();
     if (!table || table->selectedRow() < 0 || m_shown != Shown::Text)
@@ -250,7 +254,7 @@ void ParamEditor::GEditKeyUp()
         table->setStoredAndShown(i, v->stored, v->shown);
 }
 
-void ParamEditor::GComboBoxChange()
+void ParamEditor::onListChosen()
 {
     ParamTable *table = m_s.activeTable();
     if (!table || table->selectedRow() < 0)
@@ -295,7 +299,7 @@ bool ParamEditor::eventFilter(QObject *watched, QEvent *event)
             }
         } else if (type == QEvent::KeyRelease) {
             // Every release, arrows and Shift included: the text already changed on the press.
-            GEditKeyUp();
+            onTextKeyReleased();
         }
     }
     return QObject::eventFilter(watched, event);

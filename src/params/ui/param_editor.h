@@ -1,5 +1,5 @@
 #pragma once
-// The in-place editor shared by both parameter tables: GEdit (text form) or GComboBox (list
+// The in-place editor shared by both parameter tables: m_valueEdit (text form) or m_valueCombo (list
 // form) laid over the value cell of the active table's selected row. Typing or choosing
 // updates the row's stored and shown values at once; nothing is sent to the device here.
 #include <QObject>
@@ -17,22 +17,22 @@ struct EditorSetup;
 class ParamEditor : public QObject {
     Q_OBJECT
 public:
-    ParamEditor(CoreSession &session, Dialogs &dialogs, ParamView *listView1, ParamView *listView2,
-                QLineEdit *gEdit, QComboBox *gComboBox, QWidget *dialogParent);
+    ParamEditor(CoreSession &session, Dialogs &dialogs, ParamView *mainView, ParamView *extView,
+                QLineEdit *valueEdit, QComboBox *valueCombo, QWidget *dialogParent);
 
     // Sets up the editor for row `index` of the active table.
     void ShowParamEditor(int index);
-    // Makes GEdit the visible editor; does nothing when neither table has a selected row.
+    // Makes m_valueEdit the visible editor; does nothing when neither table has a selected row.
     void ShowTextEditor(int maxLength, const QString &allowedChars);
-    // Keeps both editors over the selected row's value cell (Timer2 and view signals).
+    // Keeps both editors over the selected row's value cell (m_editorTimer and view signals).
     void place();
 
-    void ListView1Click();
-    void ListView1Change();
-    void ListView2Change();
-    void ListViewDblClick();
-    void GEditKeyUp();
-    void GComboBoxChange();
+    void onMainRowClicked();
+    void onMainRowChanged();
+    void onExtRowChanged();
+    void onRowDoubleClicked();
+    void onTextKeyReleased();
+    void onListChosen();
 
     void hideEditors();
     void clearEditorText();

@@ -1,0 +1,100 @@
+// Soak of the receive path: the transparent page taking a steady stream off the simulated
+// device's pseudo-terminal (port at 921600 baud) for minutes, as a user leaving it running.
+// Usage: bench_soak --port PTY --bytes N [--minutes M]
+// Prints: resident memory at the start and the end, the longest gap between event-loop ticks,
+// and the bytes received against the bytes the device sent (N + the echoed trigger byte).
+#include "bench_common.h"
+#include "tools/batched_memo.h"
+#include "tools/transparent_page.h"
+#include "widgets/dialogs.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <unistd.h>
+
+namespace {
+qint64 residentKb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    return statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE) / 1024;
+}
+
+constexpr int kTickMs = 5;
+constexpr int kWarmUpMs = 5000;  // the page, the memo and the port settle first
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString port = bench::arg(args, QStringLiteral("--port"));
+    const qint64 streamBytes = bench::arg(args, QStringLiteral("--bytes")).toLongLong();
+    const double minutes = bench::arg(args, QStringLiteral("--minutes"), QStringLiteral("10")).toDouble();
+    if (port.isEmpty() || streamBytes <= 0 || minutes <= 0)
+        bench::fail(QStringLiteral("usage: bench_soak --port PTY --bytes N [--minutes M]"));
+    const qint64 expected = streamBytes + 1;
+
+    CoreSession s;
+    WidgetDialogs dialogs;
+    TransparentPage page(s, dialogs);
+    page.resize(800, 600);
+    page.show();
+    bench::openPort(s, port, 921600);
+    s.state.WorkMode = 0;
+
+    // The event loop's pulse: a precise timer whose late ticks are the gaps a user would feel.
+    QElapsedTimer clock;
+    qint64 lastTickNs = -1, worstGapNs = 0, startKb = -1, ticks = 0;
+    QTimer pulse;
+    pulse.setTimerType(Qt::PreciseTimer);
+    pulse.setInterval(kTickMs);
+    QObject::connect(&pulse, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        if (startKb < 0 && now >= qint64(kWarmUpMs) * 1000000)
+            startKb = residentKb();
+        if (startKb >= 0 && lastTickNs >= 0)
+            worstGapNs = std::max(worstGapNs, now - lastTickNs);
+        lastTickNs = now;
+        ++ticks;
+    });
+
+    const qint64 limitMs = static_cast<qint64>(minutes * 60000) + 30000;
+    QTimer done;
+    done.setInterval(200);
+    qint64 lastCount = -1, quietSince = 0;
+    QObject::connect(&done, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        if (s.state.ReceivedBytes != lastCount) {
+            lastCount = s.state.ReceivedBytes;
+            quietSince = now;
+        }
+        // All in, or five quiet seconds after the stream should have ended, or the hard limit.
+        if (lastCount >= expected || (now > minutes * 60000 && now - quietSince > 5000) || now > limitMs)
+            app.quit();
+    });
+
+    clock.start();
+    pulse.start();
+    done.start();
+    s.poll.start();
+    QString error;
+    if (!s.link.ChannelSend(QByteArray("x"), &error))
+        bench::fail(QStringLiteral("send: ") + error);
+    app.exec();
+    const double seconds = clock.elapsed() / 1000.0;
+    page.conversation().flush();
+    const qint64 endKb = residentKb();
+    const qint64 received = static_cast<uint32_t>(s.state.ReceivedBytes);
+    bench::say(QStringLiteral("soak: %1 s, %2 ticks; resident %3 kB at start, %4 kB at end (growth %5 kB) [goal <= 10240 kB] %6")
+                   .arg(seconds, 0, 'f', 0).arg(ticks).arg(startKb).arg(endKb).arg(endKb - startKb)
+                   .arg(bench::verdict(endKb - startKb <= 10240)));
+    bench::say(QStringLiteral("soak: longest gap between event-loop ticks %1 ms (tick %2 ms) [goal <= 50 ms] %3")
+                   .arg(worstGapNs / 1e6, 0, 'f', 1).arg(kTickMs).arg(bench::verdict(worstGapNs <= 50000000)));
+    bench::say(QStringLiteral("soak: received %1 bytes, device sent %2 (%3 kB/s) [goal: equal] %4")
+                   .arg(received).arg(expected).arg(received / seconds / 1000, 0, 'f', 0)
+                   .arg(bench::verdict(received == expected)));
+    return received == expected ? 0 : 1;
+}

@@ -1,0 +1,418 @@
+#include "app/main_window.h"
+#include "widgets/password_echo.h"
+#include "widgets/reconnect_ui.h"
+#include "app/tool_handlers.h"
+
+#include "app/comm_page.h"
+#include "app/device_actions.h"
+#include "widgets/dialogs.h"
+#include "app/ext_page.h"
+#include "app/gui_sink.h"
+#include "widgets/busy_lock.h"
+#include "params/param_ops.h"
+#include "params/ui/param_editor.h"
+#include "params/ui/param_view.h"
+#include "session/core_session.h"
+#include "tools/control_page.h"
+#include "tools/modem_page.h"
+#include "tools/send_text.h"
+#include "tools/file_test_window.h"
+#include "tools/transparent_page.h"
+#include "tools/batched_memo.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTabBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+const char *const kScriptPath = "./script.js";
+
+} // namespace
+
+MainWindow::MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
+    : QMainWindow(parent), m_session(session), m_dialogs(dialogs)
+{
+    QFont f = font();
+    f.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
+                   QStringLiteral("Noto Sans CJK SC")});
+    f.setPixelSize(14);
+    setFont(f);
+    resize(740, 771);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    buildMenu();
+    buildPages();
+    buildLogPanel();
+    buildStatusBar();
+
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->setHandleWidth(3);
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(m_tabs);
+    m_splitter->addWidget(m_logPanel);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setSizes({560, 140});
+    setCentralWidget(m_splitter);
+
+    // Hidden settings switches, kept for the handlers that address them.
+    m_timedQueryCheck = new QCheckBox(QStringLiteral("定时查询设置"), m_logPanel);
+    m_timedQueryCheck->setVisible(false);
+    m_stopTestCheck = new QCheckBox(QStringLiteral("终止测试"), m_logPanel);
+    m_stopTestCheck->setVisible(false);
+
+    m_editorTimer.setInterval(10);
+    connect(&m_editorTimer, &QTimer::timeout, this, [this] { keepEditorPlaced(); });
+    m_editorTimer.start();
+    m_reloadTimer.setInterval(100);
+    m_reloadTimer.setSingleShot(true);
+    connect(&m_reloadTimer, &QTimer::timeout, this, &MainWindow::reloadLastProfile);
+
+    connect(&m_session.state, &AppState::logAppended, this, &MainWindow::log);
+    connect(m_commPage, &CommPage::serialStatusText, m_portStatusLabel, &QLabel::setText);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabShown);
+    connect(m_loadProfileAction, &QAction::triggered, this, &MainWindow::loadProfileFromMenu);
+    connect(m_saveProfileAction, &QAction::triggered, this, &MainWindow::saveProfileAs);
+    wireParamActions();
+    nameControls();
+
+    // The test tools, the command window and the privilege levels install their own handlers.
+    InstallToolHandlers(*this);
+
+    m_userSettings = std::make_unique<UserSettings>();
+    m_session.state.FastReplies = m_userSettings->fastReplies();
+    {
+        const QSignalBlocker block(m_fastRepliesAction);
+        m_fastRepliesAction->setChecked(m_session.state.FastReplies);
+    }
+    m_reconnectUi = new ReconnectUi(*this, m_session, *m_userSettings);
+    m_reconnectUi->openLog();
+    // Every conversation view of this window, as it shows its lines.
+    m_reconnectUi->tapViews(this, {QStringLiteral("Memo1"), QStringLiteral("Memo2"), QStringLiteral("Memo4"),
+                                   QStringLiteral("Memo7"), QStringLiteral("Memo8")});
+
+    startUp();
+    m_reloadTimer.start();
+}
+
+MainWindow::~MainWindow()
+{
+    m_editorTimer.stop();
+    keepEditorPlaced = [] {};
+    // Tearing the pages down changes the current tab: no handler may run on half-deleted pages.
+    disconnect(m_tabs, nullptr, this, nullptr);
+    // The pages' views watch the session's tables; let them go before anything else does.
+    delete m_splitter;
+}
+
+void MainWindow::buildMenu()
+{
+    m_menuBar = menuBar();
+    auto action = [this](const QString &caption, bool visible) {
+        auto *a = new QAction(caption, this);
+        a->setVisible(visible);
+        return a;
+    };
+    m_factoryDefaultsAction = action(QStringLiteral("恢复出厂默认设置"), true);
+    m_resetDeviceAction = action(QStringLiteral("复位设备"), true);
+    m_autoReadAction = action(QStringLiteral("自动获取参数"), false);
+    m_fileMenu = new QMenu(QStringLiteral("文件操作"), m_menuBar);
+    m_loadProfileAction = action(QStringLiteral("调入参数文件"), true);
+    m_saveProfileAction = action(QStringLiteral("保存参数文件"), false);
+    m_fileMenu->addAction(m_loadProfileAction);
+    m_fileMenu->addAction(m_saveProfileAction);
+    // "批量写参数" belongs to the file menu, after the save entry.
+    m_batchWriteAction = action(QStringLiteral("批量写参数"), true);
+    m_fileMenu->addAction(m_batchWriteAction);
+    m_fastRepliesAction = action(QStringLiteral("快速应答"), true);
+    m_fastRepliesAction->setCheckable(true);
+    m_fastRepliesAction->setChecked(false);
+    m_fileMenu->addAction(m_fastRepliesAction);
+    m_otherActionsAction = action(QStringLiteral("其他操作"), false);
+    m_menuBar->addAction(m_factoryDefaultsAction);
+    m_menuBar->addAction(m_resetDeviceAction);
+    m_menuBar->addAction(m_autoReadAction);
+    m_menuBar->addMenu(m_fileMenu);
+    m_menuBar->addAction(m_otherActionsAction);
+}
+
+void MainWindow::buildPages()
+{
+    m_tabs = new QTabWidget(this);
+    m_tabs->setTabPosition(QTabWidget::South);
+    m_commPage = new CommPage(m_session, m_dialogs);
+    m_transparentPage = new TransparentPage(m_session, m_dialogs);
+    m_controlPage = new ControlPage(m_session, m_dialogs);
+    m_modemPage = new ModemPage(m_session, m_dialogs);
+    m_extPage = new ExtPage(m_session, m_dialogs);
+    m_tabs->addTab(m_commPage, QStringLiteral("   通信参数设置   "));
+    m_tabs->addTab(m_transparentPage, QStringLiteral("  透明传输测试  "));
+    m_tabs->addTab(m_controlPage, QStringLiteral("控制模式测试"));
+    m_tabs->addTab(m_modemPage, QStringLiteral("工业MODEM模式测试"));
+    m_tabs->addTab(m_extPage, QStringLiteral("   扩展参数设置   "));
+    m_tabs->setTabVisible(kModemTabIndex, false);
+    m_tabs->setCurrentIndex(0);
+    setExtTabVisible(true);
+}
+
+void MainWindow::buildLogPanel()
+{
+    m_logPanel = new QFrame(this);
+    auto *layout = new QVBoxLayout(m_logPanel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_passwordEdit = new QLineEdit(m_logPanel);
+    UseAsteriskPasswordEcho(m_passwordEdit);
+    m_passwordEdit->setFrame(false);
+    m_passwordEdit->setVisible(false);
+    layout->addWidget(m_passwordEdit);
+    m_log = new QPlainTextEdit(m_logPanel);
+    m_log->setReadOnly(true);
+    m_log->setMaximumBlockCount(20000);
+    layout->addWidget(m_log);
+}
+
+void MainWindow::buildStatusBar()
+{
+    m_statusBar = statusBar();
+    auto panel = [this](const QString &text, int width, int stretch) {
+        auto *l = new QLabel(text, m_statusBar);
+        l->setMinimumWidth(width);
+        m_statusBar->addWidget(l, stretch);
+        return l;
+    };
+    m_portCaptionLabel = panel(QStringLiteral("串口状态"), 80, 0);
+    m_portStatusLabel = panel(QStringLiteral("串口未打开"), 300, 0);
+    m_resultCaptionLabel = panel(QStringLiteral("操作结果"), 100, 0);
+    m_resultLabel = panel(QString(), 100, 1);
+}
+
+void MainWindow::startUp()
+{
+    QString fileError;
+    // A script error while evaluating is ignored; the operations that need it report their own.
+    m_session.script.evaluateFile(QLatin1String(kScriptPath), &fileError);
+    if (!fileError.isEmpty())
+        m_dialogs.error(this, QStringLiteral("无法打开脚本文件 %1：%2").arg(QLatin1String(kScriptPath), fileError));
+    m_session.state.PasswordAccepted = false;
+    m_session.state.WorkMode = 0;
+    m_session.poll.lineGet().clear();
+}
+
+void MainWindow::onActivated()
+{
+    m_session.poll.start();
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        onActivated();
+    return QMainWindow::event(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Every wait ends at once; the tool windows close too, so no window is left to keep the
+    // application running once this one has closed.
+    m_session.state.requestClose();
+    for (QWidget *w : {commandWindow, fileTestWindow})
+        if (w)
+            w->close();
+    event->accept();
+}
+
+void MainWindow::onTabShown(int index)
+{
+    AppState &st = m_session.state;
+    switch (index) {
+    case 0:
+        m_commPage->m_paramView->selectFirstRow();
+        selectParamChannel(st.MainParamChannel);
+        // The set just selected may have made the other table active.
+        m_editor->refresh();
+        break;
+    case 1:
+    case 2:
+    case 3:
+        selectParamChannel(st.MainParamChannel);
+        break;
+    case kExtTabIndex:
+        m_extPage->m_paramView->selectFirstRow();
+        selectParamChannel(0);
+        m_editor->refresh();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::setExtTabVisible(bool visible)
+{
+    m_tabs->setTabVisible(kExtTabIndex, visible);
+    m_session.state.ExtTabVisible = visible;
+}
+
+bool MainWindow::isExtTabVisible() const
+{
+    return m_tabs->isTabVisible(kExtTabIndex);
+}
+
+void MainWindow::log(const QString &line)
+{
+    m_log->appendPlainText(line);
+}
+
+void MainWindow::setResultText(const QString &text)
+{
+    m_resultLabel->setText(text);
+}
+
+QString MainWindow::resultText() const
+{
+    return m_resultLabel->text();
+}
+
+void MainWindow::wireParamActions()
+{
+    m_editor = new ParamEditor(m_session, m_dialogs, m_commPage->m_paramView, m_extPage->m_paramView, m_commPage->m_valueEdit,
+                               m_commPage->m_valueCombo, this);
+    keepEditorPlaced = [this] { m_editor->place(); };
+    m_sink = std::make_unique<GuiSink>(GuiSink::Targets{m_session, m_dialogs, this, m_resultLabel, m_log,
+                                                        m_commPage->m_paramView, m_extPage->m_paramView, m_editor});
+    m_ops = std::make_unique<ParamOps>(m_session, [this](int n) { selectParamChannel(n); });
+    m_deviceActions = new DeviceActions({m_session, m_dialogs, this, *m_sink, *m_ops, *m_commPage, *m_controlPage}, this);
+    m_commPage->sink = m_sink.get();
+    connect(m_factoryDefaultsAction, &QAction::triggered, m_deviceActions, &DeviceActions::restoreDefaults);
+    connect(m_resetDeviceAction, &QAction::triggered, m_deviceActions, &DeviceActions::resetDevice);
+    connect(m_autoReadAction, &QAction::triggered, m_deviceActions, &DeviceActions::autoReadParams);
+    selectParamChannel = [this](int n) { m_deviceActions->SelectParamChannel(n); };
+    lockDuringWaits();
+
+    connect(m_commPage->m_readButton, &QPushButton::clicked, this, &MainWindow::readMainParams);
+    connect(m_commPage->m_writeButton, &QPushButton::clicked, this, &MainWindow::writeSelectedParam);
+    connect(m_extPage->m_readButton, &QPushButton::clicked, this, &MainWindow::readExtParams);
+    connect(m_extPage->m_writeButton, &QPushButton::clicked, this, &MainWindow::writeSelectedParam);
+    connect(m_batchWriteAction, &QAction::triggered, this, &MainWindow::writeAllParams);
+    connect(m_fastRepliesAction, &QAction::toggled, this, &MainWindow::setFastReplies);
+    connect(m_timedQueryCheck, &QCheckBox::toggled, this, [this](bool on) { m_commPage->m_timedQueryPanel->setVisible(on); });
+    connect(m_commPage->m_showDataCheck, &QCheckBox::clicked, this, &MainWindow::toggleLogPanel);
+    connect(m_extPage->m_showDataCheck, &QCheckBox::clicked, this, &MainWindow::toggleLogPanel);
+}
+
+void MainWindow::lockDuringWaits()
+{
+    CommPage *comm = m_commPage;
+    ControlPage *control = m_controlPage;
+    auto *lock = new BusyLock(
+        {comm->m_readButton, comm->m_writeButton, comm->m_queryReadButton, comm->m_queryWriteButton,
+         m_extPage->m_readButton, m_extPage->m_writeButton, control->m_readStateButton, control->m_setStateButton,
+         control->m_signalButton, control->m_versionButton, control->m_readClockButton, control->m_setClockButton,
+         // Reopening the port, switching the TCP link or loading another profile in the middle of a
+         // wait would pull the channel or the rows from under it.
+         comm->m_openPortButton, comm->m_baudCombo, comm->m_formatCombo, comm->m_connectButton,
+         comm->m_disconnectButton,
+         // Showing a page selects a parameter set, which cannot be sent inside a wait.
+         m_tabs->tabBar(),
+         // Bytes sent during a wait would land in its reply.
+         m_transparentPage->m_sendButton, m_modemPage->m_atCommandEdit, control->m_createSocketButton,
+         control->m_connectSocketButton, control->m_disconnectSocketButton, control->m_closeSocketButton,
+         control->m_socketSendButton, control->m_socketReceiveButton},
+        {m_factoryDefaultsAction, m_resetDeviceAction, m_autoReadAction, m_batchWriteAction, m_loadProfileAction,
+         m_saveProfileAction},
+        this);
+    connect(&m_session.engine, &ExchangeEngine::busyChanged, lock, &BusyLock::setBusy);
+    connect(&m_session.engine, &ExchangeEngine::refused, this, &MainWindow::setResultText);
+}
+
+void MainWindow::toggleLogPanel()
+{
+    // Both "显示数据" boxes follow the main page's box, as the log panel is one.
+    const bool show = m_commPage->m_showDataCheck->isChecked();
+    m_logPanel->setVisible(show);
+    m_timedQueryCheck->move(m_timedQueryCheck->x(), show ? 472 : 588);
+}
+
+void MainWindow::readMainParams()
+{
+    m_ops->readMainParams(*m_sink);
+}
+
+void MainWindow::readExtParams()
+{
+    m_ops->readExtParams(*m_sink);
+}
+
+void MainWindow::writeSelectedParam()
+{
+    m_ops->writeSelectedParam(*m_sink);
+}
+
+void MainWindow::writeAllParams()
+{
+    m_ops->writeAllParams(*m_sink);
+}
+
+void MainWindow::attachToolWindows(QWidget &commands, FileTestWindow &fileTest)
+{
+    commandWindow = &commands;
+    fileTestWindow = &fileTest;
+    m_reconnectUi->tapViews(&commands, {QStringLiteral("Memo1")});
+    m_reconnectUi->tapViews(&fileTest, {QStringLiteral("Memo2")});
+    fileTest.packetSent = [this](const QByteArray &packet) {
+        m_transparentPage->conversation().appendLine(SentLine(packet, m_transparentPage->hexMode()));
+    };
+}
+
+// The form names: tests, accessibility tools and scripts find the controls by them.
+void MainWindow::nameControls()
+{
+    setObjectName(QStringLiteral("Form1"));
+    m_menuBar->setObjectName(QStringLiteral("MainMenu1"));
+    m_factoryDefaultsAction->setObjectName(QStringLiteral("N1"));
+    m_resetDeviceAction->setObjectName(QStringLiteral("N6"));
+    m_autoReadAction->setObjectName(QStringLiteral("N3"));
+    m_fileMenu->setObjectName(QStringLiteral("N2"));
+    m_loadProfileAction->setObjectName(QStringLiteral("N5"));
+    m_saveProfileAction->setObjectName(QStringLiteral("ba1"));
+    m_batchWriteAction->setObjectName(QStringLiteral("N4"));
+    m_fastRepliesAction->setObjectName(QStringLiteral("NFast"));
+    m_otherActionsAction->setObjectName(QStringLiteral("N7"));
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_portCaptionLabel->setObjectName(QStringLiteral("StatusBar1Panel0"));
+    m_portStatusLabel->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    m_resultCaptionLabel->setObjectName(QStringLiteral("StatusBar1Panel2"));
+    m_resultLabel->setObjectName(QStringLiteral("StatusBar1Panel3"));
+    m_session.poll.timer().setObjectName(QStringLiteral("Timer1"));
+    m_editorTimer.setObjectName(QStringLiteral("Timer2"));
+    m_reloadTimer.setObjectName(QStringLiteral("Timer3"));
+    m_splitter->setObjectName(QStringLiteral("Splitter1"));
+    m_timedQueryCheck->setObjectName(QStringLiteral("CheckBox4"));
+    m_stopTestCheck->setObjectName(QStringLiteral("CheckBox6"));
+    m_tabs->setObjectName(QStringLiteral("PageControl1"));
+    m_commPage->setObjectName(QStringLiteral("TabSheet1"));
+    m_transparentPage->setObjectName(QStringLiteral("TabSheet2"));
+    m_controlPage->setObjectName(QStringLiteral("TabSheet3"));
+    m_modemPage->setObjectName(QStringLiteral("TabSheet4"));
+    m_extPage->setObjectName(QStringLiteral("TabSheet5"));
+    m_logPanel->setObjectName(QStringLiteral("panel3"));
+    m_passwordEdit->setObjectName(QStringLiteral("MaskEdit3"));
+    m_log->setObjectName(QStringLiteral("Memo1"));
+}

@@ -1,0 +1,77 @@
+#include "link/serial_reconnector.h"
+
+#include "link/serial_channel.h"
+
+SerialReconnector::SerialReconnector(SerialChannel &serial, QObject *parent)
+    : QObject(parent), m_serial(serial), m_timer(this)
+{
+    m_timer.setInterval(kRetryMs);
+    connect(&m_timer, &QTimer::timeout, this, &SerialReconnector::attempt);
+}
+
+void SerialReconnector::setEnabled(bool on)
+{
+    m_enabled = on;
+    if (!on)
+        m_timer.stop();
+}
+
+bool SerialReconnector::openByUser(const SerialSettings &settings)
+{
+    stop();
+    if (!m_serial.open(settings))
+        return false;
+    m_settings = settings;
+    m_identity = IdentityOf(settings.portName, m_lister());
+    m_remembered = true;
+    return true;
+}
+
+void SerialReconnector::closeByUser()
+{
+    stop();
+    m_serial.close();
+}
+
+void SerialReconnector::stop()
+{
+    m_timer.stop();
+    m_remembered = false;
+    m_attempts = 0;
+}
+
+void SerialReconnector::onLost(const QString &reason)
+{
+    if (!m_remembered || m_timer.isActive())
+        return;
+    if (!m_enabled) {
+        emit lostForGood(m_settings.portName, reason);
+        return;
+    }
+    m_attempts = 0;
+    // The first try waits one interval too: a port that just failed is rarely back at once,
+    // and a reply wait running now must see the port closed before it can come back.
+    m_timer.start();
+    emit waiting(m_settings.portName, reason);
+}
+
+void SerialReconnector::attempt()
+{
+    if (m_serial.isOpen()) {
+        // Someone opened it meanwhile (not through us): nothing to bring back.
+        m_timer.stop();
+        return;
+    }
+    ++m_attempts;
+    const QString path = FindPortAgain(m_identity, m_lister());
+    if (path.isEmpty())
+        return;
+    SerialSettings s = m_settings;
+    s.portName = path;
+    if (!m_serial.open(s))
+        return;
+    m_timer.stop();
+    m_settings = s;
+    m_identity.path = path;
+    emit reconnected(s);
+}

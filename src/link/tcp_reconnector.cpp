@@ -1,0 +1,89 @@
+#include "link/tcp_reconnector.h"
+
+#include "link/tcp_channel.h"
+
+#include <algorithm>
+
+TcpReconnector::TcpReconnector(TcpChannel &tcp, QObject *parent) : QObject(parent), m_tcp(tcp), m_timer(this)
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &TcpReconnector::attempt);
+    connect(&m_tcp, &TcpChannel::connected, this, &TcpReconnector::onConnected);
+    connect(&m_tcp, &TcpChannel::disconnected, this, &TcpReconnector::onDisconnected);
+}
+
+int TcpReconnector::PauseBeforeAttempt(int n)
+{
+    if (n <= 1)
+        return kFirstPauseMs;
+    const int shift = std::min(n - 1, 10);
+    return std::min(kMaxPauseMs, kFirstPauseMs << shift);
+}
+
+void TcpReconnector::setEnabled(bool on)
+{
+    m_enabled = on;
+    if (!on) {
+        m_timer.stop();
+        m_reconnecting = false;
+    }
+}
+
+void TcpReconnector::connectByUser(const QString &address)
+{
+    if (m_tcp.isActive())
+        return;
+    m_timer.stop();
+    m_reconnecting = false;
+    m_attempts = 0;
+    m_everConnected = false;
+    m_address = address;
+    m_wanted = true;
+    m_tcp.connectTo(address);
+}
+
+void TcpReconnector::disconnectByUser()
+{
+    // Before the channel reports its own disconnect, so that it is not taken for a drop.
+    m_wanted = false;
+    m_reconnecting = false;
+    m_attempts = 0;
+    m_timer.stop();
+    m_tcp.disconnectFromHost();
+}
+
+void TcpReconnector::onConnected()
+{
+    m_everConnected = true;
+    const bool was = m_reconnecting;
+    m_reconnecting = false;
+    m_attempts = 0;
+    if (was)
+        emit reconnected();
+}
+
+void TcpReconnector::onDisconnected()
+{
+    if (!m_wanted || !m_enabled || !m_everConnected)
+        return;
+    m_reconnecting = true;
+    scheduleNext();
+}
+
+void TcpReconnector::scheduleNext()
+{
+    const int next = m_attempts + 1;
+    const int pause = PauseBeforeAttempt(next) / m_divisor;
+    m_timer.start(pause);
+    emit waiting(next, pause);
+}
+
+void TcpReconnector::attempt()
+{
+    if (!m_wanted || !m_enabled || m_tcp.isActive())
+        return;
+    ++m_attempts;
+    // Told before connecting: a refusal may be reported at once, and its pause must come after.
+    emit attempting(m_attempts);
+    m_tcp.connectTo(m_address);
+}

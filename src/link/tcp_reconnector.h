@@ -1,0 +1,61 @@
+#pragma once
+// Keeps the maintenance-port connection up: after a connection that was made drops (peer
+// closed, network error), connects again with growing pauses (1, 2, 4 ... 30 s). The access
+// text goes out again on every new connection (the channel sends it). "断开" stops it.
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class TcpChannel;
+
+class TcpReconnector : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kFirstPauseMs = 1000;
+    static constexpr int kMaxPauseMs = 30000;
+
+    explicit TcpReconnector(TcpChannel &tcp, QObject *parent = nullptr);
+
+    void setEnabled(bool on);
+    bool isEnabled() const { return m_enabled; }
+    // "连接" / "断开" go through here, so a drop can be told from the user's own disconnect.
+    void connectByUser(const QString &address);
+    void disconnectByUser();
+    bool isWaiting() const { return m_timer.isActive(); }
+    bool isReconnecting() const { return m_reconnecting; }
+    int attempts() const { return m_attempts; }
+    // The pause before attempt `n` (1-based): 1, 2, 4 ... 30 s.
+    static int PauseBeforeAttempt(int n);
+
+    // Tests shorten the pauses (every pause divided by `divisor`).
+    void setPauseDivisor(int divisor) { m_divisor = divisor > 0 ? divisor : 1; }
+
+    static QString WaitingText(int attempt, int pauseSeconds)
+    {
+        return QStringLiteral("TCP维护端口连接断开，%1秒后第%2次重新连接").arg(pauseSeconds).arg(attempt);
+    }
+    static QString AttemptText(int attempt) { return QStringLiteral("TCP维护端口第%1次重新连接中...").arg(attempt); }
+
+signals:
+    // The next attempt is due in `pauseMs` (Label10).
+    void waiting(int attempt, int pauseMs);
+    // Attempt `attempt` has started (Label10).
+    void attempting(int attempt);
+    void reconnected();
+
+private:
+    void onConnected();
+    void onDisconnected();
+    void attempt();
+    void scheduleNext();
+
+    TcpChannel &m_tcp;
+    QTimer m_timer;
+    QString m_address;
+    bool m_wanted = false;        // the user asked for a connection and has not said "断开"
+    bool m_everConnected = false; // a first attempt that fails is the user's to repeat
+    bool m_reconnecting = false;
+    bool m_enabled = true;
+    int m_attempts = 0;
+    int m_divisor = 1;
+};

@@ -1,0 +1,124 @@
+#include "widgets/reconnect_ui.h"
+
+#include "session/core_session.h"
+#include "state/user_settings.h"
+#include "widgets/view_log_tap.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QUrl>
+
+ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings &settings)
+    : QObject(&window), m_window(window), m_session(session), m_settings(settings)
+{
+    openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    m_panel1 = window.findChild<QLabel *>(QStringLiteral("StatusBar1Panel1"));
+    m_label10 = window.findChild<QLabel *>(QStringLiteral("Label10"));
+
+    // Next to "快速应答", the other link preference.
+    QMenu *menu = nullptr;
+    if (QAction *fast = window.findChild<QAction *>(QStringLiteral("NFast")))
+        for (QObject *o : fast->associatedObjects())
+            if ((menu = qobject_cast<QMenu *>(o)))
+                break;
+    if (!menu && window.menuBar())
+        menu = window.menuBar()->addMenu(QStringLiteral("连接"));
+    m_auto = menu->addAction(QStringLiteral("自动重连"));
+    m_auto->setObjectName(QStringLiteral("NAutoReconnect"));
+    m_auto->setCheckable(true);
+    m_auto->setChecked(settings.autoReconnect());
+    m_folder = menu->addAction(QStringLiteral("打开日志文件夹"));
+    m_folder->setObjectName(QStringLiteral("NLogFolder"));
+    session.setAutoReconnect(settings.autoReconnect());
+    connect(m_auto, &QAction::toggled, this, [this](bool on) {
+        m_settings.setAutoReconnect(on);
+        m_session.setAutoReconnect(on);
+    });
+    connect(m_folder, &QAction::triggered, this, &ReconnectUi::showLogFolder);
+
+    SerialReconnector &serial = session.serialReconnect;
+    connect(&serial, &SerialReconnector::waiting, this, &ReconnectUi::onSerialWaiting);
+    connect(&serial, &SerialReconnector::reconnected, this, &ReconnectUi::onSerialBack);
+    connect(&serial, &SerialReconnector::lostForGood, this, &ReconnectUi::onSerialLostForGood);
+
+    // The pages set Label10 from the channel's own events first; during reconnection these
+    // handlers, connected later, say which attempt it is.
+    TcpChannel &tcp = session.link.tcp();
+    TcpReconnector &again = session.tcpReconnect;
+    connect(&tcp, &TcpChannel::connecting, this, [this, &again] {
+        if (m_label10 && again.isReconnecting())
+            m_label10->setText(TcpReconnector::AttemptText(again.attempts()));
+    });
+    connect(&tcp, &TcpChannel::disconnected, this, [this, &again] {
+        if (m_label10 && again.isWaiting())
+            m_label10->setText(TcpReconnector::WaitingText(again.attempts() + 1,
+                                                           TcpReconnector::PauseBeforeAttempt(again.attempts() + 1) / 1000));
+    });
+    connect(&again, &TcpReconnector::reconnected, this,
+            [this] { m_session.state.log(QStringLiteral("[TCP维护端口已重新连接]")); });
+    connect(&session.log, &SessionLog::failed, this, [this](const QString &text) { m_session.state.log(text); });
+}
+
+void ReconnectUi::openLog()
+{
+    m_session.log.openFolder(m_settings.logFolder(), m_settings.logKeepDays(), m_settings.logMaxBytes());
+}
+
+void ReconnectUi::tapViews(QWidget *window, const QStringList &viewNames)
+{
+    if (!window)
+        return;
+    for (const QString &name : viewNames)
+        for (QPlainTextEdit *view : window->findChildren<QPlainTextEdit *>(name))
+            ViewLogTap::attach(view, m_session.log);
+}
+
+void ReconnectUi::onSerialWaiting(const QString &port, const QString &reason)
+{
+    const QString text = SerialReconnector::WaitingText(port);
+    if (m_panel1)
+        m_panel1->setText(text);
+    m_session.state.log(QStringLiteral("[%1]%2").arg(text, reason.isEmpty() ? QString() : QStringLiteral(" ") + reason));
+}
+
+QString ReconnectUi::openText(const QString &port) const
+{
+    // The texts as the user chose them, as after "打开串口".
+    const auto *baud = m_window.findChild<QComboBox *>(QStringLiteral("ComboBox1"));
+    const auto *format = m_window.findChild<QComboBox *>(QStringLiteral("ComboBox6"));
+    return QStringLiteral("%1打开成功,BaudRate=%2,参数=%3")
+        .arg(port, baud ? baud->currentText() : QString(), format ? format->currentText() : QString());
+}
+
+void ReconnectUi::onSerialBack(const SerialSettings &settings)
+{
+    // Found under a new name: the port field follows, so the next "打开串口" opens it too.
+    if (auto *edit = m_window.findChild<QLineEdit *>(QStringLiteral("Edit1")))
+        edit->setText(settings.portName);
+    if (m_panel1)
+        m_panel1->setText(openText(settings.portName));
+    m_session.state.log(SerialReconnector::ReconnectedText());
+}
+
+void ReconnectUi::onSerialLostForGood(const QString &port, const QString &reason)
+{
+    if (m_panel1)
+        m_panel1->setText(LostText(port));
+    m_session.state.log(QStringLiteral("[%1]%2").arg(LostText(port), reason.isEmpty() ? QString() : QStringLiteral(" ") + reason));
+}
+
+void ReconnectUi::showLogFolder()
+{
+    const QString folder = m_settings.logFolder();
+    QDir().mkpath(folder);
+    if (!openUrl(QUrl::fromLocalFile(folder)))
+        m_session.state.log(QStringLiteral("[无法打开日志文件夹：%1]").arg(folder));
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The window's side of reconnection and of the session log: panel 1, Memo1 and Label10
+// follow both reconnections; the menu gets "自动重连" and "打开日志文件夹"; the log is opened
+// in the user's folder and every log view is tapped. Controls are found by their object
+// names, so the pages need not know about any of this.
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class CoreSession;
+class QAction;
+class QLabel;
+class QMainWindow;
+class QUrl;
+class QWidget;
+class UserSettings;
+struct SerialSettings;
+
+class ReconnectUi : public QObject {
+    Q_OBJECT
+public:
+    ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings &settings);
+
+    // Opens the log in the user's folder (a failure goes to Memo1).
+    void openLog();
+    // Copies every line of the named views of `window` into the log.
+    void tapViews(QWidget *window, const QStringList &viewNames);
+
+    QAction *autoReconnectAction() const { return m_auto; }
+    QAction *logFolderAction() const { return m_folder; }
+    // Test seam: how a folder is shown to the user.
+    std::function<bool(const QUrl &)> openUrl;
+
+    static QString LostText(const QString &port) { return port + QStringLiteral("已断开"); }
+
+private:
+    void onSerialWaiting(const QString &port, const QString &reason);
+    void onSerialBack(const SerialSettings &settings);
+    void onSerialLostForGood(const QString &port, const QString &reason);
+    void showLogFolder();
+    QString openText(const QString &port) const;
+
+    QMainWindow &m_window;
+    CoreSession &m_session;
+    UserSettings &m_settings;
+    QLabel *m_panel1 = nullptr;
+    QLabel *m_label10 = nullptr;
+    QAction *m_auto = nullptr;
+    QAction *m_folder = nullptr;
+};

@@ -1,0 +1,178 @@
+// The window against a simulated device that vanishes and comes back: panel 1, Memo1 and
+// Label10 follow it, the port opens again without a click, "关闭串口"/"断开" stop the attempts,
+// and the session log holds every line the views showed plus both directions of the frames.
+#include "app/main_window.h"
+#include "session/core_session.h"
+#include "support/isolated_home.h"
+#include "support/scripted_dialogs.h"
+#include "support/sim_process.h"
+#include "widgets/reconnect_ui.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+#include <csignal>
+
+namespace {
+struct Rig {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    SimProcess sim;
+    std::unique_ptr<CoreSession> session;
+    std::unique_ptr<MainWindow> form;
+
+    Rig()
+    {
+        QDir::setCurrent(dir.path());
+        QFile::copy(QStringLiteral(DTU_SOURCE_DIR "/examples/script.js"), dir.filePath(QStringLiteral("script.js")));
+    }
+    ~Rig()
+    {
+        form.reset();
+        session.reset();
+        sim.stop();
+        QDir::setCurrent(QDir::tempPath());
+    }
+    QString link() const { return dir.filePath(QStringLiteral("dtu")); }
+    bool start(const QStringList &simArgs)
+    {
+        if (!sim.start(simArgs))
+            return false;
+        session = std::make_unique<CoreSession>();
+        form = std::make_unique<MainWindow>(*session, dialogs);
+        session->state.FastReplies = true;
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
+    }
+    template <typename T>
+    T *child(const char *name) const
+    {
+        T *w = form->findChild<T *>(QLatin1String(name));
+        if (!w)
+            qWarning("no %s", name);
+        return w;
+    }
+    QString panel1() const { return child<QLabel>("StatusBar1Panel1")->text(); }
+    QStringList lines(const char *memo) const
+    {
+        return child<QPlainTextEdit>(memo)->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    void openPort(const QString &path)
+    {
+        child<QLineEdit>("Edit1")->setText(path);
+        child<QPushButton>("Button3")->click();
+    }
+    QStringList logLines() const
+    {
+        session->log.sync();
+        QFile f(session->log.currentFile());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    // The log entries of one view, without their time stamps and tag.
+    QStringList logged(const QString &tag) const
+    {
+        QStringList out;
+        const QString mark = QLatin1Char(' ') + tag + QLatin1Char(' ');
+        for (const QString &l : logLines())
+            if (l.mid(23).startsWith(mark))
+                out << l.mid(23 + mark.size());
+        return out;
+    }
+};
+} // namespace
+
+class TestReconnectWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void serialComesBackWithoutAClickAndTheLogHoldsEverything()
+    {
+        Rig r;
+        QVERIFY2(r.start({"--pty", "--link", r.link(), "--state", "3", "--vanish-pause", "800"}), qPrintable(r.sim.errorText()));
+        QVERIFY(r.child<QAction>("NAutoReconnect")->isChecked());
+        r.openPort(r.link());
+        QVERIFY(r.panel1().startsWith(r.link() + QStringLiteral("打开成功,BaudRate=")));
+        const QString opened = r.panel1();
+        r.child<QPushButton>("Button9")->click();
+        QTRY_VERIFY(r.lines("Memo4").contains(QStringLiteral("DTU状态=3,PPP拨号状态")));
+
+        QVERIFY(r.sim.signal(SIGUSR1));
+        QTRY_COMPARE_WITH_TIMEOUT(r.panel1(), r.link() + QStringLiteral("已断开，等待设备重新连接..."), 5000);
+        QCOMPARE(r.lines("Memo1").filter(QStringLiteral("已断开，等待设备重新连接...")).size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(r.panel1(), opened, 8000);
+        QTRY_VERIFY(r.lines("Memo1").contains(QStringLiteral("[串口已重新连接]")));
+        r.child<QPushButton>("Button9")->click();
+        QTRY_COMPARE(r.lines("Memo4").filter(QStringLiteral("DTU状态=3")).size(), 2);
+
+        // Every line the views showed, in order, and the frames both ways.
+        QTRY_COMPARE(r.logged(QStringLiteral("Form1.Memo1")), r.lines("Memo1"));
+        QCOMPARE(r.logged(QStringLiteral("Form1.Memo4")), r.lines("Memo4"));
+        const QStringList all = r.logLines();
+        QCOMPARE(all.filter(QRegularExpression(QStringLiteral("^\\S+ \\S+ TX AA 55 00 04 E0 04 "))).size(), 2);
+        QCOMPARE(all.filter(QRegularExpression(QStringLiteral("^\\S+ \\S+ RX AA 55 00 05 E0 04 03 "))).size(), 2);
+        for (int i = 1; i < all.size(); ++i)
+            QVERIFY(all[i].left(23) >= all[i - 1].left(23));
+
+        // The menu entry shows the log's folder.
+        QUrl shown;
+        r.form->reconnectUi().openUrl = [&shown](const QUrl &u) { shown = u; return true; };
+        r.child<QAction>("NLogFolder")->trigger();
+        QCOMPARE(shown.toLocalFile(), QFileInfo(r.session->log.currentFile()).absolutePath());
+    }
+
+    void replyWaitEndsAtOnceAndCloseStopsTheAttempts()
+    {
+        Rig r;
+        QVERIFY2(r.start({"--pty", "--link", r.link(), "--silent", "E004", "--vanish-after", "1", "--vanish-pause", "1500"}),
+                 qPrintable(r.sim.errorText()));
+        r.openPort(r.link());
+        QElapsedTimer t;
+        t.start();
+        r.child<QPushButton>("Button9")->click();
+        QTRY_VERIFY(r.lines("Memo4").contains(QStringLiteral("DTU状态读取失败，设备无响应！")));
+        QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));  // not the 4 s time-out
+        QTRY_VERIFY(r.session->serialReconnect.isWaiting());
+        r.child<QPushButton>("ButtonClosePort")->click();
+        QVERIFY(!r.session->serialReconnect.isWaiting());
+        QCOMPARE(r.panel1(), QStringLiteral("串口未打开"));
+        QVERIFY(!r.sim.waitForLine(QStringLiteral("RETURNED"), 5000).isEmpty());
+        QTest::qWait(3 * SerialReconnector::kRetryMs);
+        QVERIFY(!r.session->link.serial().isOpen());
+        QVERIFY(!r.lines("Memo1").contains(QStringLiteral("[串口已重新连接]")));
+    }
+
+    void tcpAttemptsShownAndDisconnectStopsThem()
+    {
+        Rig r;
+        QVERIFY2(r.start({"--tcp", "0", "--state", "4", "--vanish-pause", "1500"}), qPrintable(r.sim.errorText()));
+        r.child<QLineEdit>("Edit8")->setText(QStringLiteral("127.0.0.1:%1").arg(r.sim.tcpPort()));
+        r.child<QPushButton>("Button15")->click();
+        auto *label10 = r.child<QLabel>("Label10");
+        QTRY_COMPARE(label10->text(), QStringLiteral("TCP维护端口连接成功"));
+        QVERIFY(r.sim.signal(SIGUSR1));
+        QTRY_COMPARE_WITH_TIMEOUT(label10->text(), TcpReconnector::WaitingText(1, 1), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(label10->text(), TcpReconnector::WaitingText(2, 2), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(label10->text(), QStringLiteral("TCP维护端口连接成功"), 8000);
+        r.child<QPushButton>("Button9")->click();
+        QTRY_VERIFY(r.lines("Memo4").contains(QStringLiteral("DTU状态=4,在线状态，未登录到数据中心")));
+
+        // Gone again; "断开" while waiting for the next attempt ends them.
+        QVERIFY(r.sim.signal(SIGUSR1));
+        QTRY_VERIFY_WITH_TIMEOUT(r.session->tcpReconnect.isWaiting(), 5000);
+        r.child<QPushButton>("Button18")->click();
+        QVERIFY(!r.session->tcpReconnect.isWaiting());
+        QTest::qWait(TcpReconnector::kFirstPauseMs + 300);
+        QVERIFY(!r.session->link.tcp().isActive());
+    }
+};
+
+QTEST_MAIN(TestReconnectWindow)
+#include "tst_reconnect_window.moc"

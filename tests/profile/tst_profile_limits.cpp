@@ -1,0 +1,120 @@
+// Profiles past any sensible size: a file of 100 MB, a list of a million entries, nesting deep
+// enough to exhaust the stack. Each is refused with a text saying why, quickly, and the profile
+// loaded before stays as it was.
+#include "support/profile_rig.h"
+#include "support/temp_file_dir.h"
+#include "params/value_conversions.h"
+#include "profile/param_row_loader.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtTest>
+
+namespace {
+const QString kGood = QStringLiteral(
+    R"({"Title":"t","Params":[{"CMDID":"0012","PNAME":"A","PVALUE":"HEX:01","ONSET":"","ONGET":"hexinput","ONLIST":"","PNOTE":""}],)"
+    R"("Buttons":[{"BNAME":"b","ONCLICK":"","ONREPLY":""}]})");
+
+void loadGood(ProfileRig &rig, const TempFileDir &dir)
+{
+    QVERIFY(rig.profile.LoadProfile(dir.writeUtf8("good.txt", kGood)).ok);
+    QCOMPARE(rig.mainCodes(), QStringList{"0012"});
+}
+
+void expectGoodKept(ProfileRig &rig, const TempFileDir &dir)
+{
+    QCOMPARE(rig.mainCodes(), QStringList{"0012"});
+    QCOMPARE(rig.mainTable.row(0).shown, QStringLiteral("01"));
+    QCOMPARE(rig.buttons.size(), 1);
+    QCOMPARE(rig.profile.path(), dir.filePath("good.txt"));
+}
+} // namespace
+
+class TestProfileLimits : public QObject {
+    Q_OBJECT
+private slots:
+    void hundredMegabyteFileIsRefusedUnread()
+    {
+        ProfileRig rig;
+        TempFileDir dir;
+        loadGood(rig, dir);
+        // Sparse: the size is there without writing 100 MB.
+        QFile big(dir.filePath("big.txt"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(100LL * 1024 * 1024));
+        big.close();
+        QElapsedTimer t;
+        t.start();
+        const ProfileLoadResult r = rig.profile.LoadProfile(big.fileName());
+        QVERIFY(t.elapsed() < 1000);
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(QStringLiteral("过大（100 MB）")) && r.error.contains(QStringLiteral("16 MB")),
+                 qPrintable(r.error));
+        expectGoodKept(rig, dir);
+    }
+
+    void millionEntriesAreRefusedAndNothingIsLost()
+    {
+        ProfileRig rig;
+        TempFileDir dir;
+        loadGood(rig, dir);
+        QByteArray many = "{\"Params\":[";
+        many.reserve(3 * 1000000 + 32);
+        for (int i = 0; i < 1000000; ++i)
+            many += i ? ",{}" : "{}";
+        many += "]}";
+        QElapsedTimer t;
+        t.start();
+        const ProfileLoadResult r = rig.profile.LoadProfile(dir.write("many.txt", many));
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(QStringLiteral("Params 有 1000000 项，超过上限 65536 项")), qPrintable(r.error));
+        qInfo("refused a million entries in %lld ms", static_cast<long long>(t.elapsed()));
+        expectGoodKept(rig, dir);
+    }
+
+    void extendedFileOverTheLimitKeepsTheMainTable()
+    {
+        ProfileRig rig;
+        TempFileDir dir;
+        QByteArray buttons = "{\"Params\":[],\"Buttons\":[";
+        for (int i = 0; i <= kMaxProfileEntries; ++i)
+            buttons += i ? ",{}" : "{}";
+        buttons += "]}";
+        dir.write("ext.txt", buttons);
+        QString main = kGood;
+        main.replace(QStringLiteral("\"Title\":\"t\""), QStringLiteral("\"ExParamFile\":\"%1\"").arg(dir.filePath("ext.txt")));
+        const ProfileLoadResult r = rig.profile.LoadProfile(dir.writeUtf8("main.txt", main));
+        QVERIFY(r.ok);
+        QVERIFY(!r.extOk);
+        QVERIFY2(r.extError.contains(QStringLiteral("Buttons 有 65537 项")), qPrintable(r.extError));
+        QCOMPARE(rig.mainCodes(), QStringList{"0012"});
+    }
+
+    void deepNestingIsRefusedNotRecursedInto()
+    {
+        ProfileRig rig;
+        TempFileDir dir;
+        loadGood(rig, dir);
+        // Deep enough to exhaust the stack of a recursive printer or comparison.
+        const int depth = 2000000;
+        const QByteArray nested = "{\"Title\":" + QByteArray(depth, '[') + QByteArray(depth, ']') + "}";
+        const ProfileLoadResult r = rig.profile.LoadProfile(dir.write("deep.txt", nested));
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(QStringLiteral("嵌套超过 512 层")), qPrintable(r.error));
+        expectGoodKept(rig, dir);
+
+        // The same in a row's value list, which the editor and the loader read on their own.
+        const QString list = QStringLiteral("[[") + QString(depth, '[') + QString(depth, ']') + QStringLiteral("],[\"00\"]]");
+        QString error;
+        QVERIFY(!conv::ParseValueList(list, &error));
+        QVERIFY2(error.contains(QStringLiteral("嵌套超过 512 层")), qPrintable(error));
+        QString shown;
+        QVERIFY(!ListShownValue(list, QStringLiteral("HEX:00"), &shown, &error));
+        QVERIFY2(error.contains(QStringLiteral("嵌套超过 512 层")), qPrintable(error));
+        // Nesting a profile may really use is read as before.
+        QVERIFY(conv::ParseValueList(QStringLiteral("[[[1,[2]]],[\"00\"]]"), &error).has_value());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProfileLimits)
+#include "tst_profile_limits.moc"
