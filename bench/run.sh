@@ -16,8 +16,10 @@ case "${1:-}" in
 esac
 
 if [[ $SMOKE == 1 ]]; then
+  PROVISION_ROUNDS=1
   FAST_EXCHANGES=20; STRICT_EXCHANGES=2; BATCH_ROWS=5; STREAM_BYTES=4000000; RECEIVE_ROUNDS=1; PROFILE_ROWS=500
 else
+  PROVISION_ROUNDS=3
   FAST_EXCHANGES=300; STRICT_EXCHANGES=6; BATCH_ROWS=100; STREAM_BYTES=200000000; RECEIVE_ROUNDS=3; PROFILE_ROWS=10000
 fi
 
@@ -25,7 +27,7 @@ command -v socat >/dev/null || { echo "bench: socat is needed for the receive fi
 
 echo "building in $BUILD ..." >&2
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C "$BUILD" -j2 dtusim bench_exchange bench_batch bench_receive bench_profile >/dev/null
+ninja -C "$BUILD" -j2 dtusim bench_exchange bench_batch bench_receive bench_profile bench_provision >/dev/null
 
 SIM=$BUILD/src/dtusim
 B=$BUILD/bench
@@ -122,3 +124,17 @@ awk -v on="$ON_BEST" -v off="$OFF_BEST" -v n="$LOG_STREAM_BYTES" -v size="$LOG_S
 # 5: a large profile with a script conversion on every row.
 "$B/bench_profile" --write-profile "$WORK/big.json" --rows "$PROFILE_ROWS"
 "$B/bench_profile" --profile "$WORK/big.json"
+
+# 5: production runs, one unit and eight units at once, each a simulator paced at 115200 baud.
+UNIT_PIDS=()
+for i in $(seq 0 7); do
+  "$SIM" --pty --link "$WORK/unit$i" --profile "$ROOT/examples/demo_profile.txt" --line-rate 11520 \
+    >"$WORK/unit$i.out" 2>"$WORK/unit$i.err" &
+  UNIT_PIDS+=($!)
+done
+for i in $(seq 0 7); do
+  for _ in $(seq 100); do grep -q '^READY' "$WORK/unit$i.out" && break; sleep 0.1; done
+done
+"$B/bench_provision" --one "$WORK/unit0" --eight "$WORK/unit*" --rounds "$PROVISION_ROUNDS"
+kill "${UNIT_PIDS[@]}" 2>/dev/null || true
+wait "${UNIT_PIDS[@]}" 2>/dev/null || true

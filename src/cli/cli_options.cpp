@@ -15,7 +15,7 @@ const Arity kCommands[] = {
     {"ports", 0, 0},   {"read", 0, 0},    {"get", 1, 1},     {"set", 1, -1},   {"apply", 1, 1},
     {"dump", 0, 0},    {"status", 0, 0},  {"signal", 0, 0},  {"version", 0, 0}, {"clock", 0, 0},
     {"reset", 0, 0},   {"defaults", 0, 0}, {"mode", 1, 1},   {"send", 0, 1},   {"at", 1, 1},
-    {"button", 1, 1},
+    {"button", 1, 1},  {"diff", 1, 1},    {"lint", 1, 1},
 };
 } // namespace
 
@@ -55,6 +55,12 @@ QString CliHelpText()
                "  send TEXT | send --hex HEX   send raw bytes, show what comes back\n"
                "  at LINE               send LINE and a carriage return, show the answer\n"
                "  button NAME           run a command button of the profile\n"
+               "  diff PROFILE [--ext]  list the parameters whose value on the device differs from PROFILE (exit 1 when any)\n"
+               "  lint PROFILE          check PROFILE without a device, one line per problem (exit 1 when any)\n"
+               "\n"
+               "Production (own options, see dtucfg provision --help / dtucfg report --help):\n"
+               "  dtucfg provision --golden PROFILE --ports PATTERNS [--unique NAME={seq:N}] [--watch] [--db FILE|URL]\n"
+               "  dtucfg report [--db FILE|URL] [--since WHEN] [--csv FILE | --json]\n"
                "\n") +
            ExitCodesHelp();
 }

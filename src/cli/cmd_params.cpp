@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "params/param_editor_logic.h"
 #include "params/value_conversions.h"
+#include "params/value_input.h"
 #include "text/hex.h"
 
 #include <QJsonArray>
@@ -126,49 +127,9 @@ void putTable(CliSession &s, const ParamTable &table)
 }
 
 // The row's new stored and shown values for `value`, converted as the table's editor does.
-// nullopt with `why` when the conversion refuses it.
 std::optional<StoredValue> convertValue(CliSession &s, const ParamRow &row, const QString &value, QString &why)
 {
-    const QString label = QStringLiteral("%1 (%2)").arg(row.name, row.cmdId);
-    if (IsProtectedRow(row.cmdId, s.core().state.PrivilegeLevel)) {
-        why = label + QStringLiteral(" is protected and cannot be written");
-        return std::nullopt;
-    }
-    // Raw stored value, for values no conversion produces.
-    if (value.startsWith(QLatin1String("HEX:"))) {
-        const QString digits = value.mid(4).remove(QLatin1Char(' ')).toUpper();
-        if (digits.size() % 2 != 0 || (!digits.isEmpty() && !IsHexText(digits))) {
-            why = QStringLiteral("\"%1\" is not HEX: followed by pairs of hex digits").arg(value);
-            return std::nullopt;
-        }
-        return StoredValue{QStringLiteral("HEX:") + digits, value};
-    }
-    if (conv::IsListForm(row.onList)) {
-        QString listError;
-        const auto choice = ConvertListChoice(row, value, &listError);
-        if (listError.isEmpty()) {
-            if (!choice) {
-                const auto list = conv::ParseValueList(row.onList, &listError);
-                why = QStringLiteral("%1 takes one of: %2").arg(label, list ? list->names.join(QStringLiteral(", ")) : QString());
-            }
-            return choice;
-        }
-        // A broken list: the editor falls back to free text, and so do we.
-    }
-    const EditorSetup setup = SetupParamEditor(s.core().script, row, s.core().state.PrivilegeLevel);
-    if (setup.maxLength > 0 && value.size() > setup.maxLength) {
-        why = QStringLiteral("%1 takes at most %2 characters").arg(label).arg(setup.maxLength);
-        return std::nullopt;
-    }
-    for (const QChar c : value)
-        if (!CharAllowed(c, setup.allowedChars)) {
-            why = QStringLiteral("%1 does not accept the character '%2' (allowed: %3)").arg(label, QString(c), setup.allowedChars);
-            return std::nullopt;
-        }
-    const auto converted = ConvertTypedText(s.core().script, row, value);
-    if (!converted)
-        why = QStringLiteral("%1 does not accept the value \"%2\"").arg(label, value);
-    return converted;
+    return ConvertGivenValue(s.core().script, row, s.core().state.PrivilegeLevel, value, why);
 }
 } // namespace
 
@@ -343,4 +304,9 @@ int RunDump(CliSession &s, QString &error)
     s.out().set(QStringLiteral("file"), s.options().out);
     CliOutput::note(QStringLiteral("saved to ") + s.options().out);
     return exOk;
+}
+
+int ReadTable(CliSession &s, bool ext, QString &error)
+{
+    return readTable(s, ext, error);
 }

@@ -22,3 +22,10 @@ int RunButton(CliSession &s, QString &error);
 
 // cmd_ports.cpp
 int RunPorts(CliSession &s, QString &error);
+
+// cmd_profile_check.cpp: diff (0 when equal, 1 when some differ), lint (0 when clean, 1 with problems)
+int RunDiff(CliSession &s, QString &error);
+int RunLint(CliSession &s, QString &error);
+
+// cmd_params.cpp: reads one whole table as the window's read buttons do.
+int ReadTable(CliSession &s, bool ext, QString &error);

@@ -20,6 +20,7 @@ QString ExitCodesHelp()
     return QStringLiteral(
         "Exit status:\n"
         "  0  every requested step succeeded\n"
+        "  1  diff: parameters differ; lint: the profile has problems; provision: a unit failed\n"
         "  2  usage error (bad arguments, a value the parameter does not accept)\n"
         "  3  no data channel (the port cannot be opened or the TCP link cannot be made)\n"
         "  4  no reply from the device\n"

@@ -4,6 +4,7 @@
 
 enum ExitCode : int {
     exOk = 0,
+    exFindings = 1,    // diff found differences, lint found problems, provision had a failed unit
     exUsage = 2,       // bad arguments or a value the parameter's conversion refuses
     exNoChannel = 3,   // the serial port cannot be opened / the TCP link cannot be made
     exNoReply = 4,     // the device did not answer in time

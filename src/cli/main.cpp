@@ -3,6 +3,7 @@
 #include "cli/cli_output.h"
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/station_cli.h"
 #include "text/language.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,8 @@ Runner runnerFor(const QString &command)
         {QStringLiteral("get"), RunGet},       {QStringLiteral("set"), RunSet},
         {QStringLiteral("apply"), RunApply},   {QStringLiteral("dump"), RunDump},
         {QStringLiteral("send"), RunSend},     {QStringLiteral("at"), RunAt},
-        {QStringLiteral("button"), RunButton},
+        {QStringLiteral("button"), RunButton},  {QStringLiteral("diff"), RunDiff},
+        {QStringLiteral("lint"), RunLint},
     };
     for (const auto &entry : table)
         if (entry.first == command)
@@ -38,6 +40,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dtucfg"));
+    if (IsStationCommand(argc, argv))
+        return RunStationCli(argc, argv);
 
     CliOptions options;
     QString error;
@@ -62,6 +66,8 @@ int main(int argc, char **argv)
     }
 
     CliSession session(options);
+    if (options.command == QLatin1String("lint"))
+        return session.out().finish(RunLint(session, error), error);
     if (options.command != QLatin1String("ports")) {
         std::optional<CliError> e = session.openLog();
         if (!e)

@@ -43,3 +43,12 @@ QByteArray FaultInjector::CorruptChecksum(const QByteArray &reply)
         out[out.size() - 1] = static_cast<char>(static_cast<uint8_t>(out[out.size() - 1]) ^ 0x5A);
     return out;
 }
+
+QByteArray FaultInjector::Misstore(const QByteArray &value)
+{
+    if (value.isEmpty())
+        return QByteArray(1, '\0');
+    QByteArray v = value;
+    v[v.size() - 1] = static_cast<char>(static_cast<uint8_t>(v[v.size() - 1]) + 1);
+    return v;
+}

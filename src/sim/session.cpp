@@ -74,7 +74,11 @@ void Session::answer(const QByteArray &frame)
     std::optional<QByteArray> reply;
     if (m_faults.refuses(request->cmd))
         reply = AckFrame(false);
-    else
+    else if (m_faults.misstores(request->cmd) && (request->cmd >> 8) != 0xE0) {
+        Request altered = *request;
+        altered.payload = FaultInjector::Misstore(request->payload);
+        reply = m_ctx.model.handle(altered);
+    } else
         reply = m_ctx.model.handle(*request);
     if (!reply)
         return;

@@ -62,6 +62,7 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Words that get no reply."), QStringLiteral("CMDS"));
     const QCommandLineOption garble(QStringLiteral("garble"), QStringLiteral("Words answered without header."), QStringLiteral("CMDS"));
     const QCommandLineOption refuse(QStringLiteral("refuse"), QStringLiteral("Words answered with a refusal."), QStringLiteral("CMDS"));
+    const QCommandLineOption misstore(QStringLiteral("misstore"), QStringLiteral("Words whose written value is acknowledged but stored with its last byte changed."), QStringLiteral("CMDS"));
     const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Delay before every reply."), QStringLiteral("MS"));
     const QCommandLineOption hangup(QStringLiteral("hangup-after"), QStringLiteral("Hang up after N answered frames."), QStringLiteral("N"));
     const QCommandLineOption lineRate(QStringLiteral("line-rate"), QStringLiteral("Pace output at BPS bytes/s."), QStringLiteral("BPS"));
@@ -70,7 +71,7 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
     const QCommandLineOption csq(QStringLiteral("csq"), QStringLiteral("Signal strength."), QStringLiteral("N"));
     const QCommandLineOption stream(QStringLiteral("stream"), QStringLiteral("Transparent-mode stream rate."), QStringLiteral("BPS"));
     const QCommandLineOption streamBytes(QStringLiteral("stream-bytes"), QStringLiteral("Stream length."), QStringLiteral("N"));
-    p.addOptions({pty, link, tcp, profile, mainSet, prefix, log, noise, split, badSum, silent, garble, refuse,
+    p.addOptions({pty, link, tcp, profile, mainSet, prefix, log, noise, split, badSum, silent, garble, refuse, misstore,
                   delay, hangup, lineRate, wrongCmd, state, csq, stream, streamBytes});
     const QCommandLineOption vanishAfter(QStringLiteral("vanish-after"),
                                          QStringLiteral("Vanish after N frames (answered first), then come back."),
@@ -125,6 +126,8 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
         return fail(QStringLiteral("garble"));
     if (p.isSet(refuse) && !ParseCommandSet(p.value(refuse), o.refuse))
         return fail(QStringLiteral("refuse"));
+    if (p.isSet(misstore) && !ParseCommandSet(p.value(misstore), o.misstore))
+        return fail(QStringLiteral("misstore"));
     if (p.isSet(delay) && !toInt(p.value(delay), 0, 600000, o.delayMs))
         return fail(QStringLiteral("delay"));
     if (p.isSet(hangup) && !toInt(p.value(hangup), 1, 1 << 30, o.hangupAfter))

@@ -32,6 +32,7 @@ struct SimOptions {
     CommandSet silent;
     CommandSet garble;
     CommandSet refuse;
+    CommandSet misstore;         // writes acknowledged but stored altered
     int delayMs = 0;
     int hangupAfter = 0;         // 0: never
     int lineRate = 0;            // bytes per second, 0: unpaced

@@ -1,0 +1,92 @@
+// report: the production records as a table, CSV or JSON.
+#include "cli/cli_output.h"
+#include "cli/exit_codes.h"
+#include "cli/station_cli.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <cstdio>
+
+namespace {
+QString csvCell(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
+        return text;
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+QString mapText(const QMap<QString, QString> &m)
+{
+    QStringList parts;
+    for (auto it = m.cbegin(); it != m.cend(); ++it)
+        parts << it.key() + QLatin1Char('=') + it.value();
+    return parts.join(QLatin1Char(' '));
+}
+
+QString paramsText(const QList<WrittenParam> &params)
+{
+    QStringList parts;
+    for (const WrittenParam &p : params)
+        parts << QStringLiteral("%1=%2/%3").arg(p.code, p.written, p.read);
+    return parts.join(QLatin1Char(' '));
+}
+
+QByteArray csvOf(const QList<UnitRecord> &records)
+{
+    QStringList lines{QStringLiteral("id,time,station,port,golden,version,identity,unique,result,failure,duration_ms,params")};
+    for (const UnitRecord &r : records) {
+        const QStringList cells{QString::number(r.id), r.started.toString(Qt::ISODateWithMs), r.station, r.port, r.golden,
+                                r.version, mapText(r.identity), mapText(r.unique), UnitRecord::resultText(r.result),
+                                r.failure, QString::number(r.durationMs), paramsText(r.params)};
+        QStringList out;
+        for (const QString &c : cells)
+            out << csvCell(c);
+        lines << out.join(QLatin1Char(','));
+    }
+    // A byte-order mark so that spreadsheet programs read the Chinese names as UTF-8.
+    return QByteArray("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+}
+} // namespace
+
+int RunReport(const ReportArgs &args)
+{
+    CliOutput out(false);
+    StationDb db;
+    QString error;
+    if (!db.open(args.db, error))
+        return out.finish(exOther, error);
+    const auto records = db.records(args.since, error);
+    if (!records)
+        return out.finish(exOther, error);
+    if (args.json) {
+        QJsonArray a;
+        for (const UnitRecord &r : *records)
+            a.append(r.toJson());
+        const QByteArray b = QJsonDocument(a).toJson(QJsonDocument::Indented);
+        std::fwrite(b.constData(), 1, static_cast<size_t>(b.size()), stdout);
+        return exOk;
+    }
+    if (!args.csv.isEmpty()) {
+        QSaveFile f(args.csv);
+        if (!f.open(QIODevice::WriteOnly) || f.write(csvOf(*records)) < 0 || !f.commit())
+            return out.finish(exOther, QStringLiteral("cannot write %1: %2").arg(args.csv, f.errorString()));
+        CliOutput::note(QStringLiteral("%1 record(s) written to %2").arg(records->size()).arg(args.csv));
+        return exOk;
+    }
+    QList<QStringList> rows{{QStringLiteral("ID"), QStringLiteral("TIME"), QStringLiteral("STATION"), QStringLiteral("PORT"),
+                             QStringLiteral("RESULT"), QStringLiteral("VALUES"), QStringLiteral("SECONDS"),
+                             QStringLiteral("FAILURE")}};
+    int passed = 0;
+    for (const UnitRecord &r : *records) {
+        passed += r.result == UnitRecord::Passed;
+        rows << QStringList{QString::number(r.id), r.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                            r.station, r.port, UnitRecord::resultText(r.result), mapText(r.unique),
+                            QString::number(double(r.durationMs) / 1000.0, 'f', 1), r.failure};
+    }
+    for (const QString &line : FormatTable(rows))
+        out.line(line);
+    out.line(QStringLiteral("%1 record(s), %2 passed").arg(records->size()).arg(passed));
+    return out.finish(exOk, QString());
+}

@@ -1,0 +1,30 @@
+#pragma once
+// `dtucfg provision` and `dtucfg report`: subcommands with options of their own, parsed with
+// CLI11 so that more of them can join without growing the shared option list.
+#include "provision/station.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+struct ProvisionArgs {
+    StationConfig station;
+    bool json = false;
+};
+
+struct ReportArgs {
+    QString db;
+    QDateTime since;    // invalid: everything
+    QString csv;        // export file
+    bool json = false;
+};
+
+// Runs `dtucfg provision|report …` (argv[1] is the subcommand); returns the exit status.
+int RunStationCli(int argc, char **argv);
+bool IsStationCommand(int argc, char **argv);
+
+// "2026-05-01", "2026-05-01T08:00" (local time, or with Z / an offset), or an age such as 90m, 8h, 2d.
+std::optional<QDateTime> ParseSince(const QString &text, const QDateTime &now);
+
+int RunProvision(const ProvisionArgs &args);
+int RunReport(const ReportArgs &args);

@@ -1,0 +1,53 @@
+#pragma once
+// What `provision` shows while it runs: one live line per port on a terminal, plain lines
+// otherwise, one JSON object per unit with --json, and the summary at the end.
+#include "provision/unit_record.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+class StationProgress : public QObject {
+    Q_OBJECT
+public:
+    // `live`: redrawn lines on stderr (a terminal); `resultsOut`: a result line per unit on stdout.
+    StationProgress(bool json, bool live, bool resultsOut, QObject *parent = nullptr);
+
+    void started(const QString &port);
+    void progress(const QString &port, const QString &step, int n, int total);
+    void finished(const UnitRecord &r);
+    void warning(const QString &text);
+    void note(const QString &text);
+    // The closing lines: done / failed / skipped and the rate per hour.
+    void summary();
+
+    int passed() const { return m_passed; }
+    int failed() const { return m_failed; }
+    int skipped() const { return m_skipped; }
+
+    // The one-line result of a unit, as plain output and the live line's end state show it.
+    static QString ResultLine(const UnitRecord &r);
+
+private:
+    struct Line {
+        QString state;
+        QElapsedTimer since;
+        bool over = false;
+    };
+    void redraw();
+    void clearLive();
+
+    bool m_json;
+    bool m_live;
+    bool m_resultsOut;
+    QStringList m_order;
+    QHash<QString, Line> m_lines;
+    int m_drawn = 0;
+    QTimer m_tick;
+    QElapsedTimer m_run;
+    int m_passed = 0;
+    int m_failed = 0;
+    int m_skipped = 0;
+};

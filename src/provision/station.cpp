@@ -1,0 +1,219 @@
+#include "provision/station.h"
+
+#include "provision/port_scan.h"
+#include "provision/unit_link.h"
+#include "session/core_session.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+Station::Station(StationConfig config, QObject *parent) : QObject(parent), m_c(std::move(config))
+{
+    m_scan.setInterval(m_c.scanMs);
+    connect(&m_scan, &QTimer::timeout, this, &Station::scan);
+}
+
+Station::~Station()
+{
+    m_closing = true;
+    // A unit may be waiting for its values from this thread: keep answering until all have ended.
+    while (!m_runners.isEmpty()) {
+        for (UnitRunner *r : m_runners)
+            r->wait(10);
+        QCoreApplication::processEvents();
+        for (auto it = m_runners.begin(); it != m_runners.end();) {
+            if ((*it)->isFinished()) {
+                delete *it;
+                it = m_runners.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+}
+
+bool Station::checkPlan(QString &error)
+{
+    // The same checks every unit would make, once, before any unit is touched.
+    CoreSession core;
+    QString fileError;
+    const ScriptResult s = core.script.evaluateFile(m_c.plan.scriptPath, &fileError);
+    if (!fileError.isEmpty()) {
+        error = QStringLiteral("cannot read the script file %1: %2").arg(m_c.plan.scriptPath, fileError);
+        return false;
+    }
+    if (!s.ok) {
+        error = QStringLiteral("error in the script file %1: %2").arg(m_c.plan.scriptPath, s.error);
+        return false;
+    }
+    if (!QFileInfo::exists(m_c.plan.goldenPath)) {
+        error = QStringLiteral("golden profile %1 does not exist").arg(m_c.plan.goldenPath);
+        return false;
+    }
+    const ProfileLoadResult p = core.profile.LoadProfile(m_c.plan.goldenPath);
+    if (!p.ok) {
+        error = QStringLiteral("cannot load the golden profile: ") + p.error;
+        return false;
+    }
+    QStringList keys;
+    for (const UniqueSpec &u : m_c.uniques)
+        keys << u.param;
+    if (m_units)
+        keys << m_units->params;
+    for (const QString &k : keys) {
+        bool found = core.mainTable.findByCode(k) >= 0;
+        for (const ParamRow &r : core.mainTable.rows())
+            found = found || (!r.isHeading() && r.name == k);
+        if (!found) {
+            error = QStringLiteral("no parameter \"%1\" in the golden profile").arg(k);
+            return false;
+        }
+    }
+    m_c.plan.uniqueParams = keys;
+    m_c.plan.uniqueParams.removeDuplicates();
+    return true;
+}
+
+bool Station::start(QString &error)
+{
+    if (!m_c.unitsFile.isEmpty()) {
+        m_units = ReadUnitsCsv(m_c.unitsFile, error);
+        if (!m_units)
+            return false;
+        m_unitsCounter = QStringLiteral("units:") + QFileInfo(m_c.unitsFile).absoluteFilePath();
+    }
+    if (!checkPlan(error))
+        return false;
+    if (!m_db.open(m_c.db, error))
+        return false;
+    m_started = true;
+    for (const QString &h : m_c.tcpHosts)
+        launch(TcpAddress(h));
+    if (m_c.watch) {
+        scan();
+        m_scan.start();
+        return true;
+    }
+    const QStringList ports = ExpandPorts(m_c.ports, true);
+    for (const QString &p : ports)
+        launch(p);
+    if (m_runners.isEmpty()) {
+        error = QStringLiteral("no units found on %1").arg(m_c.ports.join(QStringLiteral(", ")));
+        return false;
+    }
+    return true;
+}
+
+void Station::stop()
+{
+    m_stopping = true;
+    m_scan.stop();
+    finishIfIdle();
+}
+
+void Station::scan()
+{
+    if (m_stopping)
+        return;
+    const QStringList present = ExpandPorts(m_c.ports, false);
+    // A port that vanished has been unplugged: the next unit on it is a new one.
+    for (auto it = m_done.begin(); it != m_done.end();)
+        it = present.contains(*it) ? std::next(it) : m_done.erase(it);
+    for (const QString &p : present)
+        if (!m_runners.contains(p) && !m_done.contains(p))
+            launch(p);
+}
+
+void Station::launch(const QString &port)
+{
+    auto source = [this](const QString &unitPort, const QMap<QString, QString> &identity) {
+        UnitValues v;
+        if (m_closing) {
+            v.error = QStringLiteral("the station is closing");
+            return v;
+        }
+        QMetaObject::invokeMethod(this, [&] { v = valuesFor(unitPort, identity); }, Qt::BlockingQueuedConnection);
+        return v;
+    };
+    auto *runner = new UnitRunner(port, m_c.plan, source);
+    connect(runner, &UnitRunner::progress, this, &Station::unitProgress);
+    connect(runner, &QThread::finished, this, [this, runner] { unitDone(runner); });
+    m_runners.insert(port, runner);
+    emit unitStarted(port);
+    runner->start();
+}
+
+UnitValues Station::valuesFor(const QString &port, const QMap<QString, QString> &identity)
+{
+    Q_UNUSED(port);
+    UnitValues v;
+    QString error;
+    if (m_c.watch && !m_c.again && !identity.isEmpty()) {
+        const auto done = m_db.wasDone(identity, error);
+        if (!done) {
+            v.error = error;
+            return v;
+        }
+        if (*done) {
+            v.skip = true;
+            return v;
+        }
+    }
+    for (const UniqueSpec &u : m_c.uniques) {
+        const auto n = m_db.takeCounter(QStringLiteral("seq:") + u.param, u.start, error);
+        if (!n) {
+            v.error = error;
+            return v;
+        }
+        v.values.insert(u.param, u.expand(*n));
+    }
+    if (m_units) {
+        const auto row = m_db.takeCounter(m_unitsCounter, 0, error);
+        if (!row) {
+            v.error = error;
+            return v;
+        }
+        if (*row >= m_units->rows.size()) {
+            v.error = QStringLiteral("no values left in %1 (all %2 rows used)").arg(m_c.unitsFile).arg(m_units->rows.size());
+            return v;
+        }
+        const auto unit = m_units->unit(int(*row));
+        for (auto it = unit.cbegin(); it != unit.cend(); ++it)
+            v.values.insert(it.key(), it.value());
+    }
+    return v;
+}
+
+void Station::unitDone(UnitRunner *runner)
+{
+    runner->wait();
+    UnitRecord r = runner->record();
+    m_runners.remove(runner->port());
+    runner->deleteLater();
+    QString error;
+    if (!m_db.insert(r, error)) {
+        // A unit nobody can trace is not a passed unit.
+        emit warning(error);
+        if (r.result == UnitRecord::Passed) {
+            r.result = UnitRecord::Failed;
+            r.failure = QStringLiteral("provisioned but not recorded: ") + error;
+        }
+    }
+    m_records.append(r);
+    if (m_c.watch && !IsTcpAddress(r.port))
+        m_done.insert(r.port);
+    emit unitFinished(r);
+    if (m_c.watch && !m_stopping)
+        scan();
+    finishIfIdle();
+}
+
+void Station::finishIfIdle()
+{
+    if (!m_runners.isEmpty() || !m_started)
+        return;
+    if (m_c.watch && !m_stopping)
+        return;
+    m_started = false;
+    emit finished();
+}

@@ -1,0 +1,68 @@
+#pragma once
+// A production run: every unit on the listed ports at the same time, each on its own thread,
+// per-unit values from the database's counters or a units file, one record per unit attempt.
+// In station mode the ports are watched and each unit that appears is provisioned.
+#include "provision/station_db.h"
+#include "provision/unit_runner.h"
+#include "provision/unit_values.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+#include <atomic>
+#include <optional>
+
+struct StationConfig {
+    UnitPlan plan;
+    QStringList ports;          // device paths and patterns
+    QStringList tcpHosts;       // host[:port]
+    QList<UniqueSpec> uniques;
+    QString unitsFile;
+    QString db;
+    bool watch = false;
+    bool again = false;         // station mode: provision a unit that was already done
+    int scanMs = 300;
+};
+
+class Station : public QObject {
+    Q_OBJECT
+public:
+    explicit Station(StationConfig config, QObject *parent = nullptr);
+    ~Station() override;
+
+    // Opens the database, checks the golden profile and the unit values, starts the units found.
+    bool start(QString &error);
+    // No new units; finished() follows once the units in progress are done.
+    void stop();
+    bool isStopping() const { return m_stopping; }
+    int running() const { return m_runners.size(); }
+    const QList<UnitRecord> &records() const { return m_records; }
+
+signals:
+    void unitStarted(const QString &port);
+    void unitProgress(const QString &port, const QString &step, int n, int total);
+    void unitFinished(const UnitRecord &record);
+    void warning(const QString &text);
+    void finished();
+
+private:
+    void scan();
+    void launch(const QString &port);
+    void unitDone(UnitRunner *runner);
+    void finishIfIdle();
+    // On the station's thread: the unit's values, or why it is skipped or fails.
+    UnitValues valuesFor(const QString &port, const QMap<QString, QString> &identity);
+    bool checkPlan(QString &error);
+
+    StationConfig m_c;
+    StationDb m_db;
+    std::optional<UnitsFile> m_units;
+    QString m_unitsCounter;
+    QHash<QString, UnitRunner *> m_runners;
+    QSet<QString> m_done;       // ports whose unit is done and still plugged in
+    QList<UnitRecord> m_records;
+    QTimer m_scan;
+    bool m_started = false;
+    bool m_stopping = false;
+    std::atomic<bool> m_closing{false};
+};

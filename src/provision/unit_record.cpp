@@ -1,0 +1,68 @@
+#include "provision/unit_record.h"
+
+#include <QJsonArray>
+
+QString UnitRecord::resultText(Result r)
+{
+    switch (r) {
+    case Passed:
+        return QStringLiteral("passed");
+    case Skipped:
+        return QStringLiteral("skipped");
+    case Failed:
+        break;
+    }
+    return QStringLiteral("failed");
+}
+
+std::optional<UnitRecord::Result> UnitRecord::resultFromText(const QString &text)
+{
+    for (Result r : {Passed, Failed, Skipped})
+        if (resultText(r) == text)
+            return r;
+    return std::nullopt;
+}
+
+QJsonObject StringMapJson(const QMap<QString, QString> &m)
+{
+    QJsonObject o;
+    for (auto it = m.cbegin(); it != m.cend(); ++it)
+        o.insert(it.key(), it.value());
+    return o;
+}
+
+QMap<QString, QString> StringMapFromJson(const QJsonObject &o)
+{
+    QMap<QString, QString> m;
+    for (auto it = o.constBegin(); it != o.constEnd(); ++it)
+        m.insert(it.key(), it.value().toString());
+    return m;
+}
+
+QJsonObject UnitRecord::toJson() const
+{
+    QJsonArray ps;
+    for (const WrittenParam &p : params)
+        ps.append(QJsonObject{{QStringLiteral("code"), p.code},
+                              {QStringLiteral("name"), p.name},
+                              {QStringLiteral("written"), p.written},
+                              {QStringLiteral("read"), p.read},
+                              {QStringLiteral("written_hex"), p.writtenHex},
+                              {QStringLiteral("read_hex"), p.readHex}});
+    QJsonObject o{{QStringLiteral("time"), started.toString(Qt::ISODateWithMs)},
+                  {QStringLiteral("station"), station},
+                  {QStringLiteral("port"), port},
+                  {QStringLiteral("golden"), golden},
+                  {QStringLiteral("version"), version},
+                  {QStringLiteral("identity"), StringMapJson(identity)},
+                  {QStringLiteral("unique"), StringMapJson(unique)},
+                  {QStringLiteral("params"), ps},
+                  {QStringLiteral("result"), resultText(result)},
+                  {QStringLiteral("failure"), failure},
+                  {QStringLiteral("duration_ms"), durationMs}};
+    if (id > 0)
+        o.insert(QStringLiteral("id"), id);
+    if (bytesOnWire > 0)
+        o.insert(QStringLiteral("bytes"), bytesOnWire);
+    return o;
+}

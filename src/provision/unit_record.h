@@ -1,0 +1,45 @@
+#pragma once
+// One unit attempt as it is recorded and reported.
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QMetaType>
+#include <QString>
+#include <optional>
+
+struct WrittenParam {
+    QString code;
+    QString name;
+    QString written;    // shown value written
+    QString read;       // shown value read back
+    QString writtenHex;
+    QString readHex;
+};
+
+struct UnitRecord {
+    enum Result { Passed, Failed, Skipped };
+
+    qint64 id = 0;                      // database row, 0 before it is stored
+    QDateTime started;                  // UTC
+    QString station;
+    QString port;
+    QString golden;                     // the golden profile's file name
+    QString version;
+    QMap<QString, QString> identity;    // code → value the unit held before
+    QMap<QString, QString> unique;      // code → value given to it
+    QList<WrittenParam> params;
+    Result result = Failed;
+    QString failure;
+    qint64 durationMs = 0;
+    qint64 bytesOnWire = 0;             // sent and received
+
+    static QString resultText(Result r);
+    static std::optional<Result> resultFromText(const QString &text);
+    QJsonObject toJson() const;
+};
+
+Q_DECLARE_METATYPE(UnitRecord)
+
+QJsonObject StringMapJson(const QMap<QString, QString> &m);
+QMap<QString, QString> StringMapFromJson(const QJsonObject &o);

@@ -1,0 +1,238 @@
+#include "provision/unit_runner.h"
+
+#include "params/param_editor_logic.h"
+#include "params/param_ops.h"
+#include "params/value_input.h"
+#include "link/serial_channel.h"
+#include "provision/counting_channel.h"
+#include "protocol/device_commands.h"
+#include "session/core_session.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHostInfo>
+
+namespace {
+const QString kVersionPrefix = QStringLiteral("DTU版本号=");
+
+struct Target {
+    int row = -1;
+    StoredValue value;
+};
+
+// Why a read failed, from what it told the sink.
+QString readFailure(const RecordingSink &sink, int logFrom)
+{
+    for (int i = sink.log.size() - 1; i >= logFrom; --i)
+        if (sink.log.at(i).startsWith(QStringLiteral("[参数读取失败")))
+            return sink.log.at(i);
+    if (!sink.errors.isEmpty())
+        return sink.errors.last();
+    if (!sink.messages.isEmpty())
+        return sink.messages.last();
+    return sink.panel();
+}
+
+bool sameStored(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// The row of `key` (code, case ignored, or name) among the coded rows; -1 when none.
+int findRow(const ParamTable &t, const QString &key)
+{
+    const int byCode = t.findByCode(key);
+    if (byCode >= 0 && !key.isEmpty())
+        return byCode;
+    for (int i = 0; i < t.size(); ++i)
+        if (!t.row(i).isHeading() && t.row(i).name == key)
+            return i;
+    return -1;
+}
+
+class Run {
+public:
+    Run(UnitRunner &owner, const QString &port, const UnitPlan &plan, UnitRecord &rec)
+        : m_owner(owner), m_port(port), m_plan(plan), m_rec(rec), m_commands(m_core),
+          m_ops(m_core, [this](int n) { m_commands.SelectParamChannel(n); })
+    {
+    }
+
+    // Fills the record; false with its failure set.
+    bool go(const UnitRunner::ValueSource &source);
+    qint64 wireBytes() const { return m_counter ? m_counter->total() : 0; }
+
+private:
+    void step(const QString &what) { emit m_owner.progress(m_port, what, ++m_step, m_total); }
+    bool fail(const QString &why)
+    {
+        m_rec.result = UnitRecord::Failed;
+        m_rec.failure = why;
+        return false;
+    }
+    bool prepare();
+    bool readAll(const QString &what);
+
+    UnitRunner &m_owner;
+    QString m_port;
+    const UnitPlan &m_plan;
+    UnitRecord &m_rec;
+    CoreSession m_core;
+    DeviceCommands m_commands;
+    ParamOps m_ops;
+    RecordingSink m_sink;
+    std::unique_ptr<CountingChannel> m_counter;
+    QVector<ParamRow> m_golden;
+    int m_step = 0;
+    int m_total = 5;   // open, version, read, values, read back; writes are added once known
+};
+
+bool Run::prepare()
+{
+    QString fileError;
+    const ScriptResult s = m_core.script.evaluateFile(m_plan.scriptPath, &fileError);
+    if (!fileError.isEmpty())
+        return fail(QStringLiteral("cannot read the script file %1: %2").arg(m_plan.scriptPath, fileError));
+    if (!s.ok)
+        return fail(QStringLiteral("error in the script file %1: %2").arg(m_plan.scriptPath, s.error));
+    const ProfileLoadResult p = m_core.profile.LoadProfile(m_plan.goldenPath);
+    if (!p.ok)
+        return fail(QStringLiteral("cannot load the golden profile: ") + p.error);
+    m_golden = m_core.mainTable.rows();
+    return true;
+}
+
+bool Run::readAll(const QString &what)
+{
+    const int logFrom = m_sink.log.size();
+    m_sink.messages.clear();
+    m_sink.errors.clear();
+    if (m_ops.btReadClick(m_sink))
+        return true;
+    return fail(what + QStringLiteral(": ") + readFailure(m_sink, logFrom));
+}
+
+bool Run::go(const UnitRunner::ValueSource &source)
+{
+    if (!prepare())
+        return false;
+    ParamTable &table = m_core.mainTable;
+
+    step(QStringLiteral("open"));
+    if (auto why = OpenUnitLink(m_core, m_port, m_plan.link))
+        return fail(*why);
+    if (!IsTcpAddress(m_port)) {
+        m_counter = std::make_unique<CountingChannel>(m_core.link.serial());
+        m_core.link.setOverrideChannel(m_counter.get());
+    }
+    m_commands.SelectParamChannel(m_core.state.MainParamChannel);
+
+    step(QStringLiteral("version"));
+    const OpOutcome v = m_commands.ReadVersion();
+    if (v.code != rcOk)
+        return fail(QStringLiteral("reading the version: ") +
+                    (v.memo4Lines.isEmpty() ? v.errorText + v.messageText : v.memo4Lines.first()));
+    m_rec.version = v.memo4Lines.isEmpty() ? QString() : v.memo4Lines.last().mid(kVersionPrefix.size());
+
+    step(QStringLiteral("read"));
+    if (!readAll(QStringLiteral("reading the unit")))
+        return false;
+    QMap<QString, int> uniqueRows;   // key as given → row
+    for (const QString &key : m_plan.uniqueParams) {
+        const int i = findRow(table, key);
+        if (i < 0)
+            return fail(QStringLiteral("no parameter \"%1\" in the golden profile").arg(key));
+        uniqueRows.insert(key, i);
+        m_rec.identity.insert(table.row(i).cmdId, table.row(i).shown);
+    }
+    const QVector<ParamRow> current = table.rows();
+
+    step(QStringLiteral("values"));
+    const UnitValues given = source(m_port, m_rec.identity);
+    if (given.skip) {
+        m_rec.result = UnitRecord::Skipped;
+        m_rec.failure = QStringLiteral("already done with these values");
+        return true;
+    }
+    if (!given.error.isEmpty())
+        return fail(given.error);
+
+    // Every value is converted before anything is written.
+    QMap<int, StoredValue> targets;
+    for (int i = 0; i < m_golden.size(); ++i) {
+        const ParamRow &g = m_golden.at(i);
+        if (!g.isHeading() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel))
+            targets.insert(i, StoredValue{g.stored, g.shown});
+    }
+    for (auto it = given.values.cbegin(); it != given.values.cend(); ++it) {
+        const int i = findRow(table, it.key());
+        if (i < 0)
+            return fail(QStringLiteral("no parameter \"%1\" in the golden profile").arg(it.key()));
+        QString why;
+        const auto value = ConvertGivenValue(m_core.script, m_golden.at(i), m_core.state.PrivilegeLevel, it.value(), why);
+        if (!value)
+            return fail(QStringLiteral("unit value refused, nothing written: ") + why);
+        targets.insert(i, *value);
+        m_rec.unique.insert(m_golden.at(i).cmdId, value->shown);
+    }
+    if (m_plan.onlyChanged)
+        for (auto it = targets.begin(); it != targets.end();)
+            it = sameStored(current.at(it.key()).stored, it.value().stored) ? targets.erase(it) : std::next(it);
+
+    m_total += targets.size();
+    for (auto it = targets.cbegin(); it != targets.cend(); ++it) {
+        const ParamRow &g = m_golden.at(it.key());
+        step(QStringLiteral("write %1").arg(g.cmdId));
+        table.setStoredAndShown(it.key(), it.value().stored, it.value().shown);
+        m_rec.params.append({g.cmdId, g.name, it.value().shown, QString(), table.row(it.key()).hexDigits(), QString()});
+        const int r = m_ops.WriteParam(g.cmdId, m_sink);
+        if (r != rcOk)
+            return fail(QStringLiteral("writing %1 (%2)=%3: %4")
+                            .arg(g.name, g.cmdId, it.value().shown,
+                                 r == rcNotSent && !m_sink.log.isEmpty() ? m_sink.log.value(m_sink.log.size() - 2)
+                                                                         : ParamOps::WriteResultText(r)));
+    }
+
+    step(QStringLiteral("verify"));
+    // A parameter the unit leaves out of its answer must not pass with the value we wrote.
+    for (auto it = targets.cbegin(); it != targets.cend(); ++it)
+        table.setStoredAndShown(it.key(), QString(), QString());
+    if (!readAll(QStringLiteral("reading back")))
+        return false;
+    QStringList differences;
+    int n = 0;
+    for (auto it = targets.cbegin(); it != targets.cend(); ++it, ++n) {
+        const ParamRow &r = table.row(it.key());
+        WrittenParam &w = m_rec.params[n];
+        w.read = r.shown;
+        w.readHex = r.hexDigits();
+        if (!sameStored(r.stored, it.value().stored))
+            differences << QStringLiteral("%1 (%2): wrote \"%3\", read back \"%4\"")
+                               .arg(r.name, r.cmdId, it.value().shown, r.stored.isEmpty() ? QStringLiteral("(missing)") : r.shown);
+    }
+    if (!differences.isEmpty())
+        return fail(QStringLiteral("read-back differs: ") + differences.join(QStringLiteral("; ")));
+    m_rec.result = UnitRecord::Passed;
+    return true;
+}
+} // namespace
+
+UnitRunner::UnitRunner(const QString &port, const UnitPlan &plan, ValueSource source, QObject *parent)
+    : QThread(parent), m_port(port), m_plan(plan), m_source(std::move(source))
+{
+}
+
+void UnitRunner::run()
+{
+    QElapsedTimer timer;
+    timer.start();
+    m_record = UnitRecord();
+    m_record.started = QDateTime::currentDateTimeUtc();
+    m_record.station = QHostInfo::localHostName();
+    m_record.port = m_port;
+    m_record.golden = QFileInfo(m_plan.goldenPath).fileName();
+    {
+        // Everything the unit uses is made, used and destroyed on this thread.
+        Run run(*this, m_port, m_plan, m_record);
+        run.go(m_source);
+        m_record.bytesOnWire = run.wireBytes();
+    }
+    m_record.durationMs = timer.elapsed();
+}

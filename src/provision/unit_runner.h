@@ -1,0 +1,53 @@
+#pragma once
+// One unit on one port, on a thread of its own with its own core session: open, read version and
+// identity, write the golden and the unit's own values, read everything written back and compare.
+// A unit that fails or hangs only ever ends its own thread.
+#include "provision/unit_link.h"
+#include "provision/unit_record.h"
+
+#include <QMap>
+#include <QStringList>
+#include <QThread>
+#include <functional>
+
+// What every unit of a run gets.
+struct UnitPlan {
+    QString goldenPath;
+    QString scriptPath;
+    LinkSettings link;
+    bool onlyChanged = false;
+    QStringList uniqueParams;   // names or codes read as the unit's identity before writing
+};
+
+// The answer of the station to a unit that has been identified.
+struct UnitValues {
+    bool skip = false;              // already done
+    QString error;                  // no values left, database failure: the unit fails
+    QMap<QString, QString> values;  // parameter (name or code) → text, converted as `set` does
+};
+
+class UnitRunner : public QThread {
+    Q_OBJECT
+public:
+    // Called on the unit's thread with the unit's identity (code → shown value); must be thread-safe.
+    using ValueSource = std::function<UnitValues(const QString &port, const QMap<QString, QString> &identity)>;
+
+    UnitRunner(const QString &port, const UnitPlan &plan, ValueSource source, QObject *parent = nullptr);
+
+    QString port() const { return m_port; }
+    // Complete once finished() was emitted.
+    UnitRecord record() const { return m_record; }
+
+signals:
+    // Queued to the station: what the unit is doing, step `n` of `total`.
+    void progress(const QString &port, const QString &step, int n, int total);
+
+protected:
+    void run() override;
+
+private:
+    QString m_port;
+    UnitPlan m_plan;
+    ValueSource m_source;
+    UnitRecord m_record;
+};

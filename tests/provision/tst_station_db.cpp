@@ -1,0 +1,202 @@
+// The records database: schema creation and upgrade, counters, records, on SQLite and on a real
+// PostgreSQL server (a throw-away cluster on a Unix socket).
+#include "provision/station_db.h"
+#include "support/pg_cluster.h"
+#include "support/temp_file_dir.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+UnitRecord sampleRecord(const QString &port, UnitRecord::Result result, const QString &id)
+{
+    UnitRecord r;
+    r.started = QDateTime::currentDateTimeUtc();
+    r.station = QStringLiteral("bench-1");
+    r.port = port;
+    r.golden = QStringLiteral("golden.txt");
+    r.version = QStringLiteral("DTUSIM-V1.0.3");
+    r.identity.insert(QStringLiteral("0002"), QStringLiteral("10000001"));
+    r.unique.insert(QStringLiteral("0002"), id);
+    r.params.append({QStringLiteral("0002"), QStringLiteral("设备ID"), id, id, QString(), QString()});
+    r.result = result;
+    r.failure = result == UnitRecord::Passed ? QString() : QStringLiteral("没有应答");
+    r.durationMs = 1234;
+    return r;
+}
+
+// Takes `n` values of one counter on a thread of its own, with its own connection.
+class Taker : public QThread {
+public:
+    Taker(QString spec, int n) : m_spec(std::move(spec)), m_n(n) {}
+    QList<qint64> values;
+    QString error;
+
+protected:
+    void run() override
+    {
+        StationDb db;
+        if (!db.open(m_spec, error))
+            return;
+        for (int i = 0; i < m_n; ++i) {
+            const auto v = db.takeCounter(QStringLiteral("seq:设备ID"), 500, error);
+            if (!v)
+                return;
+            values << *v;
+        }
+    }
+
+private:
+    QString m_spec;
+    int m_n;
+};
+
+void checkDatabase(const QString &spec)
+{
+    {
+        StationDb db;
+        QString error;
+        QVERIFY2(db.open(spec, error), qPrintable(error));
+        QCOMPARE(db.schemaVersion(), StationDb::CurrentSchemaVersion());
+
+        // Counters: from the start on, one at a time, and a larger start jumps ahead.
+        QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 10000001, error).value_or(-1), 10000001);
+        QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 10000001, error).value_or(-1), 10000002);
+        QCOMPARE(db.takeCounter(QStringLiteral("seq:0003"), 7, error).value_or(-1), 7);
+        QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 20000000, error).value_or(-1), 20000000);
+        QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 1, error).value_or(-1), 20000001);
+
+        UnitRecord a = sampleRecord(QStringLiteral("/dev/ttyUSB0"), UnitRecord::Passed, QStringLiteral("10000001"));
+        UnitRecord b = sampleRecord(QStringLiteral("/dev/ttyUSB1"), UnitRecord::Failed, QStringLiteral("10000002"));
+        QVERIFY2(db.insert(a, error), qPrintable(error));
+        QVERIFY2(db.insert(b, error), qPrintable(error));
+        QVERIFY(a.id > 0);
+        QVERIFY(b.id > a.id);
+
+        // Only a passed unit counts as done.
+        QCOMPARE(db.wasDone({{QStringLiteral("0002"), QStringLiteral("10000001")}}, error), std::optional<bool>(true));
+        QCOMPARE(db.wasDone({{QStringLiteral("0002"), QStringLiteral("10000002")}}, error), std::optional<bool>(false));
+        QCOMPARE(db.wasDone({}, error), std::optional<bool>(false));
+
+        const auto all = db.records(QDateTime(), error);
+        QVERIFY2(all, qPrintable(error));
+        QCOMPARE(all->size(), 2);
+        const UnitRecord &back = all->at(1);
+        QCOMPARE(back.port, b.port);
+        QCOMPARE(back.result, UnitRecord::Failed);
+        QCOMPARE(back.failure, b.failure);
+        QCOMPARE(back.unique, b.unique);
+        QCOMPARE(back.identity, b.identity);
+        QCOMPARE(back.params.size(), 1);
+        QCOMPARE(back.params.first().name, QStringLiteral("设备ID"));
+        QCOMPARE(back.durationMs, 1234);
+        QCOMPARE(back.started.toMSecsSinceEpoch(), b.started.toMSecsSinceEpoch());
+        QCOMPARE(db.records(QDateTime::currentDateTimeUtc().addSecs(60), error)->size(), 0);
+    }
+    // Reopening keeps everything and upgrades nothing twice.
+    StationDb again;
+    QString error;
+    QVERIFY2(again.open(spec, error), qPrintable(error));
+    QCOMPARE(again.records(QDateTime(), error)->size(), 2);
+    QCOMPARE(again.takeCounter(QStringLiteral("seq:0002"), 1, error).value_or(-1), 20000002);
+
+    // Stations taking values at the same time never get the same one.
+    QList<Taker *> takers;
+    for (int i = 0; i < 4; ++i)
+        takers << new Taker(spec, 25);
+    for (Taker *t : takers)
+        t->start();
+    QSet<qint64> seen;
+    for (Taker *t : takers) {
+        QVERIFY(t->wait(120000));
+        QVERIFY2(t->error.isEmpty(), qPrintable(t->error));
+        QCOMPARE(t->values.size(), 25);
+        for (qint64 v : t->values) {
+            QVERIFY2(!seen.contains(v), qPrintable(QStringLiteral("value %1 handed out twice").arg(v)));
+            seen.insert(v);
+        }
+        delete t;
+    }
+    QCOMPARE(*std::min_element(seen.cbegin(), seen.cend()), 500);
+    QCOMPARE(*std::max_element(seen.cbegin(), seen.cend()), 599);
+}
+} // namespace
+
+class TestStationDb : public QObject {
+    Q_OBJECT
+private slots:
+    void sqliteFile()
+    {
+        TempFileDir dir;
+        checkDatabase(dir.filePath(QStringLiteral("records.sqlite")));
+    }
+
+    void sqliteUpgradeAndNewer()
+    {
+        TempFileDir dir;
+        const QString file = dir.filePath(QStringLiteral("old.sqlite"));
+        {
+            // A database as the first schema left it, with one record.
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+            db.setDatabaseName(file);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE schema_version (version INTEGER NOT NULL)")));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO schema_version VALUES (1)")));
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE counters (name TEXT PRIMARY KEY, next_value BIGINT NOT NULL)")));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO counters VALUES ('seq:0002', 42)")));
+            QVERIFY(q.exec(QStringLiteral(
+                "CREATE TABLE units (id INTEGER PRIMARY KEY AUTOINCREMENT, started_at TEXT NOT NULL, station TEXT NOT NULL,"
+                " port TEXT NOT NULL, golden TEXT NOT NULL, version TEXT NOT NULL, identity TEXT NOT NULL,"
+                " unique_values TEXT NOT NULL, unique_key TEXT NOT NULL, params TEXT NOT NULL, result TEXT NOT NULL,"
+                " failure TEXT NOT NULL, duration_ms BIGINT NOT NULL)")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("old"));
+        {
+            StationDb db;
+            QString error;
+            QVERIFY2(db.open(file, error), qPrintable(error));
+            QCOMPARE(db.schemaVersion(), 2);
+            QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 1, error).value_or(-1), 42);
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+            db.setDatabaseName(file);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("UPDATE schema_version SET version = 99")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+        StationDb db;
+        QString error;
+        QVERIFY(!db.open(file, error));
+        QVERIFY2(error.contains(QStringLiteral("newer")), qPrintable(error));
+    }
+
+    void unusableFile()
+    {
+        StationDb db;
+        QString error;
+        QVERIFY(!db.open(QStringLiteral("/nonexistent-folder/records.sqlite"), error));
+        QVERIFY(!error.isEmpty());
+        StationDb noName;
+        QVERIFY(!noName.open(QStringLiteral("postgresql://localhost"), error));
+        QVERIFY2(error.contains(QStringLiteral("no database")), qPrintable(error));
+    }
+
+    void postgresServer()
+    {
+        if (PgCluster::binDir().isEmpty())
+            QSKIP("the PostgreSQL server is not installed (scripts/setup-deps.sh installs it)");
+        PgCluster pg;
+        QVERIFY2(pg.start(), qPrintable(pg.errorText()));
+        checkDatabase(pg.url());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStationDb)
+#include "tst_station_db.moc"
