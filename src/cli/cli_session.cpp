@@ -79,7 +79,7 @@ std::optional<CliError> CliSession::openLog()
     SessionLog &log = m_core.log;
     log.openFile(m_opt.logFile);
     m_sink.sessionLog = &log;
-    // Lines the operations log for Memo1 that do not pass through the sink (the frame log).
+    // Lines the operations log for m_log that do not pass through the sink (the frame log).
     QObject::connect(&m_core.state, &AppState::logAppended, &log,
                      [&log](const QString &line) { log.line(QStringLiteral("Memo1"), line); });
     return std::nullopt;

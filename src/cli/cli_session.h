@@ -48,7 +48,7 @@ public:
     std::optional<CliError> connect();
     // The reason, when the channel vanished after connect() (the run then ends with exNoChannel).
     std::optional<QString> lostChannel() const;
-    // --log FILE: opens the session log; Memo1 lines and frames go there from now on.
+    // --log FILE: opens the session log; m_log lines and frames go there from now on.
     std::optional<CliError> openLog();
     bool viaTcp() const { return !m_opt.tcp.isEmpty(); }
 

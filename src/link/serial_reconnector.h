@@ -43,7 +43,7 @@ public:
     static QString ReconnectedText() { return QCoreApplication::translate("LinkTexts", "[串口已重新连接]"); }
 
 signals:
-    // Attempts begin for `port` (panel 1 and one line in Memo1).
+    // Attempts begin for `port` (panel 1 and one line in m_log).
     void waiting(const QString &port, const QString &reason);
     // The port is open again under `settings` (portName may differ from before).
     void reconnected(const SerialSettings &settings);

@@ -38,9 +38,9 @@ public:
     static QString AttemptText(int attempt) { return QCoreApplication::translate("LinkTexts", "TCP维护端口第%1次重新连接中...").arg(attempt); }
 
 signals:
-    // The next attempt is due in `pauseMs` (Label10).
+    // The next attempt is due in `pauseMs` (m_tcpStatusLabel).
     void waiting(int attempt, int pauseMs);
-    // Attempt `attempt` has started (Label10).
+    // Attempt `attempt` has started (m_tcpStatusLabel).
     void attempting(int attempt);
     void reconnected();
 

@@ -1,7 +1,7 @@
 #pragma once
 // The session log on disk: every log-view line and every frame in both directions, one line
 // each, "yyyy-MM-dd HH:mm:ss.zzz TAG text". TAG is TX (to the device) or RX (from it, the
-// bytes in hex) or the name of the view the line was shown in (Memo1, Memo2 ...).
+// bytes in hex) or the name of the view the line was shown in (m_log, m_conversationBox ...).
 //
 // Callers only queue (the time is taken then); one writer thread formats, appends and
 // flushes each line at once, so the receive path pays for a queue entry, not for disk I/O.

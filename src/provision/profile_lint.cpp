@@ -67,9 +67,7 @@ void lintRows(const nlohmann::ordered_json &params, const QString &where, Script
 {
     QHash<QString, int> seen;
     ParamTable scratch(false);
-    const int bound = JsonIndexBound(params);
-    for (int i = 0; i < bound; ++i) {
-        const nlohmann::ordered_json *entry = JsonIndexEntry(params, i);
+    for (const auto &[i, entry] : JsonIndexedEntries(params)) {
         QString at = QStringLiteral("%1[%2]").arg(where).arg(i);
         if (!entry || !entry->is_object()) {
             problems << at + QStringLiteral(": not a JSON object");

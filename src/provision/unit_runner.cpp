@@ -104,7 +104,7 @@ bool Run::readAll(const QString &what)
     const int logFrom = m_sink.log.size();
     m_sink.messages.clear();
     m_sink.errors.clear();
-    if (m_ops.btReadClick(m_sink))
+    if (m_ops.readMainParams(m_sink))
         return true;
     return fail(what + QStringLiteral(": ") + readFailure(m_sink, logFrom));
 }
@@ -128,8 +128,8 @@ bool Run::go(const UnitRunner::ValueSource &source)
     const OpOutcome v = m_commands.ReadVersion();
     if (v.code != rcOk)
         return fail(QStringLiteral("reading the version: ") +
-                    (v.memo4Lines.isEmpty() ? v.errorText + v.messageText : v.memo4Lines.first()));
-    m_rec.version = v.memo4Lines.isEmpty() ? QString() : v.memo4Lines.last().mid(kVersionPrefix.size());
+                    (v.stateLogLines.isEmpty() ? v.errorText + v.messageText : v.stateLogLines.first()));
+    m_rec.version = v.stateLogLines.isEmpty() ? QString() : v.stateLogLines.last().mid(kVersionPrefix.size());
 
     step(QStringLiteral("read"));
     if (!readAll(QStringLiteral("reading the unit")))

@@ -50,7 +50,7 @@ ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings
     connect(&serial, &SerialReconnector::reconnected, this, &ReconnectUi::onSerialBack);
     connect(&serial, &SerialReconnector::lostForGood, this, &ReconnectUi::onSerialLostForGood);
 
-    // The pages set Label10 from the channel's own events first; during reconnection these
+    // The pages set m_tcpStatusLabel from the channel's own events first; during reconnection these
     // handlers, connected later, say which attempt it is.
     TcpChannel &tcp = session.link.tcp();
     TcpReconnector &again = session.tcpReconnect;

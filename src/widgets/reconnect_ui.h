@@ -1,5 +1,5 @@
 #pragma once
-// The window's side of reconnection and of the session log: panel 1, Memo1 and Label10
+// The window's side of reconnection and of the session log: panel 1, m_log and m_tcpStatusLabel
 // follow both reconnections; the menu gets "自动重连" and "打开日志文件夹"; the log is opened
 // in the user's folder and every log view is tapped. Controls are found by their object
 // names, so the pages need not know about any of this.
@@ -23,7 +23,7 @@ class ReconnectUi : public QObject {
 public:
     ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings &settings);
 
-    // Opens the log in the user's folder (a failure goes to Memo1).
+    // Opens the log in the user's folder (a failure goes to m_log).
     void openLog();
     // Copies every line of the named views of `window` into the log.
     void tapViews(QWidget *window, const QStringList &viewNames);

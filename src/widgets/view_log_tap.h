@@ -13,7 +13,7 @@ class ViewLogTap : public QObject {
 public:
     ViewLogTap(QPlainTextEdit *view, SessionLog &log, const QString &tag);
 
-    // "<window>.<view>": the same view name may be used in two windows (Memo1, Memo2).
+    // "<window>.<view>": the same view name may be used in two windows (m_log, m_conversationBox).
     static QString TagOf(const QPlainTextEdit *view);
     // Taps `view` under TagOf(view); the tap lives as long as the view.
     static ViewLogTap *attach(QPlainTextEdit *view, SessionLog &log);

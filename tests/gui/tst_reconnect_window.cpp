@@ -1,5 +1,5 @@
-// The window against a simulated device that vanishes and comes back: panel 1, Memo1 and
-// Label10 follow it, the port opens again without a click, "关闭串口"/"断开" stop the attempts,
+// The window against a simulated device that vanishes and comes back: panel 1, m_log and
+// m_tcpStatusLabel follow it, the port opens again without a click, "关闭串口"/"断开" stop the attempts,
 // and the session log holds every line the views showed plus both directions of the frames.
 #include "app/main_window.h"
 #include "session/core_session.h"
