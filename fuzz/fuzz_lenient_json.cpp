@@ -16,11 +16,16 @@ void walk(const ordered_json &v)
     (void)JsonMemberInt(v, "ExParamChannel");
     const int bound = JsonIndexBound(v);
     FUZZ_CHECK(bound >= 0 && static_cast<size_t>(bound) == (v.is_structured() ? v.size() : 0));
-    for (int i = 0; i < bound && i < 64; ++i)
-        if (const ordered_json *e = JsonIndexEntry(v, i))
+    const auto entries = JsonIndexedEntries(v);
+    // Every index comes once, in increasing order, and never more entries than members.
+    FUZZ_CHECK(entries.size() <= static_cast<size_t>(bound));
+    int last = -1;
+    for (const auto &[i, e] : entries) {
+        FUZZ_CHECK(i > last && e != nullptr);
+        last = i;
+        if (i < 64)
             walk(*e);
-    FUZZ_CHECK(JsonIndexEntry(v, bound) == nullptr || v.is_object());
-    FUZZ_CHECK(JsonIndexEntry(v, -1) == nullptr);
+    }
 }
 } // namespace
 

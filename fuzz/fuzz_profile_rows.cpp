@@ -40,10 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const ordered_json *params = root->is_object() && root->contains("Params") ? &(*root)["Params"] : &*root;
     ParamTable table(false);
-    const int bound = std::min(JsonIndexBound(*params), 200);
     int added = 0;
-    for (int i = 0; i < bound; ++i) {
-        const ordered_json *entry = JsonIndexEntry(*params, i);
+    for (const auto &[i, entry] : JsonIndexedEntries(*params)) {
+        if (i >= 200)
+            break;
         if (!entry || !entry->is_object())
             continue;
         ParamRow row = ParamRowFromEntry(*entry);
