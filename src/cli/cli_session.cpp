@@ -57,6 +57,14 @@ CliSession::CliSession(const CliOptions &options)
     });
 }
 
+CliSession::~CliSession()
+{
+    // Tearing the session down closes its channels; the watchers above must not see that as a
+    // lost channel while the parts they read are already gone.
+    QObject::disconnect(&m_core.link.tcp(), nullptr, &m_core.state, nullptr);
+    QObject::disconnect(&m_core.poll, nullptr, &m_core.state, nullptr);
+}
+
 std::optional<QString> CliSession::lostChannel() const
 {
     if (m_lost)

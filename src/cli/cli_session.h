@@ -27,6 +27,7 @@ private:
 class CliSession {
 public:
     explicit CliSession(const CliOptions &options);
+    ~CliSession();
 
     const CliOptions &options() const { return m_opt; }
     CoreSession &core() { return m_core; }
