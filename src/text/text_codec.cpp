@@ -88,7 +88,9 @@ DecodedText DecodeText(const QByteArray &bytes)
     DecodedText d;
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         d.encoding = TextEncoding::Utf8Bom;
-        d.text = QString::fromUtf8(bytes.mid(3));
+        // Only the first mark is the file's; a second one is text and must survive a write-back.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        d.text = utf8(bytes.mid(3));
         return d;
     }
     // Pure ASCII counts as the native code page so a later non-ASCII edit is written as GBK.
