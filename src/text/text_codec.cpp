@@ -89,7 +89,7 @@ DecodedText DecodeText(const QByteArray &bytes)
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         d.encoding = TextEncoding::Utf8Bom;
         // Only the first mark is the file's; a second one is text and must survive a write-back.
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
         d.text = utf8(bytes.mid(3));
         return d;
     }

@@ -25,6 +25,11 @@ private slots:
         QCOMPARE(int(d.encoding), encoding);
         QCOMPARE(EncodeText(d.text, d.encoding), bytes);
     }
+    void cutCharacterAfterTheMarkIsReplaced()
+    {
+        // Found by fuzzing: an incomplete last character must show as U+FFFD, not vanish.
+        QCOMPARE(DecodeText(QByteArray("\xEF\xBB\xBF" "a\xE5")).text, QStringLiteral("a\uFFFD"));
+    }
     void secondMarkIsKeptAsText()
     {
         const DecodedText d = DecodeText(QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF" "a"));
