@@ -223,18 +223,27 @@ int RunSet(CliSession &s, QString &error)
     return exOk;
 }
 
-int RunApply(CliSession &s, QString &error)
+int LoadProfileTable(CliSession &s, ParamTable *&table, QString &error)
 {
     const QString file = s.options().args.first();
     if (auto e = s.loadProfile(file)) {
         error = e->text;
         return e->exit;
     }
-    ParamTable &table = s.options().ext ? s.core().extTable : s.core().mainTable;
-    if (s.options().ext && table.size() == 0) {
+    table = s.options().ext ? &s.core().extTable : &s.core().mainTable;
+    if (s.options().ext && table->size() == 0) {
         error = QStringLiteral("%1 names no extended parameters").arg(file);
         return exUsage;
     }
+    return exOk;
+}
+
+int RunApply(CliSession &s, QString &error)
+{
+    ParamTable *target = nullptr;
+    if (const int exit = LoadProfileTable(s, target, error); exit != exOk)
+        return exit;
+    ParamTable &table = *target;
     if (auto e = s.connect()) {
         error = e->text;
         return e->exit;

@@ -11,15 +11,10 @@
 int RunDiff(CliSession &s, QString &error)
 {
     const QString file = s.options().args.first();
-    if (auto e = s.loadProfile(file)) {
-        error = e->text;
-        return e->exit;
-    }
-    ParamTable &table = s.options().ext ? s.core().extTable : s.core().mainTable;
-    if (s.options().ext && table.size() == 0) {
-        error = QStringLiteral("%1 names no extended parameters").arg(file);
-        return exUsage;
-    }
+    ParamTable *target = nullptr;
+    if (const int exit = LoadProfileTable(s, target, error); exit != exOk)
+        return exit;
+    ParamTable &table = *target;
     const QVector<ParamRow> wanted = table.rows();
     // What the device leaves out of its answer must not look like the profile's value.
     for (int i = 0; i < table.size(); ++i)

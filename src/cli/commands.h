@@ -4,11 +4,15 @@
 #include <QString>
 
 class CliSession;
+class ParamTable;
 
 // cmd_params.cpp: read, get, set, apply, dump
 int RunRead(CliSession &s, QString &error);
 int RunGet(CliSession &s, QString &error);
 int RunSet(CliSession &s, QString &error);
+// Loads the profile named first on the command line; `table` is the one --ext chooses.
+// Returns exOk, or the exit status with `error` set.
+int LoadProfileTable(CliSession &s, ParamTable *&table, QString &error);
 int RunApply(CliSession &s, QString &error);
 int RunDump(CliSession &s, QString &error);
 
