@@ -167,25 +167,9 @@ std::optional<CliError> CliSession::connect()
 std::optional<CliError> CliSession::connectOnce(int tcpWaitMs)
 {
     if (viaTcp()) {
-        TcpChannel &tcp = m_core.link.tcp();
-        QEventLoop loop;
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&tcp, &TcpChannel::connected, &loop, &QEventLoop::quit);
-        QObject::connect(&tcp, &TcpChannel::disconnected, &loop, &QEventLoop::quit);
-        tcp.connectTo(m_opt.tcp);
-        if (tcp.isActive() && !tcp.isConnected()) {
-            deadline.start(tcpWaitMs);
-            loop.exec();
-        }
-        if (!tcp.isConnected()) {
-            const QString why = tcp.errorString();
-            tcp.disconnectFromHost();
-            return CliError{exNoChannel, QStringLiteral("cannot connect to %1%2").arg(
-                                             m_opt.tcp, why.isEmpty() ? QStringLiteral(" (no answer in time)")
-                                                                      : QStringLiteral(": ") + why)};
-        }
+        const QString why = m_core.link.tcp().connectAndWait(m_opt.tcp, tcpWaitMs);
+        if (!why.isEmpty())
+            return CliError{exNoChannel, QStringLiteral("cannot connect to %1: %2").arg(m_opt.tcp, why)};
         m_core.engine.setLineRate(kTcpLineRate);
         return std::nullopt;
     }

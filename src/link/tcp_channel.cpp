@@ -1,5 +1,9 @@
 #include "link/tcp_channel.h"
 
+#include <QTimer>
+
+#include <QEventLoop>
+
 TcpChannel::TcpChannel(QObject *parent) : Channel(parent), m_socket(this)
 {
     connect(&m_socket, &QTcpSocket::connected, this, &TcpChannel::onConnected);
@@ -104,4 +108,24 @@ void TcpChannel::onStateChanged(QAbstractSocket::SocketState state)
         return;
     m_phase = Phase::Idle;
     emit disconnected();
+}
+
+QString TcpChannel::connectAndWait(const QString &host, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(this, &TcpChannel::connected, &loop, &QEventLoop::quit);
+    QObject::connect(this, &TcpChannel::disconnected, &loop, &QEventLoop::quit);
+    connectTo(host);
+    if (isActive() && !isConnected()) {
+        deadline.start(timeoutMs);
+        loop.exec();
+    }
+    if (isConnected())
+        return QString();
+    const QString why = errorString();
+    disconnectFromHost();
+    return why.isEmpty() ? QStringLiteral("no answer in time") : why;
 }

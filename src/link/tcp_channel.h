@@ -18,6 +18,9 @@ public:
     void disconnectFromHost();
     // Connected or connecting.
     bool isActive() const;
+    // Connects and waits (local event loop) until connected, refused or `timeoutMs` passed.
+    // Returns empty on success, else the reason ("no answer in time" when nothing came back).
+    QString connectAndWait(const QString &host, int timeoutMs);
     bool isConnected() const { return m_phase == Phase::Connected; }
     // Counts connections made.
     quint64 generation() const { return m_generation; }

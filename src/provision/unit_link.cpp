@@ -22,24 +22,9 @@ std::optional<QString> OpenUnitLink(CoreSession &core, const QString &address, c
     core.state.FastReplies = true;
     if (IsTcpAddress(address)) {
         const QString host = address.mid(kTcpPrefix.size());
-        TcpChannel &tcp = core.link.tcp();
-        QEventLoop loop;
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&tcp, &TcpChannel::connected, &loop, &QEventLoop::quit);
-        QObject::connect(&tcp, &TcpChannel::disconnected, &loop, &QEventLoop::quit);
-        tcp.connectTo(host);
-        if (tcp.isActive() && !tcp.isConnected()) {
-            deadline.start(settings.timeoutMs);
-            loop.exec();
-        }
-        if (!tcp.isConnected()) {
-            const QString why = tcp.errorString();
-            tcp.disconnectFromHost();
-            return QStringLiteral("cannot connect to %1%2").arg(host, why.isEmpty() ? QStringLiteral(" (no answer in time)")
-                                                                                   : QStringLiteral(": ") + why);
-        }
+        const QString why = core.link.tcp().connectAndWait(host, settings.timeoutMs);
+        if (!why.isEmpty())
+            return QStringLiteral("cannot connect to %1: %2").arg(host, why);
         core.engine.setLineRate(kTcpLineRate);
         return std::nullopt;
     }
