@@ -120,7 +120,8 @@ private slots:
         ticker.start(20);
         QTimer reader;
         QObject::connect(&reader, &QTimer::timeout, [&] { got += dev.receive(); });
-        QTimer::singleShot(5500, &reader, [&] { reader.start(5); });
+        // A precise timer: a coarse one may fire 5 % early, before the 5 s a fixed allowance would give.
+        QTimer::singleShot(5500, Qt::PreciseTimer, &reader, [&] { reader.start(5); });
         QElapsedTimer t;
         t.start();
         const bool ok = serial.write(payload);
