@@ -129,5 +129,7 @@ QString GbkDecode(const QByteArray &bytes)
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
     bool ok = false;
-    return QString::fromUtf8(iconvConvert(bytes, "UTF-8", "GB18030", &ok));
+    // The code page has no byte-order mark: a U+FEFF it decodes to is text and must be kept.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    return utf8(iconvConvert(bytes, "UTF-8", "GB18030", &ok));
 }

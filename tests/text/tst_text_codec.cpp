@@ -35,6 +35,19 @@ private slots:
         const DecodedText d = DecodeText(QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF" "a"));
         QCOMPARE(d.text, QString(QChar(0xFEFF)) + QLatin1Char('a'));
     }
+    void leadingZeroWidthSpaceSurvivesTheDeviceCodePage()
+    {
+        // Found by fuzzing: U+FEFF typed or pasted first is text, not a mark to drop.
+        const QString text = QString(QChar(0xFEFF)) + QStringLiteral("中a");
+        const QByteArray bytes = GbkEncode(text);
+        QCOMPARE(bytes, QByteArray("\x84\x31\x95\x33\xD6\xD0" "a"));
+        QCOMPARE(GbkDecode(bytes), text);
+        QCOMPARE(GbkDecode(GbkEncode(QString(QChar(0xFEFF)))), QString(QChar(0xFEFF)));
+        // A file in the code page that starts with those bytes is written back the same.
+        const DecodedText d = DecodeText(bytes);
+        QCOMPARE(int(d.encoding), int(TextEncoding::Gbk));
+        QCOMPARE(EncodeText(d.text, d.encoding), bytes);
+    }
 };
 
 QTEST_MAIN(TestTextCodec)
