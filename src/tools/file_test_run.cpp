@@ -105,7 +105,15 @@ void FileTestWindow::sendNextPacket()
         m_packetTimer.start();
         return;
     }
+    m_sendFile.unsetError();
     const QByteArray packet = m_sendFile.read(m_packLen);
+    // A read that fails (a drive pulled out) is no end of the file: say so and send nothing.
+    if (m_sendFile.error() != QFileDevice::NoError) {
+        endSending();
+        m_logBox->appendPlainText(FileTestTexts::tr("读取文件失败!"));
+        m_dialogs.information(this, FileTestTexts::tr("读取文件失败!"));
+        return;
+    }
     // A file of gigabytes is sent packet by packet; its log box keeps only the latest text.
     m_logBox->appendPlainText(DisplayBytes(packet));
     TrimMemoText(m_logBox);

@@ -19,6 +19,7 @@ private slots:
     void stopMidSendAndZeroInterval();
     void startChecks();
     void failedSendStopsOnce();
+    void readErrorIsNoEndOfFile();
     void receiveFileIsFilled();
     void receiveFileWriteFailureIsReported();
     void fourGigabyteFileIsSentInBoundedMemory();
@@ -163,6 +164,20 @@ void TestFileTest::failedSendStopsOnce()
     QCOMPARE(rig.dialogs.texts(QStringLiteral("error")), QStringList{QStringLiteral("Device not opened.")});
     QCOMPARE(lines(w->m_logBox), QStringList{QStringLiteral("0123")});
     QCOMPARE(rig.state().SentBytes, 0);
+}
+
+void TestFileTest::readErrorIsNoEndOfFile()
+{
+    Rig rig;
+    QVERIFY(rig.start());
+    FileTestWindow *w = rig.fileTest.get();
+    // Opens for reading, then every read fails (address 0 of the process is not mapped).
+    startSending(rig, QStringLiteral("/proc/self/mem"), QStringLiteral("1"), QStringLiteral("4"));
+    QTRY_VERIFY(finishedState(w));
+    QCOMPARE(lines(w->m_logBox), QStringList{QStringLiteral("读取文件失败!")});
+    QCOMPARE(rig.dialogs.texts(QStringLiteral("information")), QStringList{QStringLiteral("读取文件失败!")});
+    QCOMPARE(rig.state().SentBytes, 0);
+    QVERIFY(rig.conversation().filter(QStringLiteral("发送数据")).isEmpty());
 }
 
 void TestFileTest::receiveFileIsFilled()
