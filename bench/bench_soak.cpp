@@ -61,7 +61,9 @@ int main(int argc, char **argv)
         ++ticks;
     });
 
-    const qint64 limitMs = static_cast<qint64>(minutes * 60000) + 30000;
+    // The device slows down when the reader falls behind, so the stream may take longer than
+    // planned; the limit only ends a run that has stopped moving.
+    const qint64 limitMs = static_cast<qint64>(minutes * 60000) * 2 + 30000;
     QTimer done;
     done.setInterval(200);
     qint64 lastCount = -1, quietSince = 0;

@@ -59,6 +59,7 @@ private:
 
     QTimer m_streamTimer;
     QElapsedTimer m_streamClock;
+    qint64 m_streamLastNs = 0;
     double m_streamCredit = 0;
     qint64 m_streamSent = 0;
 };
