@@ -126,15 +126,17 @@ awk -v on="$ON_BEST" -v off="$OFF_BEST" -v n="$LOG_STREAM_BYTES" -v size="$LOG_S
 "$B/bench_profile" --profile "$WORK/big.json"
 
 # 5: production runs, one unit and eight units at once, each a simulator paced at 115200 baud.
+# The links get a folder of their own: the pattern must not match the simulators' output files.
+mkdir -p "$WORK/ports"
 UNIT_PIDS=()
 for i in $(seq 0 7); do
-  "$SIM" --pty --link "$WORK/unit$i" --profile "$ROOT/examples/demo_profile.txt" --line-rate 11520 \
+  "$SIM" --pty --link "$WORK/ports/unit$i" --profile "$ROOT/examples/demo_profile.txt" --line-rate 11520 \
     >"$WORK/unit$i.out" 2>"$WORK/unit$i.err" &
   UNIT_PIDS+=($!)
 done
 for i in $(seq 0 7); do
   for _ in $(seq 100); do grep -q '^READY' "$WORK/unit$i.out" && break; sleep 0.1; done
 done
-"$B/bench_provision" --one "$WORK/unit0" --eight "$WORK/unit*" --rounds "$PROVISION_ROUNDS"
+"$B/bench_provision" --one "$WORK/ports/unit0" --eight "$WORK/ports/unit*" --rounds "$PROVISION_ROUNDS"
 kill "${UNIT_PIDS[@]}" 2>/dev/null || true
 wait "${UNIT_PIDS[@]}" 2>/dev/null || true
