@@ -215,14 +215,7 @@ std::optional<qint64> StationDb::takeCounter(const QString &name, qint64 start, 
 
 bool StationDb::insert(UnitRecord &r, QString &error)
 {
-    QJsonArray params;
-    for (const WrittenParam &p : r.params)
-        params.append(QJsonObject{{QStringLiteral("code"), p.code},
-                                  {QStringLiteral("name"), p.name},
-                                  {QStringLiteral("written"), p.written},
-                                  {QStringLiteral("read"), p.read},
-                                  {QStringLiteral("written_hex"), p.writtenHex},
-                                  {QStringLiteral("read_hex"), p.readHex}});
+    const QJsonArray params = WrittenParamsJson(r.params);
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.prepare(QStringLiteral("INSERT INTO units (started_at, station, port, golden, version, identity, unique_values,"
                              " unique_key, params, result, failure, duration_ms) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)%1")
@@ -276,12 +269,7 @@ std::optional<QList<UnitRecord>> StationDb::records(const QDateTime &since, QStr
         r.version = q.value(5).toString();
         r.identity = StringMapFromJson(QJsonDocument::fromJson(q.value(6).toString().toUtf8()).object());
         r.unique = StringMapFromJson(QJsonDocument::fromJson(q.value(7).toString().toUtf8()).object());
-        for (const QJsonValue &v : QJsonDocument::fromJson(q.value(8).toString().toUtf8()).array()) {
-            const QJsonObject o = v.toObject();
-            r.params.append({o.value(QStringLiteral("code")).toString(), o.value(QStringLiteral("name")).toString(),
-                             o.value(QStringLiteral("written")).toString(), o.value(QStringLiteral("read")).toString(),
-                             o.value(QStringLiteral("written_hex")).toString(), o.value(QStringLiteral("read_hex")).toString()});
-        }
+        r.params = WrittenParamsFromJson(QJsonDocument::fromJson(q.value(8).toString().toUtf8()).array());
         r.result = UnitRecord::resultFromText(q.value(9).toString()).value_or(UnitRecord::Failed);
         r.failure = q.value(10).toString();
         r.durationMs = q.value(11).toLongLong();

@@ -41,14 +41,6 @@ QMap<QString, QString> StringMapFromJson(const QJsonObject &o)
 
 QJsonObject UnitRecord::toJson() const
 {
-    QJsonArray ps;
-    for (const WrittenParam &p : params)
-        ps.append(QJsonObject{{QStringLiteral("code"), p.code},
-                              {QStringLiteral("name"), p.name},
-                              {QStringLiteral("written"), p.written},
-                              {QStringLiteral("read"), p.read},
-                              {QStringLiteral("written_hex"), p.writtenHex},
-                              {QStringLiteral("read_hex"), p.readHex}});
     QJsonObject o{{QStringLiteral("time"), started.toString(Qt::ISODateWithMs)},
                   {QStringLiteral("station"), station},
                   {QStringLiteral("port"), port},
@@ -56,7 +48,7 @@ QJsonObject UnitRecord::toJson() const
                   {QStringLiteral("version"), version},
                   {QStringLiteral("identity"), StringMapJson(identity)},
                   {QStringLiteral("unique"), StringMapJson(unique)},
-                  {QStringLiteral("params"), ps},
+                  {QStringLiteral("params"), WrittenParamsJson(params)},
                   {QStringLiteral("result"), resultText(result)},
                   {QStringLiteral("failure"), failure},
                   {QStringLiteral("duration_ms"), durationMs}};
@@ -65,4 +57,29 @@ QJsonObject UnitRecord::toJson() const
     if (bytesOnWire > 0)
         o.insert(QStringLiteral("bytes"), bytesOnWire);
     return o;
+}
+
+QJsonArray WrittenParamsJson(const QList<WrittenParam> &params)
+{
+    QJsonArray a;
+    for (const WrittenParam &p : params)
+        a.append(QJsonObject{{QStringLiteral("code"), p.code},
+                             {QStringLiteral("name"), p.name},
+                             {QStringLiteral("written"), p.written},
+                             {QStringLiteral("read"), p.read},
+                             {QStringLiteral("written_hex"), p.writtenHex},
+                             {QStringLiteral("read_hex"), p.readHex}});
+    return a;
+}
+
+QList<WrittenParam> WrittenParamsFromJson(const QJsonArray &a)
+{
+    QList<WrittenParam> params;
+    for (const QJsonValue &v : a) {
+        const QJsonObject o = v.toObject();
+        params.append({o.value(QStringLiteral("code")).toString(), o.value(QStringLiteral("name")).toString(),
+                       o.value(QStringLiteral("written")).toString(), o.value(QStringLiteral("read")).toString(),
+                       o.value(QStringLiteral("written_hex")).toString(), o.value(QStringLiteral("read_hex")).toString()});
+    }
+    return params;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // One unit attempt as it is recorded and reported.
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QMap>
@@ -43,3 +44,6 @@ Q_DECLARE_METATYPE(UnitRecord)
 
 QJsonObject StringMapJson(const QMap<QString, QString> &m);
 QMap<QString, QString> StringMapFromJson(const QJsonObject &o);
+// The written parameters as the report and the database both hold them.
+QJsonArray WrittenParamsJson(const QList<WrittenParam> &params);
+QList<WrittenParam> WrittenParamsFromJson(const QJsonArray &a);
