@@ -56,6 +56,13 @@ QByteArray iconvConvert(const QByteArray &in, const char *to, const char *from, 
     return out;
 }
 
+// A mark at the start of these bytes is text: the caller has already taken the file's own.
+QString utf8KeepingMark(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    return utf8(bytes);
+}
+
 bool isValidUtf8(const QByteArray &bytes)
 {
     QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -89,8 +96,7 @@ DecodedText DecodeText(const QByteArray &bytes)
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         d.encoding = TextEncoding::Utf8Bom;
         // Only the first mark is the file's; a second one is text and must survive a write-back.
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
-        d.text = utf8(bytes.mid(3));
+        d.text = utf8KeepingMark(bytes.mid(3));
         return d;
     }
     // Pure ASCII counts as the native code page so a later non-ASCII edit is written as GBK.
@@ -130,6 +136,5 @@ QString GbkDecode(const QByteArray &bytes)
         return QString::fromLatin1(bytes);
     bool ok = false;
     // The code page has no byte-order mark: a U+FEFF it decodes to is text and must be kept.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
-    return utf8(iconvConvert(bytes, "UTF-8", "GB18030", &ok));
+    return utf8KeepingMark(iconvConvert(bytes, "UTF-8", "GB18030", &ok));
 }
