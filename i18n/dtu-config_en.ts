@@ -107,10 +107,6 @@
         <translation>Settings Log</translation>
     </message>
     <message>
-        <source>打开失败</source>
-        <translation>Opening failed</translation>
-    </message>
-    <message>
         <source>%1打开成功,BaudRate=%2,参数=%3</source>
         <translation>%1 opened, BaudRate=%2, format=%3</translation>
     </message>
@@ -129,6 +125,10 @@
     <message>
         <source>串口未打开</source>
         <translation>Serial port not open</translation>
+    </message>
+    <message>
+        <source>%1打开失败</source>
+        <translation>Opening %1 failed</translation>
     </message>
 </context>
 <context>
@@ -163,10 +163,6 @@
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>命令描述不是 JSON 对象</source>
-        <translation>The command description is not a JSON object</translation>
     </message>
 </context>
 <context>
@@ -261,7 +257,7 @@
     </message>
     <message>
         <source>接收数据</source>
-        <translation>Received Data</translation>
+        <translation>Receive Data</translation>
     </message>
     <message>
         <source> 显示十六进制值     </source>
@@ -456,10 +452,6 @@
         <translation>Please enter the interval</translation>
     </message>
     <message>
-        <source>最大延时不能超过100000ms</source>
-        <translation>The interval must not exceed 100000 ms</translation>
-    </message>
-    <message>
         <source>最大包长度不能超过100000字节</source>
         <translation>The packet length must not exceed 100000 bytes</translation>
     </message>
@@ -507,12 +499,24 @@
         <source>接收数据写入到文件:   </source>
         <translation>Write received data to file:   </translation>
     </message>
+    <message>
+        <source>时间间隔不能超过100000秒</source>
+        <translation>The interval must not exceed 100000 s</translation>
+    </message>
 </context>
 <context>
     <name>FileTexts</name>
     <message>
         <source>无法写入文件 %1：%2</source>
         <translation>Cannot write file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法写入文件 %1：无法先保存原内容的副本 %2（%3）</source>
+        <translation>Cannot write file %1: its content could not be saved first to the copy %2 (%3)</translation>
+    </message>
+    <message>
+        <source>无法写入文件 %1：%2；原内容保存在 %3</source>
+        <translation>Cannot write file %1: %2; its previous content is kept in %3</translation>
     </message>
 </context>
 <context>
@@ -879,6 +883,10 @@
         <source>扩展参数文件调入失败：</source>
         <translation>Loading the extended parameter file failed: </translation>
     </message>
+    <message>
+        <source>文件 %1 过大，配置文件不能超过 %2 MB</source>
+        <translation>File %1 is too large; a profile may not exceed %2 MB</translation>
+    </message>
 </context>
 <context>
     <name>ReconnectTexts</name>
@@ -1028,6 +1036,10 @@
     <message>
         <source>参数设置</source>
         <translation>Parameter setting</translation>
+    </message>
+    <message>
+        <source>DTU状态=%1</source>
+        <translation>DTU state=%1</translation>
     </message>
 </context>
 <context>

@@ -27,6 +27,8 @@ if [ ${#targets[@]} -eq 0 ]; then
   for f in fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
 fi
 mkdir -p "$dir/findings" "$dir/logs"
+# Findings of an earlier run are not this run's: each run starts with none.
+for t in "${targets[@]}"; do rm -f "$dir/findings/$t-"*; done
 export QT_QPA_PLATFORM=offscreen
 # Leak checks off: the targets keep one script engine and session alive on purpose.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
@@ -67,6 +69,8 @@ for t in "${targets[@]}"; do
   found=$(ls "$dir/findings/$t-"* 2>/dev/null | wc -l || true)
   if [ "$found" -gt 0 ] || grep -qE 'ERROR: (AddressSanitizer|libFuzzer)|runtime error|fuzz check failed' "$log"; then
     res="FINDING ($found input(s) in $dir/findings)"
+    # A finding fails the run also when the target went on after it (FUZZ_KEEP_GOING=1).
+    status=1
   else
     res=ok
   fi

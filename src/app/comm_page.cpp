@@ -226,7 +226,7 @@ void CommPage::openPort()
     m_settings.baudRate = BaudFromText(baudText);
     const bool opened = ApplyFormatText(formatText, m_settings) && port.openByUser(m_settings);
     if (!opened) {
-        emit serialStatusText(name + CommPageTexts::tr("打开失败"));
+        emit serialStatusText(CommPageTexts::tr("%1打开失败").arg(name));
         return;
     }
     emit serialStatusText(CommPageTexts::tr("%1打开成功,BaudRate=%2,参数=%3").arg(name, baudText, formatText));

@@ -87,7 +87,7 @@ void DeviceActions::readDeviceState()
 
 void DeviceActions::setDeviceState()
 {
-    toStateLog(m_commands.SetState(m_p.controlPage.m_stateCombo->currentText()));
+    toStateLog(m_commands.SetState(m_p.controlPage.m_stateCombo->currentIndex()));
 }
 
 void DeviceActions::readSignal()

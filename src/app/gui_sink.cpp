@@ -5,6 +5,7 @@
 #include "params/ui/param_view.h"
 #include "protocol/device_commands.h"
 #include "session/core_session.h"
+#include "tools/batched_memo.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -23,7 +24,7 @@ QString GuiSink::panel() const
 
 void GuiSink::logLine(const QString &line)
 {
-    m_t.log->appendPlainText(line);
+    AppendCappedLine(m_t.log, line);
 }
 
 void GuiSink::message(const QString &text)
@@ -33,7 +34,7 @@ void GuiSink::message(const QString &text)
 
 void GuiSink::error(const QString &text)
 {
-    m_t.dialogs.error(m_t.dialogParent, text);
+    ErrorUnlessClosing(m_t.dialogs, m_t.session.state, m_t.dialogParent, text);
 }
 
 void GuiSink::rowSelected(int row)

@@ -293,7 +293,7 @@ bool MainWindow::isExtTabVisible() const
 
 void MainWindow::log(const QString &line)
 {
-    m_log->appendPlainText(line);
+    AppendCappedLine(m_log, line);
 }
 
 void MainWindow::setResultText(const QString &text)

@@ -41,16 +41,17 @@ void MainWindow::loadProfileFromMenu()
                                             MainWindowTexts::tr("参数文件 (*.txt);;所有文件 (*)"));
     if (path.isEmpty())
         return;
-    m_commPage->m_profilePathBox->setPlainText(path);
-    QString error;
-    if (!WriteLastFile(path, &error))
-        log(MainWindowTexts::tr("[无法写入lastfile.log：%1]").arg(error));
-    m_session.mainTable.clear();
+    // A refused file changes nothing: the tables, the path shown and the file reloaded at the
+    // next start stay those of the profile loaded before.
     const ProfileLoadResult result = m_session.profile.LoadProfile(path);
     if (!result.ok) {
         m_dialogs.error(this, MainWindowTexts::tr("参数文件调入失败：%1\n%2").arg(path, result.error));
         return;
     }
+    m_commPage->m_profilePathBox->setPlainText(path);
+    QString error;
+    if (!WriteLastFile(path, &error))
+        log(MainWindowTexts::tr("[无法写入lastfile.log：%1]").arg(error));
     applyProfile(result);
     for (const QString &line : result.entryErrors)
         log(line);
@@ -69,7 +70,6 @@ void MainWindow::reloadLastProfile()
     if (path.isEmpty())
         return;
     m_commPage->m_profilePathBox->setPlainText(path);
-    m_session.mainTable.clear();
     const ProfileLoadResult result = m_session.profile.LoadProfile(path);
     if (result.ok)
         applyProfile(result);
@@ -78,7 +78,6 @@ void MainWindow::reloadLastProfile()
 bool MainWindow::loadProfileFromCommandLine(const QString &path)
 {
     m_commPage->m_profilePathBox->setPlainText(path);
-    m_session.mainTable.clear();
     const ProfileLoadResult result = m_session.profile.LoadProfile(path);
     if (!result.ok) {
         log(MainWindowTexts::tr("[参数文件调入失败：%1 %2]").arg(path, result.error));

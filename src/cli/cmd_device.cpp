@@ -77,7 +77,7 @@ int RunDeviceCommand(CliSession &s, QString &error)
         if (rc == exOk) {
             s.out().set(QStringLiteral("state"), o.code);
             if (o.stateLogLines.isEmpty())
-                s.out().line(QStringLiteral("DTU状态=%1").arg(o.code));
+                s.out().line(UnnamedDeviceStateLine(o.code));
         }
         return rc;
     }

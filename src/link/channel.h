@@ -14,8 +14,9 @@ public:
     virtual void close() = 0;
     // Writes the whole byte string; false with errorString() on failure.
     virtual bool write(const QByteArray &bytes) = 0;
-    // Every byte that has arrived since the last call; empty when none. Never blocks.
-    virtual QByteArray takeAvailable() = 0;
+    // The bytes that have arrived since the last call, at most `maxBytes` of them (all when
+    // negative); what is beyond stays for the next call. Empty when none. Never blocks.
+    virtual QByteArray takeAvailable(qint64 maxBytes = -1) = 0;
     // Bytes already buffered, without taking them.
     virtual qint64 bytesAvailable() const = 0;
     virtual QString errorString() const = 0;

@@ -64,12 +64,12 @@ bool DataLink::ChannelSend(const QByteArray &bytes, QString *error)
     return true;
 }
 
-QByteArray DataLink::ChannelRead(QString *error)
+QByteArray DataLink::ChannelRead(QString *error, qint64 maxBytes)
 {
     Channel *channel = active();
     if (!channel)
         return {};
-    const QByteArray bytes = channel->takeAvailable();
+    const QByteArray bytes = channel->takeAvailable(maxBytes);
     if (channel->hasFatalError() && error) {
         *error = channel->errorString();
         if (error->isEmpty())

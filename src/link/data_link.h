@@ -31,7 +31,7 @@ public:
     // TCP is still connecting).
     bool ChannelSend(const QByteArray &bytes, QString *error = nullptr);
     // Takes what has arrived on the active channel; never waits. `error` set on a read error.
-    QByteArray ChannelRead(QString *error = nullptr);
+    QByteArray ChannelRead(QString *error = nullptr, qint64 maxBytes = -1);
     // Changes whenever a channel is opened or connected anew: a wait that began on one
     // connection must not carry on over the next one.
     quint64 epoch() const;

@@ -139,11 +139,11 @@ void SerialChannel::discardOutput()
         m_port.clear(QSerialPort::Output);
 }
 
-QByteArray SerialChannel::takeAvailable()
+QByteArray SerialChannel::takeAvailable(qint64 maxBytes)
 {
     if (!m_port.isOpen())
         return {};
-    const QByteArray bytes = m_port.readAll();
+    const QByteArray bytes = maxBytes < 0 ? m_port.readAll() : m_port.read(maxBytes);
     const auto err = m_port.error();
     if (err == QSerialPort::ResourceError || err == QSerialPort::ReadError) {
         m_fatal = true;

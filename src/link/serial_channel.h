@@ -24,7 +24,7 @@ public:
     bool write(const QByteArray &bytes) override;
     // Ends a running write at once (the window is closing); its output is discarded.
     void abortWrite();
-    QByteArray takeAvailable() override;
+    QByteArray takeAvailable(qint64 maxBytes = -1) override;
     qint64 bytesAvailable() const override;
     QString errorString() const override { return m_error; }
     bool hasFatalError() const override { return m_fatal; }

@@ -76,11 +76,11 @@ bool TcpChannel::write(const QByteArray &bytes)
     return true;
 }
 
-QByteArray TcpChannel::takeAvailable()
+QByteArray TcpChannel::takeAvailable(qint64 maxBytes)
 {
     if (m_socket.bytesAvailable() <= 0)
         return {};
-    return m_socket.readAll();
+    return maxBytes < 0 ? m_socket.readAll() : m_socket.read(maxBytes);
 }
 
 qint64 TcpChannel::bytesAvailable() const

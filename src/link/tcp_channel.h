@@ -28,7 +28,7 @@ public:
     void close() override { disconnectFromHost(); }
     // Fails with NotConnectedText() while the connection is still being made.
     bool write(const QByteArray &bytes) override;
-    QByteArray takeAvailable() override;
+    QByteArray takeAvailable(qint64 maxBytes = -1) override;
     qint64 bytesAvailable() const override;
     QString errorString() const override { return m_error; }
 

@@ -36,7 +36,7 @@ std::optional<StoredValue> ConvertGivenValue(ScriptHost &script, const ParamRow 
     }
     const EditorSetup setup = SetupParamEditor(script, row, privilegeLevel);
     if (setup.maxLength > 0 && value.size() > setup.maxLength) {
-        why = QStringLiteral("%1 takes at most %2 characters").arg(label).arg(setup.maxLength);
+        why = QStringLiteral("%1 takes at most %2 characters").arg(label, QString::number(setup.maxLength));
         return std::nullopt;
     }
     for (const QChar c : value)

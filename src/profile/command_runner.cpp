@@ -31,12 +31,14 @@ OutgoingCommand CommandRunner::BuildOutgoing(const QString &onClick)
     const ScriptResult described = m_s.script.evaluate(onClick);
     if (!described.ok) {
         out.error = described.error;
+        out.failure = CommandFailure::Other;
         return out;
     }
     QString why;
     const auto root = ParseLenientJson(described.text, &why);
     if (!root || !root->is_object()) {
         out.error = CommandRunnerTexts::tr("命令描述不是 JSON 对象：") + described.text;
+        out.failure = CommandFailure::NotAnObject;
         return out;
     }
     const QString type = JsonMemberText(*root, "TYPE");
@@ -47,8 +49,10 @@ OutgoingCommand CommandRunner::BuildOutgoing(const QString &onClick)
         const QByteArray payload = HexTextToBytes(JsonMemberText(*root, "DATA"));
         const std::optional<QByteArray> f =
             m_s.engine.BuildFrame(static_cast<uint16_t>(word), payload, &out.error);
-        if (!f)
+        if (!f) {
+            out.failure = CommandFailure::Other;
             return out;
+        }
         out.bytes = *f;
     } else if (type == QLatin1String("HEX")) {
         const QString data = JsonMemberText(*root, "DATA");
@@ -71,6 +75,7 @@ CommandRunResult CommandRunner::Run(const ButtonRow &button, CommandRunSink &sin
     ExchangeEngine::Guard guard(m_s.engine);
     if (!guard.ok()) {
         result.error = BusyText();
+        result.failure = CommandFailure::Busy;
         return result;
     }
     sink.outputLine(QLatin1Char('[') + button.name + QLatin1Char(']'));
@@ -78,6 +83,7 @@ CommandRunResult CommandRunner::Run(const ButtonRow &button, CommandRunSink &sin
     const OutgoingCommand out = BuildOutgoing(button.onClick);
     if (!out.ok) {
         result.error = out.error;
+        result.failure = out.failure;
         return result;
     }
     if (!out.logLine.isEmpty())
@@ -87,6 +93,7 @@ CommandRunResult CommandRunner::Run(const ButtonRow &button, CommandRunSink &sin
     QString sendError;
     if (!m_s.link.ChannelSend(out.bytes, &sendError)) {
         result.error = sendError;
+        result.failure = CommandFailure::Other;
         return result;
     }
     result.sent = out.bytes;
@@ -98,6 +105,7 @@ CommandRunResult CommandRunner::Run(const ButtonRow &button, CommandRunSink &sin
     const ScriptResult reply = m_s.script.evaluate(button.onReply);
     if (!reply.ok) {
         result.error = reply.error;
+        result.failure = CommandFailure::Other;
         return result;
     }
     result.replyText = reply.text;

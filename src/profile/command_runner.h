@@ -26,8 +26,17 @@ public:
     QStringList output, log;
 };
 
+// Why a run ended early, for the caller to choose where to tell it.
+enum class CommandFailure {
+    None,
+    NotAnObject,  // the description is not a JSON object: the profile's fault
+    Busy,         // another exchange is running
+    Other,        // a script or send error
+};
+
 struct OutgoingCommand {
     bool ok = false;
+    CommandFailure failure = CommandFailure::None;
     QByteArray bytes;   // what goes on the wire; empty for an unknown TYPE
     QString logLine;    // "下行HEX：…" / "下行ASCII：…"; empty for a packet
     QString error;      // script error or a description that is not a JSON object
@@ -39,6 +48,7 @@ struct CommandRunResult {
     QByteArray answer;     // empty when nothing came within the wait
     QString replyText;     // ONREPLY's result
     QString error;         // why the run ended early
+    CommandFailure failure = CommandFailure::None;
 };
 
 class CommandRunner {

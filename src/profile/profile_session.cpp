@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 #include <QCoreApplication>
 
 namespace {
@@ -38,6 +40,25 @@ int countLines(const QString &text)
     return lines;
 }
 
+// Reads the whole device, stopping one byte past the limit. False when the limit was passed or
+// a read failed; `bytes` then holds what was read.
+bool readBounded(QFile &f, QByteArray *bytes)
+{
+    if (!f.isSequential() && f.size() > kMaxProfileBytes)
+        return false;
+    constexpr qint64 kChunk = 64 * 1024;
+    for (;;) {
+        const qint64 room = kMaxProfileBytes + 1 - bytes->size();
+        if (room <= 0)
+            return false;
+        const QByteArray chunk = f.read(std::min(kChunk, room));
+        // A read from a pipe blocks until bytes or its end arrive: empty means the end.
+        if (chunk.isEmpty())
+            return f.error() == QFileDevice::NoError;
+        bytes->append(chunk);
+    }
+}
+
 struct ReadJson {
     std::optional<ordered_json> root;
     DecodedText decoded;
@@ -52,15 +73,25 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
         *error = ProfileTexts::tr("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString());
         return out;
     }
-    // Checked before reading: a huge file would stall the window and take its size many times over.
-    if (f.size() > kMaxProfileBytes) {
-        *error = QCoreApplication::translate("ProfileTexts", "文件 %1 过大（%2 MB），配置文件不能超过 %3 MB")
-                     .arg(QDir::toNativeSeparators(path))
-                     .arg(f.size() / (1024 * 1024))
-                     .arg(kMaxProfileBytes / (1024 * 1024));
+    // Read with a bound, not after a size check: a pipe or FIFO has no size until it is read,
+    // and a huge file would stall the window and take its size many times over.
+    QByteArray bytes;
+    if (!readBounded(f, &bytes)) {
+        const QString where = QDir::toNativeSeparators(path);
+        const QString limit = QString::number(kMaxProfileBytes / (1024 * 1024));
+        if (!f.isSequential() && f.size() > kMaxProfileBytes) {
+            // Rounded up: a file of 16.5 MB is not "16 MB".
+            const qint64 mb = (f.size() + 1024 * 1024 - 1) / (1024 * 1024);
+            *error = QCoreApplication::translate("ProfileTexts", "文件 %1 过大（%2 MB），配置文件不能超过 %3 MB")
+                         .arg(where, QString::number(mb), limit);
+        } else if (bytes.size() > kMaxProfileBytes) {
+            *error = QCoreApplication::translate("ProfileTexts", "文件 %1 过大，配置文件不能超过 %2 MB").arg(where, limit);
+        } else {
+            *error = ProfileTexts::tr("无法读取文件 %1：%2").arg(where, f.errorString());
+        }
         return out;
     }
-    out.decoded = DecodeText(f.readAll());
+    out.decoded = DecodeText(bytes);
     QString why;
     auto root = ParseLenientJson(out.decoded.text, &why);
     if (!root) {
@@ -75,9 +106,8 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
         const auto it = root->find(key);
         if (it != root->end() && JsonIndexBound(*it) > kMaxProfileEntries) {
             *error = QCoreApplication::translate("ProfileTexts", "文件 %1 的 %2 有 %3 项，超过上限 %4 项")
-                         .arg(QDir::toNativeSeparators(path), QLatin1String(key))
-                         .arg(JsonIndexBound(*it))
-                         .arg(kMaxProfileEntries);
+                         .arg(QDir::toNativeSeparators(path), QLatin1String(key),
+                              QString::number(JsonIndexBound(*it)), QString::number(kMaxProfileEntries));
             return out;
         }
     }

@@ -9,6 +9,8 @@
 #include "protocol/result_texts.h"
 #include <QCoreApplication>
 
+#include <iterator>
+
 namespace {
 struct DeviceCommandTexts {
     Q_DECLARE_TR_FUNCTIONS(DeviceCommandTexts)
@@ -130,20 +132,18 @@ QStringList DeviceCommands::StateItems()
     return {DeviceCommandTexts::tr("00-睡眠状态"), DeviceCommandTexts::tr("02-待机状态"), DeviceCommandTexts::tr("05-GPRS状态")};
 }
 
-std::optional<uint8_t> DeviceCommands::StateOfItem(const QString &item)
+std::optional<uint8_t> DeviceCommands::StateOfItem(int index)
 {
     static const uint8_t states[] = {0x00, 0x02, 0x05};
-    const QStringList items = StateItems();
-    const int i = items.indexOf(item);
-    if (i < 0)
+    if (index < 0 || index >= int(std::size(states)))
         return std::nullopt;
-    return states[i];
+    return states[index];
 }
 
-OpOutcome DeviceCommands::SetState(const QString &comboText)
+OpOutcome DeviceCommands::SetState(int itemIndex)
 {
-    // A text that is none of the items is refused like an empty one: nothing sensible to send.
-    const std::optional<uint8_t> state = StateOfItem(comboText);
+    // No item chosen (or one past the list) is refused: nothing sensible to send.
+    const std::optional<uint8_t> state = StateOfItem(itemIndex);
     if (!state) {
         OpOutcome out;
         out.code = rcNotSent;

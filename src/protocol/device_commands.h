@@ -37,7 +37,7 @@ public:
 
     OpOutcome ReadState();
     // `comboText` is the chosen item of the state list (see StateItems).
-    OpOutcome SetState(const QString &comboText);
+    OpOutcome SetState(int itemIndex);
     OpOutcome ReadSignal();
     OpOutcome ReadVersion();
     OpOutcome ReadClock();
@@ -55,7 +55,7 @@ public:
 
     static QStringList StateItems();
     // The state byte of a list item; nullopt for a text that is none of them.
-    static std::optional<uint8_t> StateOfItem(const QString &item);
+    static std::optional<uint8_t> StateOfItem(int index);
     // "%.4d-%.2d-%.2d %.2d:%.2d:%.2d": always 19 characters.
     static QString ClockText(const QDateTime &t);
     static QByteArray AccessCode() { return QByteArrayLiteral("KMVRBTQHWDNXA"); }

@@ -155,10 +155,12 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
         return !error.isEmpty() || !m_link.IsDataChannelOpen() || m_link.epoch() != epoch ||
                m_link.active() != waitOn.data();
     };
+    // Never more than the cap allows: what is beyond stays for the receive poll.
     const auto read = [&](QString *error) {
+        const qint64 room = kMaxReplyBytes - reply.size();
         if (m_link.active() || !waitOn)
-            return m_link.ChannelRead(error);
-        return waitOn->takeAvailable();
+            return m_link.ChannelRead(error, room);
+        return waitOn->takeAvailable(room);
     };
     QElapsedTimer waited;
     waited.start();

@@ -45,6 +45,8 @@ QString DeviceStateLine(int value)
     }
 }
 
+QString UnnamedDeviceStateLine(int value) { return ResultTexts::tr("DTU状态=%1").arg(value); }
+
 QString StateWrongCommandText() { return ResultTexts::tr("[状态读取失败，返回数据包命令字非法！]"); }
 
 QString StateSetResultText(int code) { return bracketed(code, ResultTexts::tr("状态设置"), badParameter()); }

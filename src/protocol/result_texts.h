@@ -7,6 +7,8 @@
 QString ResetResultText(int code);
 // Device state read: the state-log line for a state value or a result code.
 QString DeviceStateLine(int value);
+// A state code the list above does not name (the window shows nothing for it; dtucfg the code).
+QString UnnamedDeviceStateLine(int value);
 QString StateWrongCommandText();
 // Device state set, panel 3 and the main log.
 QString StateSetResultText(int code);

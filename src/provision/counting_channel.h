@@ -19,9 +19,9 @@ public:
             m_sent += bytes.size();
         return ok;
     }
-    QByteArray takeAvailable() override
+    QByteArray takeAvailable(qint64 maxBytes = -1) override
     {
-        const QByteArray b = m_inner.takeAvailable();
+        const QByteArray b = m_inner.takeAvailable(maxBytes);
         m_received += b.size();
         return b;
     }

@@ -13,6 +13,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "script/memory_guard.h"
 #include "text/text_codec.h"
 #include <QCoreApplication>
 
@@ -23,16 +24,6 @@ struct ScriptTexts {
 } // namespace
 
 namespace {
-// Resident memory of the process, from the kernel's own count; 0 when it cannot be read.
-qint64 residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : 0;
-}
-
 constexpr std::chrono::milliseconds kMemoryCheckPeriod(20);
 } // namespace
 
@@ -54,12 +45,13 @@ public:
         m_thread.join();
     }
 
-    void arm(int ms, qint64 memoryLimitBytes)
+    // `baseline` is the resident size read when the evaluation starts.
+    void arm(int ms, qint64 memoryLimitBytes, qint64 baseline)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         m_memoryLimit = memoryLimitBytes;
-        m_baseline = 0;
+        m_baseline = baseline;
         m_armed = true;
         m_fired = Fired::No;
         m_cv.notify_all();
@@ -91,10 +83,7 @@ private:
             }
             if (m_memoryLimit <= 0)
                 continue;
-            const qint64 rss = residentBytes();
-            if (m_baseline == 0)
-                m_baseline = rss;
-            else if (rss - m_baseline > m_memoryLimit)
+            if (m_baseline > 0 && ResidentBytes() - m_baseline > m_memoryLimit)
                 fire(Fired::Memory);
         }
     }
@@ -123,11 +112,18 @@ ScriptHost::ScriptHost(int watchdogMs)
 {
     // No extensions are installed: profile expressions get plain ECMAScript and nothing else.
     m_watchdog = std::make_unique<ScriptWatchdog>(m_engine.get());
+    m_guard = std::make_unique<ScriptMemoryGuard>(*m_engine);
 }
 
 ScriptHost::~ScriptHost()
 {
     m_watchdog.reset();
+}
+
+void ScriptHost::arm()
+{
+    m_guard->begin(m_memoryLimitBytes);
+    m_watchdog->arm(m_watchdogMs, m_memoryLimitBytes, m_guard->baseline());
 }
 
 namespace {
@@ -201,7 +197,7 @@ ScriptResult ScriptHost::evaluate(const QString &program)
             it = m_calls.insert(program, fn.isCallable() && trace.isEmpty() ? fn : QJSValue());
         }
         if (it->isCallable()) {
-            m_watchdog->arm(m_watchdogMs, m_memoryLimitBytes);
+            arm();
             const QJSValue box = it->call();
             if (const ScriptResult *stopped = checkInterrupted())
                 return *stopped;
@@ -214,7 +210,7 @@ ScriptResult ScriptHost::evaluate(const QString &program)
     }
 
     QStringList trace;
-    m_watchdog->arm(m_watchdogMs, m_memoryLimitBytes);
+    arm();
     const QJSValue v = m_engine->evaluate(program, QString(), 1, &trace);
     if (const ScriptResult *stopped = checkInterrupted())
         return *stopped;
@@ -230,7 +226,7 @@ const ScriptResult *ScriptHost::checkInterrupted()
     if (fired == ScriptWatchdog::Fired::No && !m_engine->isInterrupted())
         return nullptr;
     m_engine->setInterrupted(false);
-    if (fired == ScriptWatchdog::Fired::Memory) {
+    if (fired == ScriptWatchdog::Fired::Memory || m_guard->tripped()) {
         // What the stopped script built is garbage now (unless it kept it in a global).
         m_engine->collectGarbage();
         m_interruptResult = ScriptResult::failure(

@@ -10,6 +10,7 @@
 
 class QJSEngine;
 class ScriptWatchdog;
+class ScriptMemoryGuard;
 
 struct ScriptResult {
     bool ok = true;
@@ -51,11 +52,14 @@ public:
     void setMemoryLimitBytes(qint64 bytes) { m_memoryLimitBytes = bytes; }
 
 private:
+    // Starts one evaluation's time and memory budget.
+    void arm();
     // Disarms the watchdog; the failure to return when it stopped the evaluation.
     const ScriptResult *checkInterrupted();
 
     std::unique_ptr<QJSEngine> m_engine;
     std::unique_ptr<ScriptWatchdog> m_watchdog;
+    std::unique_ptr<ScriptMemoryGuard> m_guard;
     int m_watchdogMs;
     qint64 m_memoryLimitBytes = kDefaultMemoryLimitBytes;
     QHash<QString, QJSValue> m_calls;

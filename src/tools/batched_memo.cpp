@@ -54,3 +54,9 @@ void TrimMemoText(QPlainTextEdit *memo, int maxChars)
     cursor.setPosition(cut, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
 }
+
+void AppendCappedLine(QPlainTextEdit *memo, const QString &line, int maxChars)
+{
+    memo->appendPlainText(line);
+    TrimMemoText(memo, maxChars);
+}

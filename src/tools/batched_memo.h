@@ -33,3 +33,7 @@ private:
 // Removes the oldest text of `memo` past `maxChars` characters: whole lines where it can, down
 // to three quarters of the cap so that trimming stays rare.
 void TrimMemoText(QPlainTextEdit *memo, int maxChars = BatchedMemo::kMaxChars);
+
+// One line appended at once (a log that must show each result as it happens), with the same
+// character cap as the batched views.
+void AppendCappedLine(QPlainTextEdit *memo, const QString &line, int maxChars = BatchedMemo::kMaxChars);

@@ -83,12 +83,6 @@ private:
     QPlainTextEdit *m_output;
     AppState &m_state;
 };
-
-// The runner's words for a description that is not a JSON object.
-bool NotAnObject(const QString &error)
-{
-    return error.startsWith(CommandWindowTexts::tr("命令描述不是 JSON 对象"));
-}
 } // namespace
 
 void CommandWindow::runSelectedCommand()
@@ -108,12 +102,12 @@ void CommandWindow::runSelectedCommand()
         return;
     // A bad description is the profile's fault, told in the output box like every result;
     // busy is told in the log and the status panel; script and send errors go to the error box.
-    if (NotAnObject(r.error))
+    if (r.failure == CommandFailure::NotAnObject)
         m_outputBox->appendPlainText(r.error);
-    else if (r.error == CommandRunner::BusyText())
+    else if (r.failure == CommandFailure::Busy)
         m_session.engine.reportBusy();
     else
-        m_dialogs.error(this, r.error);
+        ErrorUnlessClosing(m_dialogs, m_session.state, this, r.error);
 }
 
 void CommandWindow::closeEvent(QCloseEvent *event)

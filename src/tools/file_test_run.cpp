@@ -2,6 +2,7 @@
 #include "tools/file_test_window.h"
 
 #include "widgets/dialogs.h"
+#include "protocol/exchange_engine.h"
 #include "session/core_session.h"
 #include "tools/batched_memo.h"
 #include "tools/send_text.h"
@@ -63,7 +64,7 @@ void FileTestWindow::startSending()
     }
     const int interval = m_intervalEdit->text().toInt();
     if (interval > kMaxInterval) {
-        m_dialogs.information(this, FileTestTexts::tr("最大延时不能超过100000ms"));
+        m_dialogs.information(this, FileTestTexts::tr("时间间隔不能超过100000秒"));
         return;
     }
     const int packLen = m_packetLengthEdit->text().toInt();
@@ -101,7 +102,10 @@ void FileTestWindow::sendNextPacket()
 {
     m_packetTimer.stop();
     // A packet sent while a reply is awaited would land in that reply: try on the next tick.
-    if (m_session.engine.isBusy()) {
+    // While this packet is written (long on a slow line), no read or device command may start:
+    // its frame would go into the file stream and its wait would read file data.
+    ExchangeEngine::Guard guard(m_session.engine);
+    if (!guard.ok()) {
         m_packetTimer.start();
         return;
     }
@@ -120,9 +124,7 @@ void FileTestWindow::sendNextPacket()
     QString error;
     if (!m_session.engine.SendLogged(packet, &error)) {
         endSending();
-        // A write cut short by closing the program is no failure to tell about.
-        if (!m_session.state.CloseRequested)
-            m_dialogs.error(this, error);
+        ErrorUnlessClosing(m_dialogs, m_session.state, this, error);
         return;
     }
     AddToCounter(m_session.state.SentBytes, packet.size());

@@ -50,7 +50,7 @@ void ModemPage::sendAtCommand(char terminator)
     }
     QString error;
     if (!m_session.engine.SendLogged(GbkEncode(m_atCommandEdit->text()) + QByteArray(1, terminator), &error)) {
-        m_dialogs.error(this, error);
+        ErrorUnlessClosing(m_dialogs, m_session.state, this, error);
         return;
     }
     m_atCommandEdit->clear();

@@ -62,7 +62,7 @@ void ControlPage::socketCommand(SocketOp op)
     }
     QString error;
     if (m_session.engine.SendFrame(WordOf(op), payload, &error) != rcOk) {
-        m_dialogs.error(this, error);
+        ErrorUnlessClosing(m_dialogs, m_session.state, this, error);
         return;
     }
     const QString line = SocketResultText(op, m_session.engine.AwaitAck());
@@ -74,7 +74,7 @@ bool ControlPage::sendDataOnce(const QByteArray &data)
 {
     QString error;
     if (m_session.engine.SendFrame(kSend, SendPayload(data), &error) != rcOk) {
-        m_dialogs.error(this, error);
+        ErrorUnlessClosing(m_dialogs, m_session.state, this, error);
         return false;
     }
     const QString text = SendResultText(m_session.engine.AwaitAck());
@@ -124,7 +124,7 @@ void ControlPage::fetchSocketData()
     }
     QString error;
     if (m_session.engine.SendFrame(kFetch, FetchPayload(), &error) != rcOk) {
-        m_dialogs.error(this, error);
+        ErrorUnlessClosing(m_dialogs, m_session.state, this, error);
         return;
     }
     const FetchResult r =

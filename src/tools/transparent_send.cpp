@@ -62,9 +62,7 @@ void TransparentPage::sendInput()
     for (int i = 0; i < repeats && !st.CloseRequested; ++i) {
         QString error;
         if (!m_session.engine.SendLogged(bytes, &error)) {
-            // A write cut short by closing the window is no failure to tell about.
-            if (!st.CloseRequested)
-                m_dialogs.error(this, error);
+            ErrorUnlessClosing(m_dialogs, st, this, error);
             return;
         }
         AddToCounter(st.SentBytes, bytes.size());

@@ -1,5 +1,7 @@
 #include "widgets/dialogs.h"
 
+#include "state/app_state.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -53,4 +55,10 @@ QString WidgetDialogs::saveFile(QWidget *parent, const QString &caption, const Q
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+void ErrorUnlessClosing(Dialogs &dialogs, const AppState &state, QWidget *parent, const QString &text)
+{
+    if (!state.CloseRequested)
+        dialogs.error(parent, text);
 }

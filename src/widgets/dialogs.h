@@ -20,6 +20,12 @@ public:
                              const QString &filter, const QString &defaultSuffix) = 0;
 };
 
+class AppState;
+
+// An operation's error box, unless the program is closing: a wait or a write cut short by
+// closing the window is no failure to tell about, and a box popped then outlives the window.
+void ErrorUnlessClosing(Dialogs &dialogs, const AppState &state, QWidget *parent, const QString &text);
+
 // Real message boxes and file dialogs.
 class WidgetDialogs : public Dialogs {
 public:

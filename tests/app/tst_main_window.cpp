@@ -6,7 +6,9 @@
 #include "app/ext_page.h"
 #include "params/param_table.h"
 #include "params/ui/param_view.h"
+#include "profile/profile_session.h"
 #include "support/fake_channel.h"
+#include "tools/batched_memo.h"
 #include "tools/command_window.h"
 #include "tools/control_page.h"
 #include "tools/file_test_window.h"
@@ -50,6 +52,7 @@ private slots:
     void passwordShowsAsterisks();
     // Last: it runs the application's own event loop to its end.
     void closingEndsTheApplicationWithToolWindowsShown();
+    void mainLogKeepsItsCharacterCapForALongStream();
 };
 
 void TestMainWindow::startsWithDefaultsAndNoDialog()
@@ -222,17 +225,25 @@ void TestMainWindow::menuLoadOfBadFileShowsReason()
 {
     WindowFixture fx;
     writeFile(fx.path("bad.txt"), "[1, 2, 3]");
+    writeFile(fx.path("dev.txt"), profileText(QStringLiteral("甲")));
+    QFile big(fx.path("big.txt"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(kMaxProfileBytes + 1));
+    big.close();
     MainWindow &w = fx.create();
-    fx.dialogs.fileAnswers << fx.path("bad.txt") << fx.path("missing.txt");
-    w.loadProfileFromMenu();
-    w.loadProfileFromMenu();
+    fx.dialogs.fileAnswers << fx.path("dev.txt") << fx.path("bad.txt") << fx.path("missing.txt") << fx.path("big.txt");
+    for (int i = 0; i < 4; ++i)
+        w.loadProfileFromMenu();
     const QStringList errors = fx.dialogs.texts(QStringLiteral("error"));
-    QCOMPARE(errors.size(), 2);
+    QCOMPARE(errors.size(), 3);
     QVERIFY(errors.at(0).contains(QStringLiteral("bad.txt")));
     QVERIFY(errors.at(0).contains(QStringLiteral("JSON")));
     QVERIFY(errors.at(1).contains(QStringLiteral("missing.txt")));
-    QCOMPARE(fx.session->mainTable.rowCount(), 0);
-    QVERIFY(w.windowTitle().isEmpty());
+    QVERIFY(errors.at(2).contains(QStringLiteral("过大")));
+    // Each refused file left the profile loaded before as it was, and the next start reloads it.
+    QCOMPARE(fx.session->mainTable.rowCount(), 3);
+    QCOMPARE(w.windowTitle(), QStringLiteral("参数配置程序 甲"));
+    QCOMPARE(w.m_commPage->m_profilePathBox->toPlainText(), fx.path("dev.txt"));
+    QCOMPARE(readFile(fx.path("lastfile.log")), fx.path("dev.txt").toUtf8());
 }
 
 void TestMainWindow::menuLoadReportsFailedEntries()
@@ -469,6 +480,29 @@ void TestMainWindow::closingEndsTheApplicationWithToolWindowsShown()
     QVERIFY2(waitEnded - closedAt < 500, qPrintable(QString::number(waitEnded - closedAt)));
     QVERIFY(!commands.isVisible());
     QVERIFY(!fileTest.isVisible());
+    fx.session->link.setOverrideChannel(nullptr);
+}
+
+// At privilege level 1 every received chunk is hex-dumped into Memo1: a long stream must not
+// grow it past its character cap, and the newest text is the one kept.
+void TestMainWindow::mainLogKeepsItsCharacterCapForALongStream()
+{
+    WindowFixture fx;
+    MainWindow &w = fx.create();
+    FakeChannel device;
+    device.open();
+    fx.session->link.setOverrideChannel(&device);
+    fx.session->state.PrivilegeLevel = 1;
+    fx.session->state.WorkMode = 1;
+    const int chunk = 30000;  // 90 000 characters as hex
+    for (int i = 0; i < 100; ++i) {
+        device.feed(QByteArray(chunk - 1, char(0x41)) + char(i));
+        fx.session->poll.pollOnce();
+    }
+    const QString text = w.m_log->toPlainText();
+    QVERIFY2(text.size() <= BatchedMemo::kMaxChars + 3 * chunk + 16, qPrintable(QString::number(text.size())));
+    QVERIFY(text.size() > BatchedMemo::kMaxChars / 2);
+    QVERIFY2(text.trimmed().endsWith(QStringLiteral("41 63")), qPrintable(text.right(20)));
     fx.session->link.setOverrideChannel(nullptr);
 }
 

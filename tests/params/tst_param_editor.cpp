@@ -43,6 +43,33 @@ private slots:
         QCOMPARE(conv::ReplaceNan(QStringLiteral("01nan02NAN")), QStringLiteral("01000200"));
     }
 
+    // Values whose every byte is non-zero and distinct, so that a byte put in the wrong place
+    // shows. The bytes are the IEEE single-precision little-endian forms, worked out by hand
+    // (and checked with Python's struct.pack('<f', v)), not by the code under test.
+    void floatBytesEveryByteMatters_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("digits");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("12345.678") << "12345.678" << "B6E64046" << "12345.678";
+        QTest::newRow("-98765.4321") << "-98765.4321" << "B7E6C0C7" << "-98765.430";
+        QTest::newRow("0.1") << "0.1" << "CDCCCC3D" << "0.100";
+        QTest::newRow("-0.000123") << "-0.000123" << "90F900B9" << "-0.000";
+        QTest::newRow("3.4e38") << "3.4e38" << "9EC97F7F" << "339999995214436424907732413799364296704.000";
+        QTest::newRow("smallest normal") << "1.17549435e-38" << "00008000" << "0.000";
+    }
+    void floatBytesEveryByteMatters()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, digits);
+        QFETCH(QString, shown);
+        QCOMPARE(conv::SetFloat(typed).value(), digits);
+        QCOMPARE(conv::GetFloat(digits), shown);
+        // What is shown converts back to the same bytes where three decimals keep them all.
+        if (!shown.endsWith(QLatin1String("0.000")))
+            QCOMPARE(conv::SetFloat(shown).value(), digits);
+    }
+
     void valueLists()
     {
         QString err;

@@ -1,6 +1,7 @@
 // Profiles past any sensible size: a file of 100 MB, a list of a million entries, nesting deep
 // enough to exhaust the stack. Each is refused with a text saying why, quickly, and the profile
 // loaded before stays as it was.
+#include "support/process_memory.h"
 #include "support/profile_rig.h"
 #include "support/temp_file_dir.h"
 #include "params/value_conversions.h"
@@ -9,6 +10,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 const QString kGood = QStringLiteral(
@@ -51,6 +58,85 @@ private slots:
         QVERIFY2(r.error.contains(QStringLiteral("过大（100 MB）")) && r.error.contains(QStringLiteral("16 MB")),
                  qPrintable(r.error));
         expectGoodKept(rig, dir);
+    }
+
+    // Sizes are told rounded up, and a path holding place-holder characters is shown as it is.
+    void oversizedFileTextNamesItExactly_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("half a megabyte over") << "big.txt" << qint64(33) * 512 * 1024 << "过大（17 MB），配置文件不能超过 16 MB";
+        QTest::newRow("one byte over") << "big.txt" << kMaxProfileBytes + 1 << "过大（17 MB）";
+        QTest::newRow("place-holders in the name") << "unit%3A%1.txt" << qint64(20) * 1024 * 1024
+                                                   << "unit%3A%1.txt 过大（20 MB）";
+    }
+    void oversizedFileTextNamesItExactly()
+    {
+        QFETCH(QString, name);
+        QFETCH(qint64, size);
+        QFETCH(QString, expected);
+        ProfileRig rig;
+        TempFileDir dir;
+        QFile big(dir.filePath(name));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(size));
+        big.close();
+        const ProfileLoadResult r = rig.profile.LoadProfile(big.fileName());
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(expected), qPrintable(r.error));
+    }
+
+    // A pipe has no size to check first: the read itself is bounded, and the process does not
+    // take the pipe's whole content.
+    void pipeOverTheLimitIsRefusedWithinTheBound()
+    {
+        ProfileRig rig;
+        TempFileDir dir;
+        loadGood(rig, dir);
+        const QString fifo = dir.filePath("pipe.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        std::signal(SIGPIPE, SIG_IGN);
+        constexpr qint64 total = 64LL * 1024 * 1024;
+        qint64 written = 0;
+        std::thread writer([&] {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+            if (fd < 0)
+                return;
+            const QByteArray block(1024 * 1024, ' ');
+            while (written < total) {
+                const ssize_t n = ::write(fd, block.constData(), size_t(block.size()));
+                if (n <= 0)
+                    break;  // the reader closed the pipe
+                written += n;
+            }
+            ::close(fd);
+        });
+        QVERIFY(ResetPeakResident());
+        const qint64 before = PeakResidentMb();
+        const ProfileLoadResult r = rig.profile.LoadProfile(fifo);
+        writer.join();
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(QStringLiteral("过大，配置文件不能超过 16 MB")), qPrintable(r.error));
+        QVERIFY2(written < total, qPrintable(QString::number(written)));
+        const qint64 grown = PeakResidentMb() - before;
+        qInfo("pipe of %lld MB refused after %lld MB; peak resident grew by %lld MB", total >> 20, written >> 20,
+              static_cast<long long>(grown));
+        QVERIFY2(grown < 48, qPrintable(QString::number(grown)));
+        expectGoodKept(rig, dir);
+
+        // A pipe within the limit loads as a file does.
+        const QString small = dir.filePath("small.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(small).constData(), 0600), 0);
+        std::thread feeder([&] {
+            QFile w(small);
+            if (w.open(QIODevice::WriteOnly))
+                w.write(kGood.toUtf8());
+        });
+        const ProfileLoadResult ok = rig.profile.LoadProfile(small);
+        feeder.join();
+        QVERIFY2(ok.ok, qPrintable(ok.error));
+        QCOMPARE(rig.mainCodes(), QStringList{"0012"});
     }
 
     void millionEntriesAreRefusedAndNothingIsLost()

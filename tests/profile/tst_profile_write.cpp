@@ -4,6 +4,7 @@
 #include "support/temp_file_dir.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QtTest>
 
 #include <csignal>
@@ -98,6 +99,7 @@ private slots:
     void atomicWriteLeavesNoTemporary();
     void failedWriteKeepsOldContent();
     void readOnlyFolderWritesFileInPlace();
+    void inPlaceWriteFailingHalfWayKeepsTheFile();
     void lastFileRoundTrip();
 };
 
@@ -217,8 +219,33 @@ void TestProfileWrite::failedWriteKeepsOldContent()
     QCOMPARE(dir.entries(), QStringList({"a.txt"}));
 }
 
+namespace {
+// The user's data folder (where a file written in place keeps its previous content meanwhile)
+// in a folder the unprivileged user may write to.
+struct OpenDataFolder {
+    TempFileDir dir;
+    QByteArray saved = qgetenv("XDG_DATA_HOME");
+    OpenDataFolder()
+    {
+        QFile::setPermissions(dir.path(), kWritableForAll | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
+    }
+    ~OpenDataFolder() { qputenv("XDG_DATA_HOME", saved); }
+    // Files left in the data folder's recovery folder.
+    QStringList leftOver() const
+    {
+        QStringList names;
+        QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            names << QFileInfo(it.next()).fileName();
+        return names;
+    }
+};
+} // namespace
+
 void TestProfileWrite::readOnlyFolderWritesFileInPlace()
 {
+    OpenDataFolder data;
     TempFileDir dir;
     ProfileRig rig;
     const QString path = dir.write("p.txt", encoded(TextEncoding::Gbk));
@@ -257,6 +284,38 @@ void TestProfileWrite::readOnlyFolderWritesFileInPlace()
     QVERIFY(refused);
     QVERIFY2(refusal.contains(QStringLiteral("p.txt")), qPrintable(refusal));
     QCOMPARE(parsed(dir.read("p.txt"))["Comport"].get<std::string>(), std::string("/dev/ttyUSB7"));
+    QCOMPARE(data.leftOver(), QStringList());
+}
+
+void TestProfileWrite::inPlaceWriteFailingHalfWayKeepsTheFile()
+{
+    OpenDataFolder data;
+    TempFileDir dir;
+    ProfileRig rig;
+    const QString path = dir.write("p.txt", encoded(TextEncoding::Gbk));
+    const QByteArray before = dir.read("p.txt");
+    QVERIFY(rig.profile.LoadProfile(path).ok);
+    QVERIFY(QFile::setPermissions(path, kWritableForAll));
+    QVERIFY(QFile::setPermissions(dir.path(), kReadOnlyFolder));
+    // Longer than the files this process may write: the write stops part-way.
+    QVERIFY(rig.profile.SetTopLevelText(QStringLiteral("Comport"), QString(8192, QLatin1Char('x'))));
+    bool written = true, readable = false;
+    QString error;
+    {
+        UnprivilegedFiles user;
+        QVERIFY(user.active());
+        readable = QFile(path).open(QIODevice::ReadOnly);
+        FileSizeLimit limit(4096);
+        if (readable)
+            written = rig.profile.WriteBackProfile(&error);
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!readable)
+        QSKIP("the temporary folder's parents are closed to an unprivileged user");
+    QVERIFY(!written);
+    QVERIFY2(error.contains(QStringLiteral("p.txt")), qPrintable(error));
+    QCOMPARE(dir.read("p.txt"), before);
+    QCOMPARE(data.leftOver(), QStringList());
 }
 
 void TestProfileWrite::lastFileRoundTrip()

@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(out.stateLogLines, QStringList{"DTU状态=3,PPP拨号状态"});
         QCOMPARE(s->state.LastPrefix, QByteArray::fromHex("0102"));
 
-        QCOMPARE(cmds->SetState(QStringLiteral("02-待机状态")).panelText, QStringLiteral("[状态设置成功]"));
+        QCOMPARE(cmds->SetState(1).panelText, QStringLiteral("[状态设置成功]"));
         QCOMPARE(cmds->ReadState().stateLogLines, QStringList{"DTU状态=2,待机状态"});
 
         QCOMPARE(cmds->ReadSignal().stateLogLines, QStringList{"DTU CSQ=21"});

@@ -27,12 +27,17 @@ bool FakeChannel::write(const QByteArray &bytes)
     return true;
 }
 
-QByteArray FakeChannel::takeAvailable()
+QByteArray FakeChannel::takeAvailable(qint64 maxBytes)
 {
     ++m_reads;
     if (!m_open)
         return {};
     QByteArray out;
+    if (maxBytes >= 0 && maxBytes < m_incoming.size()) {
+        out = m_incoming.left(maxBytes);
+        m_incoming.remove(0, maxBytes);
+        return out;
+    }
     out.swap(m_incoming);
     if (m_failNextRead) {
         m_failNextRead = false;

@@ -15,7 +15,7 @@ public:
     bool isOpen() const override { return m_open; }
     void close() override { m_open = false; }
     bool write(const QByteArray &bytes) override;
-    QByteArray takeAvailable() override;
+    QByteArray takeAvailable(qint64 maxBytes = -1) override;
     qint64 bytesAvailable() const override { return m_incoming.size(); }
     QString errorString() const override { return m_error; }
     bool hasFatalError() const override { return m_fatal; }

@@ -3,6 +3,7 @@
 #include "tool_rig.h"
 
 #include "profile/button_table.h"
+#include "text/language.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
@@ -18,6 +19,7 @@ private slots:
     void hexDropsOddDigitAndSendsRaw();
     void asciiIsSentAsText();
     void unknownTypeSendsNothingAndWaits();
+    void badDescriptionIsReported_data();
     void badDescriptionIsReported();
     void refusedWithoutSelectionBusyOrChannel();
     void visibleMenuEntryShowsWindow();
@@ -98,8 +100,21 @@ void TestCommandWindow::unknownTypeSendsNothingAndWaits()
     QCOMPARE(rig.state().ReceivedBytes, 0);
 }
 
+void TestCommandWindow::badDescriptionIsReported_data()
+{
+    QTest::addColumn<bool>("english");
+    QTest::newRow("Chinese") << false;
+    QTest::newRow("English") << true;
+}
+
+// Where each failure is told does not depend on the language its text is in.
 void TestCommandWindow::badDescriptionIsReported()
 {
+    QFETCH(bool, english);
+    struct Restore {
+        ~Restore() { ApplyLanguage(UiLanguage::Chinese); }
+    } restore;
+    QVERIFY(ApplyLanguage(english ? UiLanguage::English : UiLanguage::Chinese));
     Rig rig;
     QVERIFY(rig.start());
     addButton(rig, QStringLiteral("坏"), QStringLiteral("'not json'"), QStringLiteral("'never'"));

@@ -1,6 +1,7 @@
 // The file send/receive window against the simulated device: packets and their lines, the
 // end of the file, stopping, the start checks, failing sends, and the receive file.
 #include "tool_rig.h"
+#include "support/fake_channel.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
@@ -19,6 +20,7 @@ private slots:
     void stopMidSendAndZeroInterval();
     void startChecks();
     void failedSendStopsOnce();
+    void deviceActionsWaitWhileAPacketIsWritten();
     void readErrorIsNoEndOfFile();
     void receiveFileIsFilled();
     void receiveFileWriteFailureIsReported();
@@ -140,7 +142,7 @@ void TestFileTest::startChecks()
     };
     QCOMPARE(attempt(QStringLiteral("1"), QString()), QStringLiteral("请输入包长度"));
     QCOMPARE(attempt(QString(), QStringLiteral("4")), QStringLiteral("请输入时间间隔"));
-    QCOMPARE(attempt(QStringLiteral("100001"), QStringLiteral("4")), QStringLiteral("最大延时不能超过100000ms"));
+    QCOMPARE(attempt(QStringLiteral("100001"), QStringLiteral("4")), QStringLiteral("时间间隔不能超过100000秒"));
     QCOMPARE(w->m_intervalEdit->text(), QStringLiteral("100001"));  // nothing changed
     QVERIFY(w->m_sendFileButton->isEnabled());
     QTest::keyClicks(w->m_packetLengthEdit, QStringLiteral("x9"));
@@ -164,6 +166,33 @@ void TestFileTest::failedSendStopsOnce()
     QCOMPARE(rig.dialogs.texts(QStringLiteral("error")), QStringList{QStringLiteral("Device not opened.")});
     QCOMPARE(lines(w->m_logBox), QStringList{QStringLiteral("0123")});
     QCOMPARE(rig.state().SentBytes, 0);
+}
+
+// A packet's write takes long on a slow line: meanwhile no read or device command may start,
+// or its frame would go into the file stream and its wait would read file data.
+void TestFileTest::deviceActionsWaitWhileAPacketIsWritten()
+{
+    Rig rig;
+    QVERIFY(rig.start({}, false));
+    FakeChannel device;
+    device.open();
+    rig.session->link.setOverrideChannel(&device);
+    QList<bool> busyDuringWrite, readEnabledDuringWrite;
+    device.setResponder([&](const QByteArray &) {
+        busyDuringWrite << rig.session->engine.isBusy();
+        readEnabledDuringWrite << rig.form->m_commPage->m_readButton->isEnabled();
+    });
+    QVERIFY(rig.form->m_commPage->m_readButton->isEnabled());
+    FileTestWindow *w = rig.fileTest.get();
+    startSending(rig, writeData(rig, "0123456789"), QStringLiteral("1"), QStringLiteral("4"));
+    QTRY_VERIFY(finishedState(w));
+    QCOMPARE(device.written(), QByteArray("0123456789"));
+    QCOMPARE(busyDuringWrite, (QList<bool>{true, true, true}));
+    QCOMPARE(readEnabledDuringWrite, (QList<bool>{false, false, false}));
+    // Between packets and after the last one, the window is free again.
+    QVERIFY(!rig.session->engine.isBusy());
+    QVERIFY(rig.form->m_commPage->m_readButton->isEnabled());
+    rig.session->link.setOverrideChannel(nullptr);
 }
 
 void TestFileTest::readErrorIsNoEndOfFile()
