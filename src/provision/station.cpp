@@ -35,7 +35,8 @@ Station::~Station()
 bool Station::checkPlan(QString &error)
 {
     // The same checks every unit would make, once, before any unit is touched.
-    CoreSession core;
+    m_golden = std::make_unique<CoreSession>();
+    CoreSession &core = *m_golden;
     QString fileError;
     const ScriptResult s = core.script.evaluateFile(m_c.plan.scriptPath, &fileError);
     if (!fileError.isEmpty()) {
@@ -55,33 +56,17 @@ bool Station::checkPlan(QString &error)
         error = QStringLiteral("cannot load the golden profile: ") + p.error;
         return false;
     }
-    QStringList keys;
-    for (const UniqueSpec &u : m_c.uniques)
-        keys << u.param;
-    if (m_units)
-        keys << m_units->params;
-    for (const QString &k : keys) {
-        bool found = core.mainTable.findByCode(k) >= 0;
-        for (const ParamRow &r : core.mainTable.rows())
-            found = found || (!r.isHeading() && r.name == k);
-        if (!found) {
-            error = QStringLiteral("no parameter \"%1\" in the golden profile").arg(k);
-            return false;
-        }
-    }
-    m_c.plan.uniqueParams = keys;
-    m_c.plan.uniqueParams.removeDuplicates();
+    std::optional<UnitsFile> units;
+    if (!m_c.unitsFile.isEmpty() && !(units = ReadUnitsCsv(m_c.unitsFile, error)))
+        return false;
+    if (!m_values.prepare(core, m_c.uniques, units, m_c.unitsFile, error))
+        return false;
+    m_c.plan.uniqueParams = m_values.codes();
     return true;
 }
 
 bool Station::start(QString &error)
 {
-    if (!m_c.unitsFile.isEmpty()) {
-        m_units = ReadUnitsCsv(m_c.unitsFile, error);
-        if (!m_units)
-            return false;
-        m_unitsCounter = QStringLiteral("units:") + QFileInfo(m_c.unitsFile).absoluteFilePath();
-    }
     if (!checkPlan(error))
         return false;
     if (!m_db.open(m_c.db, error))
@@ -126,13 +111,13 @@ void Station::scan()
 
 void Station::launch(const QString &port)
 {
-    auto source = [this](const QString &unitPort, const QMap<QString, QString> &identity) {
+    auto source = [this](const UnitIdentity &identity) {
         UnitValues v;
         if (m_closing) {
             v.error = QStringLiteral("the station is closing");
             return v;
         }
-        QMetaObject::invokeMethod(this, [&] { v = valuesFor(unitPort, identity); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(this, [&] { v = valuesFor(identity); }, Qt::BlockingQueuedConnection);
         return v;
     };
     auto *runner = new UnitRunner(port, m_c.plan, source);
@@ -143,45 +128,19 @@ void Station::launch(const QString &port)
     runner->start();
 }
 
-UnitValues Station::valuesFor(const QString &port, const QMap<QString, QString> &identity)
+UnitValues Station::valuesFor(const UnitIdentity &identity)
 {
-    Q_UNUSED(port);
-    UnitValues v;
-    QString error;
-    if (m_c.watch && !m_c.again && !identity.isEmpty()) {
-        const auto done = m_db.wasDone(identity, error);
-        if (!done) {
+    if (m_c.watch && !m_c.again && !identity.stored.isEmpty()) {
+        QString error;
+        const auto done = m_db.wasDone(identity.stored, identity.shown, error);
+        UnitValues v;
+        if (!done)
             v.error = error;
+        v.skip = done.value_or(false);
+        if (!done || *done)
             return v;
-        }
-        if (*done) {
-            v.skip = true;
-            return v;
-        }
     }
-    for (const UniqueSpec &u : m_c.uniques) {
-        const auto n = m_db.takeCounter(QStringLiteral("seq:") + u.param, u.start, error);
-        if (!n) {
-            v.error = error;
-            return v;
-        }
-        v.values.insert(u.param, u.expand(*n));
-    }
-    if (m_units) {
-        const auto row = m_db.takeCounter(m_unitsCounter, 0, error);
-        if (!row) {
-            v.error = error;
-            return v;
-        }
-        if (*row >= m_units->rows.size()) {
-            v.error = QStringLiteral("no values left in %1 (all %2 rows used)").arg(m_c.unitsFile).arg(m_units->rows.size());
-            return v;
-        }
-        const auto unit = m_units->unit(int(*row));
-        for (auto it = unit.cbegin(); it != unit.cend(); ++it)
-            v.values.insert(it.key(), it.value());
-    }
-    return v;
+    return m_values.take(m_db);
 }
 
 void Station::unitDone(UnitRunner *runner)

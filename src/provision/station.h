@@ -5,12 +5,16 @@
 #include "provision/station_db.h"
 #include "provision/unit_runner.h"
 #include "provision/unit_values.h"
+#include "provision/value_pool.h"
 
 #include <QHash>
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <memory>
 #include <optional>
+
+class CoreSession;
 
 struct StationConfig {
     UnitPlan plan;
@@ -51,13 +55,13 @@ private:
     void unitDone(UnitRunner *runner);
     void finishIfIdle();
     // On the station's thread: the unit's values, or why it is skipped or fails.
-    UnitValues valuesFor(const QString &port, const QMap<QString, QString> &identity);
+    UnitValues valuesFor(const UnitIdentity &identity);
     bool checkPlan(QString &error);
 
     StationConfig m_c;
     StationDb m_db;
-    std::optional<UnitsFile> m_units;
-    QString m_unitsCounter;
+    std::unique_ptr<CoreSession> m_golden;   // the script and the golden profile, for the values
+    ValuePool m_values;
     QHash<QString, UnitRunner *> m_runners;
     QSet<QString> m_done;       // ports whose unit is done and still plugged in
     QList<UnitRecord> m_records;

@@ -2,6 +2,7 @@
 #include "provision/unit_values.h"
 
 #include <QAtomicInt>
+#include <QThread>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,6 +15,7 @@
 
 namespace {
 QAtomicInt g_connections;
+QAtomicInt g_takePauseMs;
 
 // Each step brings the schema from its index to the next version.
 QStringList migrationSteps(int toVersion, bool postgres)
@@ -32,6 +34,13 @@ QStringList migrationSteps(int toVersion, bool postgres)
         // Station mode looks units up by their values, reports by time.
         return {QStringLiteral("CREATE INDEX IF NOT EXISTS units_unique_key ON units (unique_key, result)"),
                 QStringLiteral("CREATE INDEX IF NOT EXISTS units_started_at ON units (started_at)")};
+    case 3:
+        // Every value handed out, under the constraint that makes a second hand-out impossible;
+        // and what a passed unit holds, to know it again.
+        return {QStringLiteral("CREATE TABLE IF NOT EXISTS issued (code TEXT NOT NULL, value TEXT NOT NULL,"
+                               " taken_at TEXT NOT NULL, UNIQUE (code, value))"),
+                QStringLiteral("ALTER TABLE units ADD COLUMN done_key TEXT NOT NULL DEFAULT ''"),
+                QStringLiteral("CREATE INDEX IF NOT EXISTS units_done_key ON units (done_key, result)")};
     default:
         return {};
     }
@@ -54,7 +63,9 @@ StationDb::~StationDb()
     }
 }
 
-int StationDb::CurrentSchemaVersion() { return 2; }
+int StationDb::CurrentSchemaVersion() { return 3; }
+
+void StationDb::SetTakePauseForTests(int ms) { g_takePauseMs.storeRelaxed(ms); }
 
 QString StationDb::TimeText(const QDateTime &t) { return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")); }
 
@@ -179,22 +190,45 @@ bool StationDb::migrate(QString &error)
     return commit(error);
 }
 
-std::optional<qint64> StationDb::takeCounter(const QString &name, qint64 start, QString &error)
+bool StationDb::transaction(const std::function<bool(QString &)> &work, QString &error)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_name, false);
     if (!begin(error))
-        return std::nullopt;
-    auto fail = [&](const QSqlQuery &q) -> std::optional<qint64> {
-        error = QStringLiteral("cannot take the next value of %1: %2").arg(name, q.lastError().text());
+        return false;
+    if (!work(error)) {
         rollback();
+        return false;
+    }
+    if (!commit(error)) {
+        rollback();
+        return false;
+    }
+    return true;
+}
+
+std::optional<qint64> StationDb::nextCounterValue(const QString &name, qint64 start, const QStringList &formerNames,
+                                                  QString &error)
+{
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    auto fail = [&]() -> std::optional<qint64> {
+        error = QStringLiteral("cannot take the next value of %1: %2").arg(name, q.lastError().text());
         return std::nullopt;
     };
-    QSqlQuery q(db);
+    // A counter kept under the name it was typed with goes on where it stopped.
+    for (const QString &former : formerNames) {
+        if (former == name)
+            continue;
+        q.prepare(QStringLiteral("SELECT next_value FROM counters WHERE name = ?"));
+        q.addBindValue(former);
+        if (!q.exec())
+            return fail();
+        if (q.next())
+            start = qMax(start, q.value(0).toLongLong());
+    }
     q.prepare(QStringLiteral("INSERT INTO counters (name, next_value) VALUES (?, ?) ON CONFLICT (name) DO NOTHING"));
     q.addBindValue(name);
     q.addBindValue(start);
     if (!q.exec())
-        return fail(q);
+        return fail();
     // The update locks the counter's row until the commit: a second station waits here.
     q.prepare(QStringLiteral("UPDATE counters SET next_value = (CASE WHEN next_value < ? THEN ? ELSE next_value END) + 1"
                              " WHERE name = ?"));
@@ -202,13 +236,55 @@ std::optional<qint64> StationDb::takeCounter(const QString &name, qint64 start, 
     q.addBindValue(start);
     q.addBindValue(name);
     if (!q.exec())
-        return fail(q);
+        return fail();
+    if (const int pause = g_takePauseMs.loadRelaxed(); pause > 0)
+        QThread::msleep(static_cast<unsigned long>(pause));
     q.prepare(QStringLiteral("SELECT next_value FROM counters WHERE name = ?"));
     q.addBindValue(name);
     if (!q.exec() || !q.next())
-        return fail(q);
-    const qint64 taken = q.value(0).toLongLong() - 1;
-    if (!commit(error))
+        return fail();
+    return q.value(0).toLongLong() - 1;
+}
+
+bool StationDb::lockHandOut(QString &error)
+{
+    return !m_postgres || exec(QStringLiteral("SELECT pg_advisory_xact_lock(7305482)"), error);
+}
+
+bool StationDb::issue(const QString &code, const QString &value, QString &error)
+{
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.prepare(QStringLiteral("INSERT INTO issued (code, value, taken_at) VALUES (?, ?, ?)"));
+    q.addBindValue(text(code));
+    q.addBindValue(text(value));
+    q.addBindValue(text(TimeText(QDateTime::currentDateTimeUtc())));
+    if (q.exec())
+        return true;
+    error = QStringLiteral("the database refuses to hand out %1=%2 (handed out before?): %3")
+                .arg(code, value, q.lastError().text());
+    return false;
+}
+
+std::optional<QSet<QString>> StationDb::issuedValues(const QString &code, QString &error)
+{
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT value FROM issued WHERE code = ?"));
+    q.addBindValue(text(code));
+    if (!q.exec()) {
+        error = QStringLiteral("cannot read the values handed out: ") + q.lastError().text();
+        return std::nullopt;
+    }
+    QSet<QString> out;
+    while (q.next())
+        out.insert(q.value(0).toString());
+    return out;
+}
+
+std::optional<qint64> StationDb::takeCounter(const QString &name, qint64 start, QString &error)
+{
+    std::optional<qint64> taken;
+    if (!transaction([&](QString &e) { return (taken = nextCounterValue(name, start, {}, e)).has_value(); }, error))
         return std::nullopt;
     return taken;
 }
@@ -218,12 +294,12 @@ bool StationDb::insert(UnitRecord &r, QString &error)
     const QJsonArray params = WrittenParamsJson(r.params);
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.prepare(QStringLiteral("INSERT INTO units (started_at, station, port, golden, version, identity, unique_values,"
-                             " unique_key, params, result, failure, duration_ms) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)%1")
+                             " unique_key, params, result, failure, duration_ms, done_key) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)%1")
                   .arg(m_postgres ? QStringLiteral(" RETURNING id") : QString()));
     for (const QVariant &v : {text(TimeText(r.started)), text(r.station), text(r.port), text(r.golden), text(r.version),
                               text(jsonText(StringMapJson(r.identity))), text(jsonText(StringMapJson(r.unique))),
                               text(UniqueKey(r.unique)), text(jsonText(params)), text(UnitRecord::resultText(r.result)),
-                              text(r.failure), QVariant(r.durationMs)})
+                              text(r.failure), QVariant(r.durationMs), text(UniqueKey(r.held))})
         q.addBindValue(v);
     if (!q.exec()) {
         error = QStringLiteral("cannot store the record of %1: %2").arg(r.port, q.lastError().text());
@@ -233,13 +309,16 @@ bool StationDb::insert(UnitRecord &r, QString &error)
     return true;
 }
 
-std::optional<bool> StationDb::wasDone(const QMap<QString, QString> &unique, QString &error)
+std::optional<bool> StationDb::wasDone(const QMap<QString, QString> &held, const QMap<QString, QString> &shown,
+                                       QString &error)
 {
-    if (unique.isEmpty())
+    if (held.isEmpty())
         return false;
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.prepare(QStringLiteral("SELECT COUNT(*) FROM units WHERE unique_key = ? AND result = ?"));
-    q.addBindValue(UniqueKey(unique));
+    q.prepare(QStringLiteral("SELECT COUNT(*) FROM units WHERE (done_key = ? OR (done_key = '' AND unique_key = ?))"
+                             " AND result = ?"));
+    q.addBindValue(UniqueKey(held));
+    q.addBindValue(text(UniqueKey(shown)));
     q.addBindValue(UnitRecord::resultText(UnitRecord::Passed));
     if (!q.exec() || !q.next()) {
         error = QStringLiteral("cannot look the unit up: ") + q.lastError().text();

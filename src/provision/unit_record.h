@@ -29,6 +29,7 @@ struct UnitRecord {
     QString version;
     QMap<QString, QString> identity;    // code → value the unit held before
     QMap<QString, QString> unique;      // code → value given to it
+    QMap<QString, QString> held;        // passed: code → stored value ("HEX:…") of each unique parameter read back
     QList<WrittenParam> params;
     Result result = Failed;
     QString failure;

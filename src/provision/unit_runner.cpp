@@ -5,6 +5,7 @@
 #include "params/value_input.h"
 #include "link/serial_channel.h"
 #include "provision/counting_channel.h"
+#include "provision/value_pool.h"
 #include "protocol/device_commands.h"
 #include "session/core_session.h"
 
@@ -134,18 +135,22 @@ bool Run::go(const UnitRunner::ValueSource &source)
     step(QStringLiteral("read"));
     if (!readAll(QStringLiteral("reading the unit")))
         return false;
-    QMap<QString, int> uniqueRows;   // key as given → row
+    QList<int> uniqueRows;
+    UnitIdentity identity;
+    identity.port = m_port;
     for (const QString &key : m_plan.uniqueParams) {
         const int i = findRow(table, key);
         if (i < 0)
             return fail(QStringLiteral("no parameter \"%1\" in the golden profile").arg(key));
-        uniqueRows.insert(key, i);
+        uniqueRows << i;
         m_rec.identity.insert(table.row(i).cmdId, table.row(i).shown);
+        identity.stored.insert(table.row(i).cmdId.toUpper(), CanonicalStored(table.row(i).stored));
     }
+    identity.shown = m_rec.identity;
     const QVector<ParamRow> current = table.rows();
 
     step(QStringLiteral("values"));
-    const UnitValues given = source(m_port, m_rec.identity);
+    const UnitValues given = source(identity);
     if (given.skip) {
         m_rec.result = UnitRecord::Skipped;
         m_rec.failure = QStringLiteral("already done with these values");
@@ -209,6 +214,9 @@ bool Run::go(const UnitRunner::ValueSource &source)
     }
     if (!differences.isEmpty())
         return fail(QStringLiteral("read-back differs: ") + differences.join(QStringLiteral("; ")));
+    // What the unit holds now is how it is known again when it comes back.
+    for (const int i : uniqueRows)
+        m_rec.held.insert(table.row(i).cmdId.toUpper(), CanonicalStored(table.row(i).stored));
     m_rec.result = UnitRecord::Passed;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "provision/station.h"
 #include "support/sim_process.h"
 #include "support/temp_file_dir.h"
+#include "text/text_codec.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -173,11 +174,6 @@ private slots:
                  qPrintable(r.failure));
         QVERIFY(r.params.isEmpty());
 
-        // A name the golden profile does not have stops the run before any unit is touched.
-        c.uniques = {*ParseUniqueSpec(QStringLiteral("序列号={seq:1}"), error)};
-        Station station(c);
-        QVERIFY(!station.start(error));
-        QVERIFY2(error.contains(QStringLiteral("序列号")), qPrintable(error));
     }
 
     void unitsFileValuesInOrder()
@@ -185,25 +181,95 @@ private slots:
         Rig rig;
         QVERIFY(rig.addUnit(QStringLiteral("unit0")));
         QVERIFY(rig.addUnit(QStringLiteral("unit1")));
-        rig.dir.writeUtf8(QStringLiteral("values.csv"), QStringLiteral("设备ID,设备名称\n20000001,泵站一号\n20000002,泵站二号\n"));
+        const QString rows = QStringLiteral("设备ID,设备名称\n20000001,泵站一号\n20000002,泵站二号\n");
+        rig.dir.writeUtf8(QStringLiteral("values.csv"), rows);
         StationConfig c = rig.config();
         c.uniques.clear();
         c.unitsFile = rig.dir.filePath(QStringLiteral("values.csv"));
-        const auto records = rig.run(c);
-        QCOMPARE(records.size(), 2);
-        QSet<QString> names;
-        for (const UnitRecord &r : records) {
+        auto given = [](const QMap<QString, UnitRecord> &records) {
+            QSet<QString> out;
+            for (const UnitRecord &r : records)
+                if (r.result == UnitRecord::Passed)
+                    out.insert(r.unique.value(QStringLiteral("0003")) + QLatin1Char('/') + r.unique.value(kDeviceId));
+            return out;
+        };
+        auto noValuesLeft = [](const QMap<QString, UnitRecord> &records) {
+            int n = 0;
+            for (const UnitRecord &r : records)
+                n += r.result == UnitRecord::Failed && r.failure.startsWith(QStringLiteral("no values left")) && r.params.isEmpty();
+            return n;
+        };
+        QCOMPARE(given(rig.run(c)), (QSet<QString>{QStringLiteral("泵站一号/20000001"), QStringLiteral("泵站二号/20000002")}));
+
+        // Another station's copy of the file, saved from a spreadsheet in GBK with a row added:
+        // the rows handed out are known by their values, not by the file's path.
+        rig.dir.write(QStringLiteral("copy.csv"), GbkEncode(rows + QStringLiteral("20000003,泵站三号\n")));
+        c.unitsFile = rig.dir.filePath(QStringLiteral("copy.csv"));
+        auto records = rig.run(c);
+        QCOMPARE(given(records), QSet<QString>{QStringLiteral("泵站三号/20000003")});
+        QCOMPARE(noValuesLeft(records), 1);
+        // Used up: the units fail before anything is written, and use nothing up.
+        QCOMPARE(noValuesLeft(rig.run(c)), 2);
+        rig.dir.write(QStringLiteral("copy.csv"), GbkEncode(rows + QStringLiteral("20000003,泵站三号\n20000004,泵站四号\n")));
+        records = rig.run(c);
+        QCOMPARE(given(records), QSet<QString>{QStringLiteral("泵站四号/20000004")});
+        QCOMPARE(noValuesLeft(records), 1);
+    }
+
+    void counterBelongsToTheRow()
+    {
+        Rig rig;
+        QVERIFY(rig.addUnit(QStringLiteral("unit0")));
+        QString error;
+        QStringList ids;
+        for (const char *spec : {"设备ID={seq:500}", "0002={seq:500}", "设备ID={seq:0500}"}) {
+            StationConfig c = rig.config();
+            c.uniques = {*ParseUniqueSpec(QString::fromUtf8(spec), error)};
+            const UnitRecord r = rig.run(c).value(QStringLiteral("unit0"));
             QVERIFY2(r.result == UnitRecord::Passed, qPrintable(r.failure));
-            names.insert(r.unique.value(QStringLiteral("0003")) + QLatin1Char('/') + r.unique.value(kDeviceId));
+            ids << r.unique.value(kDeviceId);
         }
-        QCOMPARE(names, (QSet<QString>{QStringLiteral("泵站一号/20000001"), QStringLiteral("泵站二号/20000002")}));
-        // The file is used up: the next unit fails before anything is written.
-        const auto more = rig.run(c);
-        QCOMPARE(more.size(), 2);
-        for (const UnitRecord &r : more) {
-            QCOMPARE(r.result, UnitRecord::Failed);
-            QVERIFY2(r.failure.startsWith(QStringLiteral("no values left")), qPrintable(r.failure));
-        }
+        QCOMPARE(ids, (QStringList{QStringLiteral("500"), QStringLiteral("501"), QStringLiteral("0502")}));
+    }
+
+    void startUpRefuses_data()
+    {
+        QTest::addColumn<QStringList>("uniques");
+        QTest::addColumn<QByteArray>("units");
+        QTest::addColumn<QString>("expected");
+        const QByteArray none;
+        QTest::newRow("protected row") << QStringList{QStringLiteral("出厂序列号={seq:1}")} << none
+                                       << QStringLiteral("出厂序列号 (0091) is protected");
+        QTest::newRow("unknown row") << QStringList{QStringLiteral("序列号={seq:1}")} << none << QStringLiteral("no parameter \"序列号\"");
+        QTest::newRow("unique and units") << QStringList{QStringLiteral("设备ID={seq:1}")} << QByteArray("0002\n123\n")
+                                          << QStringLiteral("--unique 设备ID and --units column 0002 both name 设备ID (0002)");
+        QTest::newRow("one row twice") << QStringList{QStringLiteral("设备ID={seq:1}"), QStringLiteral("0002={seq:9}")} << none
+                                       << QStringLiteral("both name 设备ID (0002)");
+        QTest::newRow("refused cell") << QStringList() << QByteArray("设备名称,设备ID\nA,1\nB,12x\n")
+                                      << QStringLiteral("line 3, column 2: 设备ID (0002) does not accept the character 'x'");
+        QTest::newRow("repeated cell") << QStringList() << QByteArray("设备ID\n0100\n\n0100\n") << QStringLiteral("line 4, column 1: 0100 repeats line 2");
+        QTest::newRow("undecodable cell") << QStringList() << QByteArray("0002,0003\n1,ok\n2,\x81\x20\n")
+                                          << QStringLiteral("line 3, column 2 (0003): the value is neither UTF-8 nor GB18030");
+    }
+
+    void startUpRefuses()
+    {
+        QFETCH(QStringList, uniques);
+        QFETCH(QByteArray, units);
+        QFETCH(QString, expected);
+        Rig rig;
+        StationConfig c = rig.config();
+        c.uniques.clear();
+        QString error;
+        for (const QString &u : uniques)
+            c.uniques << *ParseUniqueSpec(u, error);
+        if (!units.isEmpty())
+            c.unitsFile = rig.dir.write(QStringLiteral("units.csv"), units);
+        Station station(c);
+        QVERIFY(!station.start(error));
+        QVERIFY2(error.contains(expected), qPrintable(error));
+        // Nothing was taken, nothing recorded: the database was not even opened.
+        QVERIFY(!QFileInfo::exists(c.db));
     }
 
     void stationModeProvisionsNewUnitsAndSkipsDoneOnes()
