@@ -10,6 +10,7 @@
 #include "session/core_session.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QFileInfo>
 #include <QHostInfo>
 
@@ -159,12 +160,13 @@ bool Run::go(const UnitRunner::ValueSource &source)
     if (!given.error.isEmpty())
         return fail(given.error);
 
-    // Every value is converted before anything is written.
-    QMap<int, StoredValue> targets;
+    // Every value is converted before anything is written. A golden row without a value is
+    // not part of the golden (the loader and diff treat it so): the unit keeps its own.
+    QMap<int, StoredValue> wanted;
     for (int i = 0; i < m_golden.size(); ++i) {
         const ParamRow &g = m_golden.at(i);
-        if (!g.isHeading() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel))
-            targets.insert(i, StoredValue{g.stored, g.shown});
+        if (!g.isHeading() && !g.stored.isEmpty() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel))
+            wanted.insert(i, StoredValue{g.stored, g.shown});
     }
     for (auto it = given.values.cbegin(); it != given.values.cend(); ++it) {
         const int i = findRow(table, it.key());
@@ -174,18 +176,22 @@ bool Run::go(const UnitRunner::ValueSource &source)
         const auto value = ConvertGivenValue(m_core.script, m_golden.at(i), m_core.state.PrivilegeLevel, it.value(), why);
         if (!value)
             return fail(QStringLiteral("unit value refused, nothing written: ") + why);
-        targets.insert(i, *value);
+        wanted.insert(i, *value);
         m_rec.unique.insert(m_golden.at(i).cmdId, value->shown);
     }
+    // Only what differs is written; everything wanted is read back all the same.
+    QMap<int, StoredValue> writes = wanted;
     if (m_plan.onlyChanged)
-        for (auto it = targets.begin(); it != targets.end();)
-            it = sameStored(current.at(it.key()).stored, it.value().stored) ? targets.erase(it) : std::next(it);
+        for (auto it = writes.begin(); it != writes.end();)
+            it = sameStored(current.at(it.key()).stored, it.value().stored) ? writes.erase(it) : std::next(it);
 
-    m_total += targets.size();
-    for (auto it = targets.cbegin(); it != targets.cend(); ++it) {
+    m_total += writes.size();
+    QHash<int, int> recorded;   // row → its entry in the record's parameters
+    for (auto it = writes.cbegin(); it != writes.cend(); ++it) {
         const ParamRow &g = m_golden.at(it.key());
         step(QStringLiteral("write %1").arg(g.cmdId));
         table.setStoredAndShown(it.key(), it.value().stored, it.value().shown);
+        recorded.insert(it.key(), m_rec.params.size());
         m_rec.params.append({g.cmdId, g.name, it.value().shown, QString(), table.row(it.key()).hexDigits(), QString()});
         const int r = m_ops.WriteParam(g.cmdId, m_sink);
         if (r != rcOk)
@@ -197,20 +203,23 @@ bool Run::go(const UnitRunner::ValueSource &source)
 
     step(QStringLiteral("verify"));
     // A parameter the unit leaves out of its answer must not pass with the value we wrote.
-    for (auto it = targets.cbegin(); it != targets.cend(); ++it)
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
         table.setStoredAndShown(it.key(), QString(), QString());
     if (!readAll(QStringLiteral("reading back")))
         return false;
     QStringList differences;
-    int n = 0;
-    for (auto it = targets.cbegin(); it != targets.cend(); ++it, ++n) {
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
         const ParamRow &r = table.row(it.key());
-        WrittenParam &w = m_rec.params[n];
-        w.read = r.shown;
-        w.readHex = r.hexDigits();
+        const bool written = recorded.contains(it.key());
+        if (written) {
+            WrittenParam &w = m_rec.params[recorded.value(it.key())];
+            w.read = r.shown;
+            w.readHex = r.hexDigits();
+        }
         if (!sameStored(r.stored, it.value().stored))
-            differences << QStringLiteral("%1 (%2): wrote \"%3\", read back \"%4\"")
-                               .arg(r.name, r.cmdId, it.value().shown, r.stored.isEmpty() ? QStringLiteral("(missing)") : r.shown);
+            differences << QStringLiteral("%1 (%2): %3 \"%4\", read back \"%5\"")
+                               .arg(r.name, r.cmdId, written ? QStringLiteral("wrote") : QStringLiteral("expected"),
+                                    it.value().shown, r.stored.isEmpty() ? QStringLiteral("(missing)") : r.shown);
     }
     if (!differences.isEmpty())
         return fail(QStringLiteral("read-back differs: ") + differences.join(QStringLiteral("; ")));

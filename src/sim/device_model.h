@@ -54,6 +54,9 @@ public:
     // The reply to one request, or nullopt when the device stays silent.
     std::optional<QByteArray> handle(const Request &r);
 
+    // A fault: the parameter's stored value changes as if another write had slipped onto it.
+    void disturb(uint16_t code, const QByteArray &value) { m_store.write(code, value); }
+
     int workMode() const { return m_mode; }
     int state() const { return m_state; }
     const ParamStore &store() const { return m_store; }

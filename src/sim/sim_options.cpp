@@ -80,6 +80,12 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
                                          QStringLiteral("How long the device stays away (default 1000)."),
                                          QStringLiteral("MS"));
     p.addOptions({vanishAfter, vanishPause});
+    const QCommandLineOption omit(QStringLiteral("omit"), QStringLiteral("Parameters left out of every parameter reply."),
+                                  QStringLiteral("CODES"));
+    const QCommandLineOption disturb(QStringLiteral("disturb"),
+                                     QStringLiteral("Parameters whose stored value each accepted write of another changes (last byte plus one)."),
+                                     QStringLiteral("CODES"));
+    p.addOptions({omit, disturb});
     if (!p.parse(args)) {
         error = p.errorText();
         return false;
@@ -128,6 +134,10 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
         return fail(QStringLiteral("refuse"));
     if (p.isSet(misstore) && !ParseCommandSet(p.value(misstore), o.misstore))
         return fail(QStringLiteral("misstore"));
+    if (p.isSet(omit) && !ParseCommandSet(p.value(omit), o.omit))
+        return fail(QStringLiteral("omit"));
+    if (p.isSet(disturb) && (!ParseCommandSet(p.value(disturb), o.disturb) || o.disturb.all))
+        return fail(QStringLiteral("disturb"));
     if (p.isSet(delay) && !toInt(p.value(delay), 0, 600000, o.delayMs))
         return fail(QStringLiteral("delay"));
     if (p.isSet(hangup) && !toInt(p.value(hangup), 1, 1 << 30, o.hangupAfter))

@@ -33,6 +33,8 @@ struct SimOptions {
     CommandSet garble;
     CommandSet refuse;
     CommandSet misstore;         // writes acknowledged but stored altered
+    CommandSet omit;             // parameters left out of every parameter reply
+    CommandSet disturb;          // parameters every accepted write of another one alters
     int delayMs = 0;
     int hangupAfter = 0;         // 0: never
     int lineRate = 0;            // bytes per second, 0: unpaced

@@ -251,6 +251,11 @@ private slots:
               QStringLiteral("Params[6] (XYZ): CMDID \"XYZ\" is not four hex digits"),
               QStringLiteral("Params[7]: member PVALUE is missing")})
             QVERIFY2(all.contains(expected), qPrintable(QStringLiteral("missing \"%1\" in:\n%2").arg(expected, all)));
+        // Rows without a value are named as not written, apart from the problems.
+        QCOMPARE(r.json().value(QStringLiteral("not_written")).toArray(),
+                 (QJsonArray{QStringLiteral("Params[6] (XYZ): no PVALUE, not written (each unit keeps its own value)"),
+                             QStringLiteral("Params[7] (0007): no PVALUE, not written (each unit keeps its own value)")}));
+        QVERIFY(!all.contains(QStringLiteral("not written")));
     }
 };
 

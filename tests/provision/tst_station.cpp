@@ -1,75 +1,7 @@
 // Production runs against simulated units, each a dtusim on its own pseudo-terminal: many units
 // at once with unique values, faulty units failing alone, read-back verification, station mode.
-#include "provision/station.h"
-#include "support/sim_process.h"
-#include "support/temp_file_dir.h"
+#include "support/station_rig.h"
 #include "text/text_codec.h"
-
-#include <QDir>
-#include <QSignalSpy>
-#include <QtTest>
-#include <memory>
-
-namespace {
-class Rig {
-public:
-    Rig()
-    {
-        const QDir examples(QStringLiteral(DTU_SOURCE_DIR "/examples"));
-        for (const QString &name : examples.entryList(QDir::Files))
-            QFile::copy(examples.filePath(name), dir.filePath(name));
-    }
-
-    // A simulated unit linked as dir/NAME, with `faults`.
-    bool addUnit(const QString &name, const QStringList &faults = {})
-    {
-        auto sim = std::make_unique<SimProcess>();
-        const bool ok = sim->start(QStringList{QStringLiteral("--pty"), QStringLiteral("--link"), dir.filePath(name),
-                                               QStringLiteral("--profile"), dir.filePath(QStringLiteral("demo_profile.txt"))} +
-                                   faults);
-        if (!ok)
-            qWarning("%s", qPrintable(sim->errorText()));
-        sims.push_back(std::move(sim));
-        return ok;
-    }
-
-    StationConfig config() const
-    {
-        StationConfig c;
-        c.plan.goldenPath = dir.filePath(QStringLiteral("demo_profile.txt"));
-        c.plan.scriptPath = dir.filePath(QStringLiteral("script.js"));
-        c.ports = QStringList{dir.filePath(QStringLiteral("unit*"))};
-        c.db = dir.filePath(QStringLiteral("records.sqlite"));
-        QString error;
-        c.uniques << *ParseUniqueSpec(QStringLiteral("设备ID={seq:20000001}"), error);
-        c.scanMs = 100;
-        return c;
-    }
-
-    // Runs a station to its end; the records by port.
-    QMap<QString, UnitRecord> run(const StationConfig &c)
-    {
-        Station station(c);
-        QSignalSpy done(&station, &Station::finished);
-        QString error;
-        if (!station.start(error)) {
-            qWarning("%s", qPrintable(error));
-            return {};
-        }
-        if (!done.wait(120000))
-            return {};
-        QMap<QString, UnitRecord> out;
-        for (const UnitRecord &r : station.records())
-            out.insert(QFileInfo(r.port).fileName(), r);
-        return out;
-    }
-
-    TempFileDir dir;
-    std::vector<std::unique_ptr<SimProcess>> sims;
-};
-
-const QString kDeviceId = QStringLiteral("0002");
-} // namespace
 
 class TestStation : public QObject {
     Q_OBJECT
@@ -214,62 +146,6 @@ private slots:
         records = rig.run(c);
         QCOMPARE(given(records), QSet<QString>{QStringLiteral("泵站四号/20000004")});
         QCOMPARE(noValuesLeft(records), 1);
-    }
-
-    void counterBelongsToTheRow()
-    {
-        Rig rig;
-        QVERIFY(rig.addUnit(QStringLiteral("unit0")));
-        QString error;
-        QStringList ids;
-        for (const char *spec : {"设备ID={seq:500}", "0002={seq:500}", "设备ID={seq:0500}"}) {
-            StationConfig c = rig.config();
-            c.uniques = {*ParseUniqueSpec(QString::fromUtf8(spec), error)};
-            const UnitRecord r = rig.run(c).value(QStringLiteral("unit0"));
-            QVERIFY2(r.result == UnitRecord::Passed, qPrintable(r.failure));
-            ids << r.unique.value(kDeviceId);
-        }
-        QCOMPARE(ids, (QStringList{QStringLiteral("500"), QStringLiteral("501"), QStringLiteral("0502")}));
-    }
-
-    void startUpRefuses_data()
-    {
-        QTest::addColumn<QStringList>("uniques");
-        QTest::addColumn<QByteArray>("units");
-        QTest::addColumn<QString>("expected");
-        const QByteArray none;
-        QTest::newRow("protected row") << QStringList{QStringLiteral("出厂序列号={seq:1}")} << none
-                                       << QStringLiteral("出厂序列号 (0091) is protected");
-        QTest::newRow("unknown row") << QStringList{QStringLiteral("序列号={seq:1}")} << none << QStringLiteral("no parameter \"序列号\"");
-        QTest::newRow("unique and units") << QStringList{QStringLiteral("设备ID={seq:1}")} << QByteArray("0002\n123\n")
-                                          << QStringLiteral("--unique 设备ID and --units column 0002 both name 设备ID (0002)");
-        QTest::newRow("one row twice") << QStringList{QStringLiteral("设备ID={seq:1}"), QStringLiteral("0002={seq:9}")} << none
-                                       << QStringLiteral("both name 设备ID (0002)");
-        QTest::newRow("refused cell") << QStringList() << QByteArray("设备名称,设备ID\nA,1\nB,12x\n")
-                                      << QStringLiteral("line 3, column 2: 设备ID (0002) does not accept the character 'x'");
-        QTest::newRow("repeated cell") << QStringList() << QByteArray("设备ID\n0100\n\n0100\n") << QStringLiteral("line 4, column 1: 0100 repeats line 2");
-        QTest::newRow("undecodable cell") << QStringList() << QByteArray("0002,0003\n1,ok\n2,\x81\x20\n")
-                                          << QStringLiteral("line 3, column 2 (0003): the value is neither UTF-8 nor GB18030");
-    }
-
-    void startUpRefuses()
-    {
-        QFETCH(QStringList, uniques);
-        QFETCH(QByteArray, units);
-        QFETCH(QString, expected);
-        Rig rig;
-        StationConfig c = rig.config();
-        c.uniques.clear();
-        QString error;
-        for (const QString &u : uniques)
-            c.uniques << *ParseUniqueSpec(u, error);
-        if (!units.isEmpty())
-            c.unitsFile = rig.dir.write(QStringLiteral("units.csv"), units);
-        Station station(c);
-        QVERIFY(!station.start(error));
-        QVERIFY2(error.contains(expected), qPrintable(error));
-        // Nothing was taken, nothing recorded: the database was not even opened.
-        QVERIFY(!QFileInfo::exists(c.db));
     }
 
     void stationModeProvisionsNewUnitsAndSkipsDoneOnes()
