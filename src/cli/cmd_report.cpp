@@ -12,9 +12,15 @@
 namespace {
 QString csvCell(const QString &text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    QString t = text;
+    // Text from a unit must stay text in a spreadsheet: a leading quote keeps it from being a formula.
+    static const QString formulaStarts = QStringLiteral("=+-@");
+    if (!t.isEmpty() && formulaStarts.contains(t.at(0)))
+        t.prepend(QLatin1Char('\''));
+    if (!t.contains(QLatin1Char(',')) && !t.contains(QLatin1Char('"')) && !t.contains(QLatin1Char('\n')) &&
+        !t.contains(QLatin1Char('\r')))
+        return t;
+    return QLatin1Char('"') + t.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 QString mapText(const QMap<QString, QString> &m)
@@ -55,7 +61,8 @@ int RunReport(const ReportArgs &args)
     CliOutput out(false);
     StationDb db;
     QString error;
-    if (!db.open(args.db, error))
+    // A mistyped file name is an error, not an empty database made on the spot.
+    if (!db.open(args.db, error, true))
         return out.finish(exOther, error);
     const auto records = db.records(args.since, error);
     if (!records)

@@ -153,8 +153,8 @@ QStringList LintProfile(const QString &path, ScriptHost &script, QStringList *no
     const auto params = root->find("Params");
     if (params == root->end())
         problems << path + QStringLiteral(": no Params list");
-    else if (!params->is_array())
-        problems << path + QStringLiteral(": Params is not a list");
+    else if (!params->is_array() && !params->is_object())
+        problems << path + QStringLiteral(": Params is neither a list nor rows keyed by index");
     else
         lintRows(*params, QStringLiteral("Params"), script, problems, notWritten);
 
@@ -167,7 +167,7 @@ QStringList LintProfile(const QString &path, ScriptHost &script, QStringList *no
             problems << path + QStringLiteral(": ExParamFile %1 does not exist beside the profile").arg(ext);
         } else if (const auto extRoot = readJson(extPath, problems)) {
             const auto extParams = extRoot->find("Params");
-            if (extParams == extRoot->end() || !extParams->is_array())
+            if (extParams == extRoot->end() || (!extParams->is_array() && !extParams->is_object()))
                 problems << extPath + QStringLiteral(": no Params list");
             else
                 lintRows(*extParams, QFileInfo(ext).fileName() + QStringLiteral(" Params"), script, problems, notWritten);

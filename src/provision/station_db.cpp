@@ -69,7 +69,16 @@ void StationDb::SetTakePauseForTests(int ms) { g_takePauseMs.storeRelaxed(ms); }
 
 QString StationDb::TimeText(const QDateTime &t) { return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")); }
 
-bool StationDb::open(const QString &spec, QString &error)
+QString StationDb::Shown(const QString &spec)
+{
+    QUrl url(spec);
+    if (url.password().isEmpty())
+        return spec;
+    url.setPassword(QStringLiteral("***"));
+    return url.toString(QUrl::PrettyDecoded);
+}
+
+bool StationDb::open(const QString &spec, QString &error, bool mustExist)
 {
     const QUrl url(spec);
     m_postgres = url.scheme() == QLatin1String("postgresql") || url.scheme() == QLatin1String("postgres");
@@ -86,7 +95,7 @@ bool StationDb::open(const QString &spec, QString &error)
         const QString user = !url.userName().isEmpty() ? url.userName() : q.queryItemValue(QStringLiteral("user"));
         const QString dbName = url.path().mid(1);
         if (dbName.isEmpty()) {
-            error = QStringLiteral("%1 names no database: postgresql://[user@]host[:port]/DBNAME").arg(spec);
+            error = QStringLiteral("%1 names no database: postgresql://[user@]host[:port]/DBNAME").arg(Shown(spec));
             return false;
         }
         db.setDatabaseName(dbName);
@@ -105,6 +114,10 @@ bool StationDb::open(const QString &spec, QString &error)
     } else {
         if (spec.isEmpty()) {
             error = QStringLiteral("no database file given");
+            return false;
+        }
+        if (mustExist && !QFileInfo(spec).isFile()) {
+            error = QStringLiteral("no records database %1").arg(QFileInfo(spec).absoluteFilePath());
             return false;
         }
         db.setDatabaseName(spec);

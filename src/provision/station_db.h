@@ -19,9 +19,13 @@ public:
     StationDb(const StationDb &) = delete;
     StationDb &operator=(const StationDb &) = delete;
 
-    // `spec`: a file path (SQLite, created when missing) or postgresql://[user[:password]@][host][:port]/dbname
-    // with ?host=/socket/folder for a Unix socket. Creates or upgrades the schema.
-    bool open(const QString &spec, QString &error);
+    // `spec`: a file path (SQLite, created when missing unless `mustExist`) or
+    // postgresql://[user[:password]@][host][:port]/dbname with ?host=/socket/folder for a Unix
+    // socket; without a password in the URL, PGPASSWORD or ~/.pgpass give it, as for every
+    // PostgreSQL client. Creates or upgrades the schema.
+    bool open(const QString &spec, QString &error, bool mustExist = false);
+    // `spec` as it may be shown: a password in it masked.
+    static QString Shown(const QString &spec);
     bool isPostgres() const { return m_postgres; }
     QString describe() const { return m_describe; }
 
