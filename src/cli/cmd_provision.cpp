@@ -13,9 +13,13 @@
 
 namespace {
 int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_signals = 0;
 
 void onSignal(int)
 {
+    // A second Ctrl-C ends at once, even while the event loop is held up.
+    if (++g_signals >= 2)
+        ::_exit(130);
     const char c = 1;
     // Only async-signal-safe work here; the event loop does the rest.
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);

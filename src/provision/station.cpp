@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPointer>
 
 Station::Station(StationConfig config, QObject *parent) : QObject(parent), m_c(std::move(config))
 {
@@ -16,6 +17,9 @@ Station::Station(StationConfig config, QObject *parent) : QObject(parent), m_c(s
 Station::~Station()
 {
     m_closing = true;
+    // No unit's end is handled any more: a runner deleted here must not reach unitDone() later.
+    for (UnitRunner *r : m_runners)
+        disconnect(r, nullptr, this, nullptr);
     // A unit may be waiting for its values from this thread: keep answering until all have ended.
     while (!m_runners.isEmpty()) {
         for (UnitRunner *r : m_runners)
@@ -71,6 +75,8 @@ bool Station::start(QString &error)
         return false;
     if (!m_db.open(m_c.db, error))
         return false;
+    m_outbox.emplace(Outbox::PathFor(m_c.db));
+    flushOutbox();
     m_started = true;
     for (const QString &h : m_c.tcpHosts)
         launch(TcpAddress(h));
@@ -122,7 +128,11 @@ void Station::launch(const QString &port)
     };
     auto *runner = new UnitRunner(port, m_c.plan, source);
     connect(runner, &UnitRunner::progress, this, &Station::unitProgress);
-    connect(runner, &QThread::finished, this, [this, runner] { unitDone(runner); });
+    // Queued: the runner may be gone by the time it arrives (the station is being destroyed).
+    connect(runner, &QThread::finished, this, [this, p = QPointer<UnitRunner>(runner)] {
+        if (p && m_runners.value(p->port()) == p)
+            unitDone(p);
+    });
     m_runners.insert(port, runner);
     emit unitStarted(port);
     runner->start();
@@ -150,12 +160,20 @@ void Station::unitDone(UnitRunner *runner)
     m_runners.remove(runner->port());
     runner->deleteLater();
     QString error;
-    if (!m_db.insert(r, error)) {
-        // A unit nobody can trace is not a passed unit.
-        emit warning(error);
-        if (r.result == UnitRecord::Passed) {
-            r.result = UnitRecord::Failed;
-            r.failure = QStringLiteral("provisioned but not recorded: ") + error;
+    if (m_db.insert(r, error)) {
+        flushOutbox();
+    } else {
+        QString keepError;
+        if (m_outbox->add(r, keepError)) {
+            emit warning(QStringLiteral("%1; the record waits in %2 until the database answers").arg(error, m_outbox->path()));
+        } else {
+            // A unit nobody can trace is not a passed unit.
+            emit warning(error);
+            emit warning(keepError);
+            if (r.result == UnitRecord::Passed) {
+                r.result = UnitRecord::Failed;
+                r.failure = QStringLiteral("provisioned but not recorded: ") + error;
+            }
         }
     }
     m_records.append(r);
@@ -165,6 +183,16 @@ void Station::unitDone(UnitRunner *runner)
     if (m_c.watch && !m_stopping)
         scan();
     finishIfIdle();
+}
+
+void Station::flushOutbox()
+{
+    QString error;
+    const int stored = m_outbox->flush(m_db, error);
+    if (stored > 0)
+        emit warning(QStringLiteral("%1 record(s) from %2 stored").arg(stored).arg(m_outbox->path()));
+    if (!error.isEmpty())
+        emit warning(QStringLiteral("records still wait in %1: %2").arg(m_outbox->path(), error));
 }
 
 void Station::finishIfIdle()

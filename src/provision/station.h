@@ -2,6 +2,7 @@
 // A production run: every unit on the listed ports at the same time, each on its own thread,
 // per-unit values from the database's counters or a units file, one record per unit attempt.
 // In station mode the ports are watched and each unit that appears is provisioned.
+#include "provision/outbox.h"
 #include "provision/station_db.h"
 #include "provision/unit_runner.h"
 #include "provision/unit_values.h"
@@ -57,9 +58,11 @@ private:
     // On the station's thread: the unit's values, or why it is skipped or fails.
     UnitValues valuesFor(const UnitIdentity &identity);
     bool checkPlan(QString &error);
+    void flushOutbox();
 
     StationConfig m_c;
     StationDb m_db;
+    std::optional<Outbox> m_outbox;   // records the database could not take yet
     std::unique_ptr<CoreSession> m_golden;   // the script and the golden profile, for the values
     ValuePool m_values;
     QHash<QString, UnitRunner *> m_runners;

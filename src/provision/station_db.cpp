@@ -16,6 +16,8 @@
 namespace {
 QAtomicInt g_connections;
 QAtomicInt g_takePauseMs;
+// How long a station waits for another one's lock on the database.
+constexpr int kLockWaitMs = 5000;
 
 // Each step brings the schema from its index to the next version.
 QStringList migrationSteps(int toVersion, bool postgres)
@@ -109,7 +111,10 @@ bool StationDb::open(const QString &spec, QString &error, bool mustExist)
             db.setUserName(user);
         if (!url.password().isEmpty())
             db.setPassword(url.password());
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        // Bounded waits: a counter locked by another station or a server that stops answering
+        // fails the unit with the reason instead of holding the station.
+        db.setConnectOptions(QStringLiteral("connect_timeout=5;options='-c lock_timeout=%1 -c statement_timeout=%2'")
+                                 .arg(kLockWaitMs).arg(2 * kLockWaitMs));
         m_describe = QStringLiteral("PostgreSQL database %1").arg(dbName);
     } else {
         if (spec.isEmpty()) {
@@ -121,8 +126,9 @@ bool StationDb::open(const QString &spec, QString &error, bool mustExist)
             return false;
         }
         db.setDatabaseName(spec);
-        // Another station process on the same file waits for our transaction instead of failing.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+        // Another station process on the same file waits for our transaction instead of failing,
+        // for a bounded time.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockWaitMs));
         m_describe = QStringLiteral("SQLite file %1").arg(QFileInfo(spec).absoluteFilePath());
     }
     if (!db.open()) {
@@ -200,7 +206,11 @@ bool StationDb::migrate(QString &error)
             return false;
         }
     }
-    return commit(error);
+    if (!commit(error)) {
+        rollback();
+        return false;
+    }
+    return true;
 }
 
 bool StationDb::transaction(const std::function<bool(QString &)> &work, QString &error)

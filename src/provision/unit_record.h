@@ -39,6 +39,8 @@ struct UnitRecord {
     static QString resultText(Result r);
     static std::optional<Result> resultFromText(const QString &text);
     QJsonObject toJson() const;
+    // What toJson() gave (the outbox keeps records so).
+    static UnitRecord fromJson(const QJsonObject &o);
 };
 
 Q_DECLARE_METATYPE(UnitRecord)

@@ -1,6 +1,7 @@
 // dtucfg provision, report, diff and lint as processes, against simulated units on their own
 // pseudo-terminals; two stations sharing one PostgreSQL database.
 #include "cli/cli_rig.h"
+#include "provision/outbox.h"
 #include "provision/station_db.h"
 #include "support/pg_cluster.h"
 
@@ -155,6 +156,16 @@ private slots:
         QCOMPARE(cells.mid(2, 4), (QStringList{QStringLiteral("'+1"), QStringLiteral("'-port"), QString(),
                                                QStringLiteral("\"'=HYPERLINK(\"\"x\"\")\"")}));
         QCOMPARE(cells.value(9), QStringLiteral("\"'@SUM(1)\rnext\""));
+
+        // A record a station could not store yet is reported as pending.
+        UnitRecord waiting;
+        waiting.started = QDateTime::currentDateTimeUtc();
+        waiting.result = UnitRecord::Passed;
+        QString error;
+        QVERIFY2(Outbox(Outbox::PathFor(rig.dir.filePath(QStringLiteral("records.sqlite")))).add(waiting, error), qPrintable(error));
+        r = rig.runRaw({QStringLiteral("report"), QStringLiteral("--db"), QStringLiteral("records.sqlite")});
+        CLI_EXPECT(r, 0);
+        QVERIFY2(QString::fromUtf8(r.out).contains(QStringLiteral("2 record(s), 1 passed, 1 pending in")), r.out.constData());
 
         // Options before the subcommand belong to it; others are refused with the right form.
         Bench bench(rig);

@@ -4,6 +4,10 @@
 #include "support/station_rig.h"
 #include "text/text_codec.h"
 
+#include <QElapsedTimer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
 #include <csignal>
 
 class TestStationTrust : public QObject {
@@ -145,6 +149,66 @@ private slots:
         station.stop();
     }
 
+
+    // Another station holding the counters: the unit fails within a bounded wait with nothing
+    // taken, its record waits in the outbox and is stored once the database answers again.
+    void lockedDatabaseFailsTheUnitAndKeepsItsRecord()
+    {
+        Rig rig;
+        QVERIFY(rig.addUnit(QStringLiteral("unit0")));
+        const StationConfig c = rig.config();
+        const QString outbox = Outbox::PathFor(c.db);
+        {
+            Station station(c);
+            QSignalSpy done(&station, &Station::finished);
+            QString error;
+            QVERIFY2(station.start(error), qPrintable(error));
+            QElapsedTimer waited;
+            waited.start();
+            {
+                QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+                other.setDatabaseName(c.db);
+                QVERIFY(other.open());
+                QSqlQuery q(other);
+                QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+                QVERIFY(done.wait(60000));
+                QVERIFY(q.exec(QStringLiteral("ROLLBACK")));
+                other.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+            QVERIFY2(waited.elapsed() < 20000, qPrintable(QString::number(waited.elapsed())));
+            QCOMPARE(station.records().size(), 1);
+            const UnitRecord r = station.records().first();
+            QCOMPARE(r.result, UnitRecord::Failed);
+            QVERIFY2(r.failure.contains(QStringLiteral("locked")) && r.params.isEmpty(), qPrintable(r.failure));
+            QVERIFY(QFile::exists(outbox));
+        }
+        // The next run stores the waiting record first; the failed attempt took no value.
+        const auto records = rig.run(c);
+        QCOMPARE(records.value(QStringLiteral("unit0")).unique.value(kDeviceId), QStringLiteral("20000001"));
+        QVERIFY(!QFile::exists(outbox));
+        StationDb db;
+        QString error;
+        QVERIFY2(db.open(c.db, error), qPrintable(error));
+        QCOMPARE(db.records(QDateTime(), error).value_or(QList<UnitRecord>()).size(), 2);
+    }
+
+    // Destroying a station while its units run waits for them and touches no freed runner.
+    void destroyedWhileUnitsRun()
+    {
+        Rig rig;
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(rig.addUnit(QStringLiteral("unit%1").arg(i), {QStringLiteral("--delay"), QStringLiteral("%1").arg(5 * i)}));
+        for (int round = 0; round < 3; ++round) {
+            auto station = std::make_unique<Station>(rig.config());
+            QSignalSpy started(station.get(), &Station::unitProgress);
+            QString error;
+            QVERIFY2(station->start(error), qPrintable(error));
+            QVERIFY(started.wait(10000));
+            QTest::qWait(50 * round);
+            station.reset();
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStationTrust)
