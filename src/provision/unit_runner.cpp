@@ -49,6 +49,9 @@ int findRow(const ParamTable &t, const QString &key)
     return -1;
 }
 
+// A row of the main (0) or the extended (1) table.
+using RowRef = QPair<int, int>;
+
 class Run {
 public:
     Run(UnitRunner &owner, const QString &port, const UnitPlan &plan, UnitRecord &rec)
@@ -71,6 +74,17 @@ private:
     }
     bool prepare();
     bool readAll(const QString &what);
+    int tables() const { return m_core.state.ExtTabVisible ? 2 : 1; }
+    ParamTable &table(int t) { return t == 0 ? m_core.mainTable : m_core.extTable; }
+    // The row of `key` (code or name), the main table first; {-1, -1} when none.
+    RowRef find(const QString &key)
+    {
+        for (int t = 0; t < tables(); ++t)
+            if (const int i = findRow(table(t), key); i >= 0)
+                return {t, i};
+        return {-1, -1};
+    }
+    bool writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &recorded);
 
     UnitRunner &m_owner;
     QString m_port;
@@ -81,7 +95,7 @@ private:
     ParamOps m_ops;
     RecordingSink m_sink;
     std::unique_ptr<CountingChannel> m_counter;
-    QVector<ParamRow> m_golden;
+    QVector<ParamRow> m_golden[2];
     int m_step = 0;
     int m_total = 5;   // open, version, read, values, read back; writes are added once known
 };
@@ -97,7 +111,8 @@ bool Run::prepare()
     const ProfileLoadResult p = m_core.profile.LoadProfile(m_plan.goldenPath);
     if (!p.ok)
         return fail(QStringLiteral("cannot load the golden profile: ") + p.error);
-    m_golden = m_core.mainTable.rows();
+    m_golden[0] = m_core.mainTable.rows();
+    m_golden[1] = m_core.extTable.rows();
     return true;
 }
 
@@ -106,16 +121,38 @@ bool Run::readAll(const QString &what)
     const int logFrom = m_sink.log.size();
     m_sink.messages.clear();
     m_sink.errors.clear();
-    if (m_ops.readMainParams(m_sink))
+    // Each table from its own parameter set, selected as the window does (the main tab reads
+    // whichever set is selected, so the main one is selected first).
+    m_commands.SelectParamChannel(m_core.state.MainParamChannel);
+    if (m_ops.readMainParams(m_sink) && (tables() < 2 || m_ops.readExtParams(m_sink)))
         return true;
     return fail(what + QStringLiteral(": ") + readFailure(m_sink, logFrom));
+}
+
+bool Run::writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &recorded)
+{
+    for (auto it = writes.cbegin(); it != writes.cend(); ++it) {
+        const ParamRow &g = m_golden[it.key().first].at(it.key().second);
+        m_commands.SelectParamChannel(it.key().first == 0 ? m_core.state.MainParamChannel : 0);
+        step(QStringLiteral("write %1").arg(g.cmdId));
+        ParamTable &t = table(it.key().first);
+        t.setStoredAndShown(it.key().second, it.value().stored, it.value().shown);
+        recorded.insert(it.key(), m_rec.params.size());
+        m_rec.params.append({g.cmdId, g.name, it.value().shown, QString(), t.row(it.key().second).hexDigits(), QString()});
+        const int r = m_ops.WriteParam(g.cmdId, m_sink);
+        if (r != rcOk)
+            return fail(QStringLiteral("writing %1 (%2)=%3: %4")
+                            .arg(g.name, g.cmdId, it.value().shown,
+                                 r == rcNotSent && !m_sink.log.isEmpty() ? m_sink.log.value(m_sink.log.size() - 2)
+                                                                         : ParamOps::WriteResultText(r)));
+    }
+    return true;
 }
 
 bool Run::go(const UnitRunner::ValueSource &source)
 {
     if (!prepare())
         return false;
-    ParamTable &table = m_core.mainTable;
 
     step(QStringLiteral("open"));
     if (auto why = OpenUnitLink(m_core, m_port, m_plan.link))
@@ -136,19 +173,20 @@ bool Run::go(const UnitRunner::ValueSource &source)
     step(QStringLiteral("read"));
     if (!readAll(QStringLiteral("reading the unit")))
         return false;
-    QList<int> uniqueRows;
+    QList<RowRef> uniqueRows;
     UnitIdentity identity;
     identity.port = m_port;
     for (const QString &key : m_plan.uniqueParams) {
-        const int i = findRow(table, key);
-        if (i < 0)
+        const RowRef at = find(key);
+        if (at.first < 0)
             return fail(QStringLiteral("no parameter \"%1\" in the golden profile").arg(key));
-        uniqueRows << i;
-        m_rec.identity.insert(table.row(i).cmdId, table.row(i).shown);
-        identity.stored.insert(table.row(i).cmdId.toUpper(), CanonicalStored(table.row(i).stored));
+        uniqueRows << at;
+        const ParamRow &r = table(at.first).row(at.second);
+        m_rec.identity.insert(r.cmdId, r.shown);
+        identity.stored.insert(r.cmdId.toUpper(), CanonicalStored(r.stored));
     }
     identity.shown = m_rec.identity;
-    const QVector<ParamRow> current = table.rows();
+    const QVector<ParamRow> current[2] = {m_core.mainTable.rows(), m_core.extTable.rows()};
 
     step(QStringLiteral("values"));
     const UnitValues given = source(identity);
@@ -162,54 +200,45 @@ bool Run::go(const UnitRunner::ValueSource &source)
 
     // Every value is converted before anything is written. A golden row without a value is
     // not part of the golden (the loader and diff treat it so): the unit keeps its own.
-    QMap<int, StoredValue> wanted;
-    for (int i = 0; i < m_golden.size(); ++i) {
-        const ParamRow &g = m_golden.at(i);
-        if (!g.isHeading() && !g.stored.isEmpty() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel))
-            wanted.insert(i, StoredValue{g.stored, g.shown});
-    }
+    QMap<RowRef, StoredValue> wanted;
+    for (int t = 0; t < tables(); ++t)
+        for (int i = 0; i < m_golden[t].size(); ++i) {
+            const ParamRow &g = m_golden[t].at(i);
+            if (!g.isHeading() && !g.stored.isEmpty() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel))
+                wanted.insert({t, i}, StoredValue{g.stored, g.shown});
+        }
     for (auto it = given.values.cbegin(); it != given.values.cend(); ++it) {
-        const int i = findRow(table, it.key());
-        if (i < 0)
+        const RowRef at = find(it.key());
+        if (at.first < 0)
             return fail(QStringLiteral("no parameter \"%1\" in the golden profile").arg(it.key()));
+        const ParamRow &g = m_golden[at.first].at(at.second);
         QString why;
-        const auto value = ConvertGivenValue(m_core.script, m_golden.at(i), m_core.state.PrivilegeLevel, it.value(), why);
+        const auto value = ConvertGivenValue(m_core.script, g, m_core.state.PrivilegeLevel, it.value(), why);
         if (!value)
             return fail(QStringLiteral("unit value refused, nothing written: ") + why);
-        wanted.insert(i, *value);
-        m_rec.unique.insert(m_golden.at(i).cmdId, value->shown);
+        wanted.insert(at, *value);
+        m_rec.unique.insert(g.cmdId, value->shown);
     }
     // Only what differs is written; everything wanted is read back all the same.
-    QMap<int, StoredValue> writes = wanted;
+    QMap<RowRef, StoredValue> writes = wanted;
     if (m_plan.onlyChanged)
         for (auto it = writes.begin(); it != writes.end();)
-            it = sameStored(current.at(it.key()).stored, it.value().stored) ? writes.erase(it) : std::next(it);
-
+            it = sameStored(current[it.key().first].at(it.key().second).stored, it.value().stored) ? writes.erase(it)
+                                                                                                    : std::next(it);
     m_total += writes.size();
-    QHash<int, int> recorded;   // row → its entry in the record's parameters
-    for (auto it = writes.cbegin(); it != writes.cend(); ++it) {
-        const ParamRow &g = m_golden.at(it.key());
-        step(QStringLiteral("write %1").arg(g.cmdId));
-        table.setStoredAndShown(it.key(), it.value().stored, it.value().shown);
-        recorded.insert(it.key(), m_rec.params.size());
-        m_rec.params.append({g.cmdId, g.name, it.value().shown, QString(), table.row(it.key()).hexDigits(), QString()});
-        const int r = m_ops.WriteParam(g.cmdId, m_sink);
-        if (r != rcOk)
-            return fail(QStringLiteral("writing %1 (%2)=%3: %4")
-                            .arg(g.name, g.cmdId, it.value().shown,
-                                 r == rcNotSent && !m_sink.log.isEmpty() ? m_sink.log.value(m_sink.log.size() - 2)
-                                                                         : ParamOps::WriteResultText(r)));
-    }
+    QHash<RowRef, int> recorded;   // row → its entry in the record's parameters
+    if (!writeAll(writes, recorded))
+        return false;
 
     step(QStringLiteral("verify"));
     // A parameter the unit leaves out of its answer must not pass with the value we wrote.
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
-        table.setStoredAndShown(it.key(), QString(), QString());
+        table(it.key().first).setStoredAndShown(it.key().second, QString(), QString());
     if (!readAll(QStringLiteral("reading back")))
         return false;
     QStringList differences;
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
-        const ParamRow &r = table.row(it.key());
+        const ParamRow &r = table(it.key().first).row(it.key().second);
         const bool written = recorded.contains(it.key());
         if (written) {
             WrittenParam &w = m_rec.params[recorded.value(it.key())];
@@ -224,8 +253,10 @@ bool Run::go(const UnitRunner::ValueSource &source)
     if (!differences.isEmpty())
         return fail(QStringLiteral("read-back differs: ") + differences.join(QStringLiteral("; ")));
     // What the unit holds now is how it is known again when it comes back.
-    for (const int i : uniqueRows)
-        m_rec.held.insert(table.row(i).cmdId.toUpper(), CanonicalStored(table.row(i).stored));
+    for (const RowRef &at : uniqueRows) {
+        const ParamRow &r = table(at.first).row(at.second);
+        m_rec.held.insert(r.cmdId.toUpper(), CanonicalStored(r.stored));
+    }
     m_rec.result = UnitRecord::Passed;
     return true;
 }

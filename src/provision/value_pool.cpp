@@ -11,23 +11,26 @@ QString CanonicalStored(const QString &stored)
     return stored.isEmpty() ? QString() : QStringLiteral("HEX:") + stored.mid(4).toUpper();
 }
 
-int ValuePool::writableRow(const QString &key, const QString &given, QString &error) const
+std::optional<ParamRow> ValuePool::writableRow(const QString &key, const QString &given, QString &error) const
 {
-    const ParamTable &t = m_core->mainTable;
-    int i = key.isEmpty() ? -1 : t.findByCode(key);
-    for (int k = 0; i < 0 && k < t.size(); ++k)
-        if (!t.row(k).isHeading() && t.row(k).name == key)
-            i = k;
-    if (i < 0) {
-        error = QStringLiteral("%1: no parameter \"%2\" in the golden profile").arg(given, key);
-        return -1;
+    for (const ParamTable *t : {&m_core->mainTable, &m_core->extTable}) {
+        if (t == &m_core->extTable && !m_core->state.ExtTabVisible)
+            break;
+        int i = key.isEmpty() ? -1 : t->findByCode(key);
+        for (int k = 0; i < 0 && k < t->size(); ++k)
+            if (!t->row(k).isHeading() && t->row(k).name == key)
+                i = k;
+        if (i < 0)
+            continue;
+        const ParamRow &r = t->row(i);
+        if (IsProtectedRow(r.cmdId, m_core->state.PrivilegeLevel)) {
+            error = QStringLiteral("%1: %2 (%3) is protected and never written").arg(given, r.name, r.cmdId);
+            return std::nullopt;
+        }
+        return r;
     }
-    const ParamRow &r = t.row(i);
-    if (IsProtectedRow(r.cmdId, m_core->state.PrivilegeLevel)) {
-        error = QStringLiteral("%1: %2 (%3) is protected and never written").arg(given, r.name, r.cmdId);
-        return -1;
-    }
-    return i;
+    error = QStringLiteral("%1: no parameter \"%2\" in the golden profile").arg(given, key);
+    return std::nullopt;
 }
 
 bool ValuePool::prepare(CoreSession &golden, const QList<UniqueSpec> &uniques, const std::optional<UnitsFile> &units,
@@ -36,11 +39,11 @@ bool ValuePool::prepare(CoreSession &golden, const QList<UniqueSpec> &uniques, c
     m_core = &golden;
     m_unitsPath = unitsPath;
     QHash<QString, QString> namedBy;   // code → where it was named first
-    auto claim = [&](int row, const QString &where) {
-        const QString code = m_core->mainTable.row(row).cmdId.toUpper();
+    auto claim = [&](const ParamRow &row, const QString &where) {
+        const QString code = row.cmdId.toUpper();
         if (namedBy.contains(code)) {
             error = QStringLiteral("%1 and %2 both name %3 (%4): a parameter gets its per-unit value from one place")
-                        .arg(namedBy.value(code), where, m_core->mainTable.row(row).name, code);
+                        .arg(namedBy.value(code), where, row.name, code);
             return QString();
         }
         namedBy.insert(code, where);
@@ -48,26 +51,26 @@ bool ValuePool::prepare(CoreSession &golden, const QList<UniqueSpec> &uniques, c
     };
     for (const UniqueSpec &u : uniques) {
         const QString where = QStringLiteral("--unique %1").arg(u.param);
-        const int row = writableRow(u.param, where, error);
-        if (row < 0)
+        const auto row = writableRow(u.param, where, error);
+        if (!row)
             return false;
-        const QString code = claim(row, where);
+        const QString code = claim(*row, where);
         if (code.isEmpty())
             return false;
-        m_counters.append({u, row, code});
+        m_counters.append({u, *row, code});
     }
     if (!units)
         return true;
-    QList<int> columnRows;
+    QList<ParamRow> columnRows;
     for (const QString &p : units->params) {
         const QString where = QStringLiteral("--units column %1").arg(p);
-        const int row = writableRow(p, where, error);
-        if (row < 0)
+        const auto row = writableRow(p, where, error);
+        if (!row)
             return false;
-        const QString code = claim(row, where);
+        const QString code = claim(*row, where);
         if (code.isEmpty())
             return false;
-        columnRows << row;
+        columnRows << *row;
         m_fileCodes << code;
     }
     // Every cell converted now: a value the unit would refuse, or one that two rows share,
@@ -81,7 +84,7 @@ bool ValuePool::prepare(CoreSession &golden, const QList<UniqueSpec> &uniques, c
             if (cells.at(c).isEmpty())
                 continue;
             QString why;
-            const auto v = ConvertGivenValue(m_core->script, m_core->mainTable.row(columnRows.at(c)),
+            const auto v = ConvertGivenValue(m_core->script, columnRows.at(c),
                                              m_core->state.PrivilegeLevel, cells.at(c), why);
             if (!v) {
                 error = QStringLiteral("%1 line %2, column %3: %4").arg(unitsPath).arg(out.line).arg(c + 1).arg(why);
@@ -128,7 +131,7 @@ UnitValues ValuePool::take(StationDb &db)
 bool ValuePool::takeCounters(StationDb &db, UnitValues &v, QString &error)
 {
     for (const Counter &c : m_counters) {
-        const ParamRow &row = m_core->mainTable.row(c.row);
+        const ParamRow &row = c.row;
         // The counter belongs to the row: names it was kept under before go on where they stopped.
         QStringList former;
         for (const QString &n : {c.spec.param, row.name, row.cmdId, row.cmdId.toLower()})

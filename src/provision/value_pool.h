@@ -6,6 +6,7 @@
 #include "provision/station_db.h"
 #include "provision/unit_runner.h"
 #include "provision/unit_values.h"
+#include "params/param_row.h"
 
 #include <QList>
 #include <QString>
@@ -29,7 +30,7 @@ public:
 private:
     struct Counter {
         UniqueSpec spec;
-        int row = -1;
+        ParamRow row;
         QString code;
     };
     struct Cell {
@@ -41,8 +42,9 @@ private:
         int line = 0;
         QList<Cell> cells;
     };
-    // The row of `key` (code, case ignored, or name); -1 with `error` when the run does not write it.
-    int writableRow(const QString &key, const QString &given, QString &error) const;
+    // The row of `key` (code, case ignored, or name; the main table first, then the extended
+    // one); nullopt with `error` when the run does not write it.
+    std::optional<ParamRow> writableRow(const QString &key, const QString &given, QString &error) const;
     bool takeCounters(StationDb &db, UnitValues &v, QString &error);
     bool takeUnitsRow(StationDb &db, UnitValues &v, QString &error);
 

@@ -29,6 +29,22 @@ private slots:
         QCOMPARE(ids, (QStringList{QStringLiteral("500"), QStringLiteral("501"), QStringLiteral("0502")}));
     }
 
+    void extendedRowMayBeUnique()
+    {
+        Rig rig;
+        QVERIFY(rig.addUnit(QStringLiteral("unit0")));
+        StationConfig c = rig.config();
+        QString error;
+        c.uniques << *ParseUniqueSpec(QStringLiteral("Modbus从站地址={seq:7}"), error);
+        const UnitRecord r = rig.run(c).value(QStringLiteral("unit0"));
+        QVERIFY2(r.result == UnitRecord::Passed, qPrintable(r.failure));
+        QCOMPARE(r.unique.value(QStringLiteral("0101")), QStringLiteral("7"));
+        bool readBack = false;
+        for (const WrittenParam &p : r.params)
+            readBack = readBack || (p.code == QStringLiteral("0101") && p.read == QStringLiteral("7"));
+        QVERIFY(readBack);
+    }
+
     void startUpRefuses_data()
     {
         QTest::addColumn<QStringList>("uniques");
@@ -81,6 +97,8 @@ private slots:
                                                     << QStringLiteral("read-back differs: 心跳间隔(秒) (0004): expected \"60\", read back \"(missing)\"");
         QTest::newRow("write changes another row") << QStringList{QStringLiteral("--disturb"), QStringLiteral("0004")} << true << QString()
                                                    << QStringLiteral("read-back differs: 心跳间隔(秒) (0004): expected \"60\", read back \"61\"");
+        QTest::newRow("extended row") << QStringList{QStringLiteral("--misstore"), QStringLiteral("0102")} << false << QString()
+                                      << QStringLiteral("read-back differs: 轮询周期(秒) (0102): wrote \"10\", read back \"11\"");
         QTest::newRow("golden row without value") << QStringList() << false << QStringLiteral("0003") << QString();
     }
 
