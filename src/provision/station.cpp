@@ -12,6 +12,8 @@ Station::Station(StationConfig config, QObject *parent) : QObject(parent), m_c(s
 {
     m_scan.setInterval(m_c.scanMs);
     connect(&m_scan, &QTimer::timeout, this, &Station::scan);
+    m_probe.setInterval(m_c.probeMs);
+    connect(&m_probe, &QTimer::timeout, this, &Station::probe);
 }
 
 Station::~Station()
@@ -20,6 +22,12 @@ Station::~Station()
     // No unit's end is handled any more: a runner deleted here must not reach unitDone() later.
     for (UnitRunner *r : m_runners)
         disconnect(r, nullptr, this, nullptr);
+    for (PortProbe *p : m_probes) {
+        disconnect(p, nullptr, this, nullptr);
+        p->wait();
+        delete p;
+    }
+    m_probes.clear();
     // A unit may be waiting for its values from this thread: keep answering until all have ended.
     while (!m_runners.isEmpty()) {
         for (UnitRunner *r : m_runners)
@@ -83,6 +91,7 @@ bool Station::start(QString &error)
     if (m_c.watch) {
         scan();
         m_scan.start();
+        m_probe.start();
         return true;
     }
     const QStringList ports = ExpandPorts(m_c.ports, true);
@@ -99,6 +108,7 @@ void Station::stop()
 {
     m_stopping = true;
     m_scan.stop();
+    m_probe.stop();
     finishIfIdle();
 }
 
@@ -108,11 +118,51 @@ void Station::scan()
         return;
     const QStringList present = ExpandPorts(m_c.ports, false);
     // A port that vanished has been unplugged: the next unit on it is a new one.
-    for (auto it = m_done.begin(); it != m_done.end();)
-        it = present.contains(*it) ? std::next(it) : m_done.erase(it);
+    for (auto it = m_idle.begin(); it != m_idle.end();)
+        it = present.contains(it.key()) ? std::next(it) : m_idle.erase(it);
     for (const QString &p : present)
-        if (!m_runners.contains(p) && !m_done.contains(p))
+        if (!m_runners.contains(p) && !m_idle.contains(p) && !m_probes.contains(p))
             launch(p);
+}
+
+void Station::probe()
+{
+    // Never during a unit's run, one query at a time per port.
+    for (auto it = m_idle.cbegin(); it != m_idle.cend(); ++it) {
+        if (m_probes.contains(it.key()) || m_runners.contains(it.key()))
+            continue;
+        auto *p = new PortProbe(it.key(), m_c.plan.link, m_c.plan.scriptPath, m_c.plan.goldenPath);
+        connect(p, &QThread::finished, this, [this, q = QPointer<PortProbe>(p)] {
+            if (q && m_probes.value(q->port()) == q)
+                probeDone(q);
+        });
+        m_probes.insert(it.key(), p);
+        p->start();
+    }
+}
+
+void Station::probeDone(PortProbe *p)
+{
+    p->wait();
+    m_probes.remove(p->port());
+    p->deleteLater();
+    const auto it = m_idle.find(p->port());
+    if (it == m_idle.end() || m_stopping)
+        return;
+    const std::optional<QString> answer = p->version();
+    if (!answer) {
+        // A few silent probes: the unit is gone, the next answer is a new one.
+        if (++it->misses >= 3)
+            it->version.reset();
+        return;
+    }
+    it->misses = 0;
+    if (it->version && *it->version == *answer)
+        return;
+    // An answer after silence, or another unit answering: a new unit.
+    const QString port = it.key();
+    m_idle.erase(it);
+    launch(port);
 }
 
 void Station::launch(const QString &port)
@@ -159,6 +209,13 @@ void Station::unitDone(UnitRunner *runner)
     UnitRecord r = runner->record();
     m_runners.remove(runner->port());
     runner->deleteLater();
+    if (m_c.watch && !IsTcpAddress(r.port) && !r.answered && !m_stopping) {
+        // Nobody on the port: it waits for a unit, with nothing to record.
+        m_idle.insert(r.port, Idle{});
+        emit portWaiting(r.port);
+        finishIfIdle();
+        return;
+    }
     QString error;
     if (m_db.insert(r, error)) {
         flushOutbox();
@@ -178,7 +235,7 @@ void Station::unitDone(UnitRunner *runner)
     }
     m_records.append(r);
     if (m_c.watch && !IsTcpAddress(r.port))
-        m_done.insert(r.port);
+        m_idle.insert(r.port, Idle{r.answered ? std::optional<QString>(r.version) : std::nullopt, 0});
     emit unitFinished(r);
     if (m_c.watch && !m_stopping)
         scan();

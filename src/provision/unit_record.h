@@ -35,6 +35,7 @@ struct UnitRecord {
     QString failure;
     qint64 durationMs = 0;
     qint64 bytesOnWire = 0;             // sent and received
+    bool answered = false;              // a unit answered on the port (not stored)
 
     static QString resultText(Result r);
     static std::optional<Result> resultFromText(const QString &text);

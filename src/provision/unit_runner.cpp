@@ -5,6 +5,7 @@
 #include "params/value_input.h"
 #include "link/serial_channel.h"
 #include "provision/counting_channel.h"
+#include "provision/port_probe.h"
 #include "provision/value_pool.h"
 #include "protocol/device_commands.h"
 #include "session/core_session.h"
@@ -15,7 +16,6 @@
 #include <QHostInfo>
 
 namespace {
-const QString kVersionPrefix = QStringLiteral("DTU版本号=");
 
 struct Target {
     int row = -1;
@@ -166,9 +166,10 @@ bool Run::go(const UnitRunner::ValueSource &source)
     step(QStringLiteral("version"));
     const OpOutcome v = m_commands.ReadVersion();
     if (v.code != rcOk)
-        return fail(QStringLiteral("reading the version: ") +
-                    (v.stateLogLines.isEmpty() ? v.errorText + v.messageText : v.stateLogLines.first()));
-    m_rec.version = v.stateLogLines.isEmpty() ? QString() : v.stateLogLines.last().mid(kVersionPrefix.size());
+        return fail(QStringLiteral("no unit answered (reading the version: %1)")
+                        .arg(v.stateLogLines.isEmpty() ? v.errorText + v.messageText : v.stateLogLines.first()));
+    m_rec.version = VersionTextOf(v.stateLogLines);
+    m_rec.answered = true;
 
     step(QStringLiteral("read"));
     if (!readAll(QStringLiteral("reading the unit")))

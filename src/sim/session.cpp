@@ -56,6 +56,8 @@ void Session::onFrame(const QByteArray &frame)
     if (m_hangupQueued || m_vanishQueued)
         return;
     answer(frame);
+    if (m_ctx.options.swapAfter > 0 && ++m_swapFrames == m_ctx.options.swapAfter)
+        m_ctx.model.swapUnit(m_ctx.options.swapPauseMs);
     // Counted on arrival, so that a silenced frame makes the device vanish while the tool
     // still waits for its reply; an answered one goes out first.
     if (m_ctx.options.vanishAfter > 0 && ++m_frames >= m_ctx.options.vanishAfter && !m_hangupQueued) {

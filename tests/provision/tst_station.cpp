@@ -3,6 +3,8 @@
 #include "support/station_rig.h"
 #include "text/text_codec.h"
 
+#include <csignal>
+
 class TestStation : public QObject {
     Q_OBJECT
 private slots:
@@ -63,7 +65,7 @@ private slots:
 
         const UnitRecord silent = records.value(QStringLiteral("unitSilent"));
         QCOMPARE(silent.result, UnitRecord::Failed);
-        QVERIFY2(silent.failure.startsWith(QStringLiteral("reading the version")), qPrintable(silent.failure));
+        QVERIFY2(silent.failure.startsWith(QStringLiteral("no unit answered")), qPrintable(silent.failure));
 
         const UnitRecord misstore = records.value(QStringLiteral("unitMisstore"));
         QCOMPARE(misstore.result, UnitRecord::Failed);
@@ -188,6 +190,42 @@ private slots:
         station.stop();
         QVERIFY(over.wait(10000) || over.size() == 1);
         QCOMPARE(station.records().size(), 3);
+    }
+
+    // On a hub the port stays when the unit behind it is swapped: units are noticed by their
+    // answers, and a port nobody answers on waits without a record.
+    void unitsSwappedOnAPortThatStays()
+    {
+        Rig rig;
+        QVERIFY(rig.addUnit(QStringLiteral("unit0"), {QStringLiteral("--swap-pause"), QStringLiteral("2500")}));
+        QVERIFY(rig.addUnit(QStringLiteral("unitEmpty"), {QStringLiteral("--silent"), QStringLiteral("all")}));
+        StationConfig c = rig.config();
+        c.watch = true;
+        c.probeMs = 300;
+        Station station(c);
+        QSignalSpy finishedUnits(&station, &Station::unitFinished);
+        QSignalSpy waiting(&station, &Station::portWaiting);
+        QString error;
+        QVERIFY2(station.start(error), qPrintable(error));
+        QTRY_COMPARE_WITH_TIMEOUT(finishedUnits.size(), 1, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(waiting.size(), 1, 30000);
+        QCOMPARE(QFileInfo(waiting.at(0).at(0).toString()).fileName(), QStringLiteral("unitEmpty"));
+        // Still plugged in and answering: probed, not provisioned again.
+        QTest::qWait(1500);
+        QCOMPARE(finishedUnits.size(), 1);
+        for (int swap = 2; swap <= 3; ++swap) {
+            QVERIFY(rig.sims.front()->signal(SIGUSR2));
+            QTRY_COMPARE_WITH_TIMEOUT(finishedUnits.size(), swap, 30000);
+            const UnitRecord fresh = finishedUnits.at(swap - 1).at(0).value<UnitRecord>();
+            QVERIFY2(fresh.result == UnitRecord::Passed, qPrintable(fresh.failure));
+            QCOMPARE(fresh.version, QStringLiteral("DTUSIM-V1.0.3-UNIT%1").arg(swap));
+            QCOMPARE(fresh.unique.value(kDeviceId), QString::number(20000000 + swap));
+            QTest::qWait(1500);
+            QCOMPARE(finishedUnits.size(), swap);
+        }
+        station.stop();
+        for (const UnitRecord &r : station.records())
+            QVERIFY2(QFileInfo(r.port).fileName() == QStringLiteral("unit0"), qPrintable(r.port));
     }
 };
 
