@@ -221,6 +221,9 @@ private slots:
         QVERIFY2(out.contains(QStringLiteral("done 1, failed 0")), qPrintable(out));
     }
 
+    // Two stations on one database, one typing the row's name and the other its code, each with
+    // its own copy of one units file, units swapped on ports that stay: every value handed out
+    // once, every unit recorded once, and never because the database refused a second hand-out.
     void twoStationsShareOnePostgresDatabase()
     {
         if (PgCluster::binDir().isEmpty())
@@ -230,33 +233,61 @@ private slots:
         CliRig rig;
         Bench bench(rig);
         for (int i = 0; i < 3; ++i) {
-            QVERIFY(bench.add(QStringLiteral("a%1").arg(i)));
-            QVERIFY(bench.add(QStringLiteral("b%1").arg(i)));
+            QVERIFY(bench.add(QStringLiteral("a%1").arg(i), {QStringLiteral("--swap-pause"), QStringLiteral("800")}));
+            QVERIFY(bench.add(QStringLiteral("b%1").arg(i), {QStringLiteral("--swap-pause"), QStringLiteral("800")}));
         }
+        QString names = QStringLiteral("设备名称\n");
+        for (int n = 0; n < 20; ++n)
+            names += QStringLiteral("泵站%1\n").arg(n);
+        rig.dir.writeUtf8(QStringLiteral("copyA.csv"), names);
+        rig.dir.writeGbk(QStringLiteral("copyB.csv"), names);
         QProcess a, b;
+        QByteArray out[2];
         for (QProcess *p : {&a, &b}) {
+            const bool first = p == &a;
             p->setWorkingDirectory(rig.dir.path());
-            const QString pattern = rig.dir.filePath(p == &a ? QStringLiteral("a*") : QStringLiteral("b*"));
-            p->start(CliRig::executable(), provisionArgs(pattern, pg.url()) + QStringList{QStringLiteral("--json")});
+            p->start(CliRig::executable(),
+                     {QStringLiteral("provision"), QStringLiteral("--golden"), QStringLiteral("demo_profile.txt"),
+                      QStringLiteral("--ports"), rig.dir.filePath(first ? QStringLiteral("a*") : QStringLiteral("b*")),
+                      QStringLiteral("--unique"), first ? QStringLiteral("设备ID={seq:30000001}") : QStringLiteral("0002={seq:30000001}"),
+                      QStringLiteral("--units"), first ? QStringLiteral("copyA.csv") : QStringLiteral("copyB.csv"),
+                      QStringLiteral("--db"), pg.url(), QStringLiteral("--watch"), QStringLiteral("--json")});
         }
-        QSet<QString> ids;
-        int units = 0;
+        auto results = [&] {
+            out[0] += a.readAllStandardOutput();
+            out[1] += b.readAllStandardOutput();
+            return out[0].count("\"result\"") + out[1].count("\"result\"");
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(results(), 6, 60000);
+        for (int round = 1; round <= 2; ++round) {
+            for (const auto &sim : bench.sims)
+                QVERIFY(sim->signal(SIGUSR2));
+            QTRY_COMPARE_WITH_TIMEOUT(results(), 6 * (round + 1), 60000);
+        }
         for (QProcess *p : {&a, &b}) {
-            QVERIFY(p->waitForFinished(120000));
+            ::kill(static_cast<pid_t>(p->processId()), SIGINT);
+            QVERIFY(p->waitForFinished(60000));
             QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
-            for (const QJsonObject &o : jsonLines(p->readAllStandardOutput())) {
-                if (o.contains(QStringLiteral("summary")))
+        }
+        results();
+        QSet<QString> ids, given;
+        int units = 0;
+        for (const QByteArray &o : out)
+            for (const QJsonObject &u : jsonLines(o)) {
+                if (u.contains(QStringLiteral("summary")))
                     continue;
                 ++units;
-                QCOMPARE(o.value(QStringLiteral("result")).toString(), QStringLiteral("passed"));
-                ids.insert(o.value(QStringLiteral("unique")).toObject().value(QStringLiteral("0002")).toString());
+                QVERIFY2(u.value(QStringLiteral("result")).toString() == QLatin1String("passed"),
+                         qPrintable(u.value(QStringLiteral("failure")).toString()));
+                ids.insert(u.value(QStringLiteral("unique")).toObject().value(QStringLiteral("0002")).toString());
+                given.insert(u.value(QStringLiteral("unique")).toObject().value(QStringLiteral("0003")).toString());
             }
-        }
-        QCOMPARE(units, 6);
-        QCOMPARE(ids.size(), 6);
+        QCOMPARE(units, 18);
+        QCOMPARE(ids.size(), 18);
+        QCOMPARE(given.size(), 18);
         CliResult r = rig.runRaw({QStringLiteral("report"), QStringLiteral("--db"), pg.url(), QStringLiteral("--json")});
         CLI_EXPECT(r, 0);
-        QCOMPARE(QJsonDocument::fromJson(r.out).array().size(), 6);
+        QCOMPARE(QJsonDocument::fromJson(r.out).array().size(), 18);
     }
 
     void diffListsWhatDiffers()
