@@ -60,10 +60,14 @@ int RunLint(CliSession &s, QString &error)
         problems << QStringLiteral("cannot read the script file %1: %2 (script calls are not checked)").arg(s.options().script, fileError);
     else if (!r.ok)
         problems << QStringLiteral("error in the script file %1: %2").arg(s.options().script, r.error);
-    problems << LintProfile(file, s.core().script);
+    QStringList notWritten;
+    problems << LintProfile(file, s.core().script, &notWritten);
     s.out().set(QStringLiteral("problems"), QJsonArray::fromStringList(problems));
+    s.out().set(QStringLiteral("not_written"), QJsonArray::fromStringList(notWritten));
     for (const QString &p : problems)
         s.out().line(p);
+    for (const QString &n : notWritten)
+        s.out().line(n);
     if (problems.isEmpty()) {
         s.out().line(QStringLiteral("%1: no problems").arg(file));
         return exOk;

@@ -13,9 +13,13 @@
 
 namespace {
 int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_signals = 0;
 
 void onSignal(int)
 {
+    // A second Ctrl-C ends at once, even while the event loop is held up.
+    if (++g_signals >= 2)
+        ::_exit(130);
     const char c = 1;
     // Only async-signal-safe work here; the event loop does the rest.
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
@@ -64,6 +68,7 @@ int RunProvision(const ProvisionArgs &args)
     QObject::connect(&station, &Station::unitStarted, &progress, &StationProgress::started);
     QObject::connect(&station, &Station::unitProgress, &progress, &StationProgress::progress);
     QObject::connect(&station, &Station::unitFinished, &progress, &StationProgress::finished);
+    QObject::connect(&station, &Station::portWaiting, &progress, &StationProgress::waiting);
     QObject::connect(&station, &Station::warning, &progress, &StationProgress::warning);
     QObject::connect(&station, &Station::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 

@@ -2,6 +2,7 @@
 #include "cli/cli_output.h"
 #include "cli/exit_codes.h"
 #include "cli/station_cli.h"
+#include "provision/outbox.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -12,9 +13,15 @@
 namespace {
 QString csvCell(const QString &text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
-        return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    QString t = text;
+    // Text from a unit must stay text in a spreadsheet: a leading quote keeps it from being a formula.
+    static const QString formulaStarts = QStringLiteral("=+-@");
+    if (!t.isEmpty() && formulaStarts.contains(t.at(0)))
+        t.prepend(QLatin1Char('\''));
+    if (!t.contains(QLatin1Char(',')) && !t.contains(QLatin1Char('"')) && !t.contains(QLatin1Char('\n')) &&
+        !t.contains(QLatin1Char('\r')))
+        return t;
+    return QLatin1Char('"') + t.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 QString mapText(const QMap<QString, QString> &m)
@@ -37,7 +44,7 @@ QByteArray csvOf(const QList<UnitRecord> &records)
 {
     QStringList lines{QStringLiteral("id,time,station,port,golden,version,identity,unique,result,failure,duration_ms,params")};
     for (const UnitRecord &r : records) {
-        const QStringList cells{QString::number(r.id), r.started.toString(Qt::ISODateWithMs), r.station, r.port, r.golden,
+        const QStringList cells{r.id > 0 ? QString::number(r.id) : QStringLiteral("pending"), r.started.toString(Qt::ISODateWithMs), r.station, r.port, r.golden,
                                 r.version, mapText(r.identity), mapText(r.unique), UnitRecord::resultText(r.result),
                                 r.failure, QString::number(r.durationMs), paramsText(r.params)};
         QStringList out;
@@ -55,15 +62,28 @@ int RunReport(const ReportArgs &args)
     CliOutput out(false);
     StationDb db;
     QString error;
-    if (!db.open(args.db, error))
+    // A mistyped file name is an error, not an empty database made on the spot.
+    if (!db.open(args.db, error, true))
         return out.finish(exOther, error);
-    const auto records = db.records(args.since, error);
+    auto records = db.records(args.since, error);
     if (!records)
         return out.finish(exOther, error);
+    // Records a station could not store yet are shown too, as pending.
+    const Outbox outbox(Outbox::PathFor(args.db));
+    const QList<UnitRecord> pending = outbox.pending(error);
+    if (!error.isEmpty())
+        return out.finish(exOther, error);
+    for (const UnitRecord &r : pending)
+        if (!args.since.isValid() || r.started >= args.since)
+            records->append(r);
     if (args.json) {
         QJsonArray a;
-        for (const UnitRecord &r : *records)
-            a.append(r.toJson());
+        for (const UnitRecord &r : *records) {
+            QJsonObject o = r.toJson();
+            if (r.id == 0)
+                o.insert(QStringLiteral("pending"), true);
+            a.append(o);
+        }
         const QByteArray b = QJsonDocument(a).toJson(QJsonDocument::Indented);
         std::fwrite(b.constData(), 1, static_cast<size_t>(b.size()), stdout);
         return exOk;
@@ -79,14 +99,17 @@ int RunReport(const ReportArgs &args)
                              QStringLiteral("RESULT"), QStringLiteral("VALUES"), QStringLiteral("SECONDS"),
                              QStringLiteral("FAILURE")}};
     int passed = 0;
+    int waiting = 0;
     for (const UnitRecord &r : *records) {
         passed += r.result == UnitRecord::Passed;
-        rows << QStringList{QString::number(r.id), r.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+        waiting += r.id == 0;
+        rows << QStringList{r.id > 0 ? QString::number(r.id) : QStringLiteral("pending"), r.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                             r.station, r.port, UnitRecord::resultText(r.result), mapText(r.unique),
                             QString::number(double(r.durationMs) / 1000.0, 'f', 1), r.failure};
     }
     for (const QString &line : FormatTable(rows))
         out.line(line);
-    out.line(QStringLiteral("%1 record(s), %2 passed").arg(records->size()).arg(passed));
+    out.line(QStringLiteral("%1 record(s), %2 passed").arg(records->size()).arg(passed) +
+             (waiting > 0 ? QStringLiteral(", %1 pending in %2").arg(waiting).arg(outbox.path()) : QString()));
     return out.finish(exOk, QString());
 }

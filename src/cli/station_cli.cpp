@@ -23,10 +23,22 @@ QStringList qList(const std::vector<std::string> &v)
 }
 } // namespace
 
-bool IsStationCommand(int argc, char **argv)
+int StationCommandAt(int argc, char **argv)
 {
-    return argc > 1 && (std::strcmp(argv[1], "provision") == 0 || std::strcmp(argv[1], "report") == 0);
+    // The options of every other subcommand that take a value, as they may come first.
+    static const char *const withValue[] = {"--port", "--baud",    "--format",    "--tcp", "--timeout-ms", "--profile",
+                                            "--script", "--out",   "--hex",       "--lang", "--wait-port", "--log", "--db"};
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] != '-')
+            return std::strcmp(argv[i], "provision") == 0 || std::strcmp(argv[i], "report") == 0 ? i : -1;
+        for (const char *o : withValue)
+            if (std::strcmp(argv[i], o) == 0)
+                ++i;
+    }
+    return -1;
 }
+
+bool IsStationCommand(int argc, char **argv) { return StationCommandAt(argc, argv) > 0; }
 
 std::optional<QDateTime> ParseSince(const QString &text, const QDateTime &now)
 {
@@ -55,6 +67,14 @@ std::optional<QDateTime> ParseSince(const QString &text, const QDateTime &now)
 
 int RunStationCli(int argc, char **argv)
 {
+    // `dtucfg --script s.js provision …`: the options given first belong to the subcommand.
+    const int at = StationCommandAt(argc, argv);
+    std::vector<char *> ordered{argv[0], argv[at]};
+    for (int i = 1; i < argc; ++i)
+        if (i != at)
+            ordered.push_back(argv[i]);
+    argv = ordered.data();
+    const bool optionsFirst = at > 1;
     const bool provision = std::strcmp(argv[1], "provision") == 0;
     CLI::App app{provision ? "Provision every unit on the given ports at once, verify each, record every unit."
                            : "List or export the production records."};
@@ -98,7 +118,13 @@ int RunStationCli(int argc, char **argv)
         return exOk;
     } catch (const CLI::ParseError &e) {
         CliOutput out(false);
-        return out.finish(exUsage, q(e.what()) + QStringLiteral(" (try dtucfg %1 --help)").arg(QString::fromLatin1(argv[1])));
+        QString text = q(e.what()) + QStringLiteral(" (try dtucfg %1 --help)").arg(QString::fromLatin1(argv[1]));
+        if (optionsFirst)
+            text += QStringLiteral("; dtucfg %1 takes only its own options, before or after it: %2")
+                        .arg(QString::fromLatin1(argv[1]),
+                             provision ? QStringLiteral("dtucfg provision --golden FILE --ports PATTERNS [--script FILE] …")
+                                       : QStringLiteral("dtucfg report [--db FILE|URL] [--since WHEN] [--csv FILE | --json]"));
+        return out.finish(exUsage, text);
     }
     auto usage = [](const QString &text) { return CliOutput(false).finish(exUsage, text); };
 

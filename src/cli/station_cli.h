@@ -19,8 +19,10 @@ struct ReportArgs {
     bool json = false;
 };
 
-// Runs `dtucfg provision|report …` (argv[1] is the subcommand); returns the exit status.
+// Runs `dtucfg [OPTIONS] provision|report [OPTIONS]`; returns the exit status.
 int RunStationCli(int argc, char **argv);
+// Whether the subcommand (the first argument that is no option nor an option's value) is
+// provision or report.
 bool IsStationCommand(int argc, char **argv);
 
 // "2026-05-01", "2026-05-01T08:00" (local time, or with Z / an offset), or an age such as 90m, 8h, 2d.

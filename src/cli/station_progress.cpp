@@ -92,6 +92,15 @@ void StationProgress::finished(const UnitRecord &r)
         put(stdout, ResultLine(r) + QLatin1Char('\n'));
 }
 
+void StationProgress::waiting(const QString &port)
+{
+    Line &l = m_lines[port];
+    l.state = QStringLiteral("%1  waiting for a unit").arg(port);
+    l.over = true;
+    if (m_live)
+        redraw();
+}
+
 void StationProgress::clearLive()
 {
     if (m_drawn > 0)

@@ -18,6 +18,8 @@ public:
     void started(const QString &port);
     void progress(const QString &port, const QString &step, int n, int total);
     void finished(const UnitRecord &r);
+    // Station mode: nobody answers on the port yet.
+    void waiting(const QString &port);
     void warning(const QString &text);
     void note(const QString &text);
     // The closing lines: done / failed / skipped and the rate per hour.

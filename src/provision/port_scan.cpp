@@ -5,6 +5,17 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
+namespace {
+// A serial port is a character device (or a link to one); log files beside it are not.
+bool isCharDevice(const QString &path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+} // namespace
+
 bool IsPortPattern(const QString &text)
 {
     return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?')) || text.contains(QLatin1Char('['));
@@ -23,11 +34,12 @@ QStringList ExpandPorts(const QStringList &patterns, bool keepMissing)
         const QDir dir = fi.dir();
         if (IsPortPattern(dir.path()))
             continue;   // only the last part may be a pattern
-        // Device nodes and links to them are "system" entries to QDir.
-        const QStringList names = dir.entryList({fi.fileName()}, QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+        // Device nodes and links to them are "system" entries to QDir; /dev/ttyUSB* is not /dev/ttyusb0.
+        const QStringList names =
+            dir.entryList({fi.fileName()}, QDir::Files | QDir::System | QDir::NoDotAndDotDot | QDir::CaseSensitive);
         for (const QString &n : names) {
             const QString path = dir.filePath(n);
-            if (QFileInfo::exists(path) && !QFileInfo(path).isDir())
+            if (isCharDevice(path))
                 out << path;
         }
     }

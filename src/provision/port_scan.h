@@ -6,7 +6,8 @@
 #include <optional>
 
 // The paths that exist now and match `patterns` (a plain path is kept only when it exists unless
-// `keepMissing`), sorted, without repeats.
+// `keepMissing`), sorted, without repeats. A pattern matches character devices and links to them
+// only, case-sensitively.
 QStringList ExpandPorts(const QStringList &patterns, bool keepMissing);
 bool IsPortPattern(const QString &text);
 

@@ -63,7 +63,8 @@ bool scriptDefines(ScriptHost &script, const QString &name)
     return r.ok && r.text == QLatin1String("function");
 }
 
-void lintRows(const nlohmann::ordered_json &params, const QString &where, ScriptHost &script, QStringList &problems)
+void lintRows(const nlohmann::ordered_json &params, const QString &where, ScriptHost &script, QStringList &problems,
+              QStringList *notWritten)
 {
     QHash<QString, int> seen;
     ParamTable scratch(false);
@@ -88,6 +89,8 @@ void lintRows(const nlohmann::ordered_json &params, const QString &where, Script
                 problems << at + QStringLiteral(": a heading (empty CMDID) with a value or conversions");
             continue;
         }
+        if (row.stored.isEmpty() && notWritten)
+            *notWritten << at + QStringLiteral(": no PVALUE, not written (each unit keeps its own value)");
         if (row.cmdId.size() != 4 || !IsHexText(row.cmdId) || HexToInt(row.cmdId) == 0)
             problems << at + QStringLiteral(": CMDID \"%1\" is not four hex digits (not 0000)").arg(row.cmdId);
         const QString key = row.cmdId.toUpper();
@@ -141,7 +144,7 @@ void lintRows(const nlohmann::ordered_json &params, const QString &where, Script
 }
 } // namespace
 
-QStringList LintProfile(const QString &path, ScriptHost &script)
+QStringList LintProfile(const QString &path, ScriptHost &script, QStringList *notWritten)
 {
     QStringList problems;
     const auto root = readJson(path, problems);
@@ -150,10 +153,10 @@ QStringList LintProfile(const QString &path, ScriptHost &script)
     const auto params = root->find("Params");
     if (params == root->end())
         problems << path + QStringLiteral(": no Params list");
-    else if (!params->is_array())
-        problems << path + QStringLiteral(": Params is not a list");
+    else if (!params->is_array() && !params->is_object())
+        problems << path + QStringLiteral(": Params is neither a list nor rows keyed by index");
     else
-        lintRows(*params, QStringLiteral("Params"), script, problems);
+        lintRows(*params, QStringLiteral("Params"), script, problems, notWritten);
 
     const QString ext = JsonMemberText(*root, "ExParamFile");
     if (!ext.isEmpty()) {
@@ -164,10 +167,10 @@ QStringList LintProfile(const QString &path, ScriptHost &script)
             problems << path + QStringLiteral(": ExParamFile %1 does not exist beside the profile").arg(ext);
         } else if (const auto extRoot = readJson(extPath, problems)) {
             const auto extParams = extRoot->find("Params");
-            if (extParams == extRoot->end() || !extParams->is_array())
+            if (extParams == extRoot->end() || (!extParams->is_array() && !extParams->is_object()))
                 problems << extPath + QStringLiteral(": no Params list");
             else
-                lintRows(*extParams, QFileInfo(ext).fileName() + QStringLiteral(" Params"), script, problems);
+                lintRows(*extParams, QFileInfo(ext).fileName() + QStringLiteral(" Params"), script, problems, notWritten);
         }
     }
     return problems;

@@ -7,5 +7,6 @@
 
 class ScriptHost;
 
-// `script` must already hold the evaluated script file.
-QStringList LintProfile(const QString &path, ScriptHost &script);
+// `script` must already hold the evaluated script file. `notWritten`, when given, gets a line for
+// each coded row without a value: provisioning leaves the unit's own value there (no problem).
+QStringList LintProfile(const QString &path, ScriptHost &script, QStringList *notWritten = nullptr);

@@ -6,16 +6,28 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPointer>
 
 Station::Station(StationConfig config, QObject *parent) : QObject(parent), m_c(std::move(config))
 {
     m_scan.setInterval(m_c.scanMs);
     connect(&m_scan, &QTimer::timeout, this, &Station::scan);
+    m_probe.setInterval(m_c.probeMs);
+    connect(&m_probe, &QTimer::timeout, this, &Station::probe);
 }
 
 Station::~Station()
 {
     m_closing = true;
+    // No unit's end is handled any more: a runner deleted here must not reach unitDone() later.
+    for (UnitRunner *r : m_runners)
+        disconnect(r, nullptr, this, nullptr);
+    for (PortProbe *p : m_probes) {
+        disconnect(p, nullptr, this, nullptr);
+        p->wait();
+        delete p;
+    }
+    m_probes.clear();
     // A unit may be waiting for its values from this thread: keep answering until all have ended.
     while (!m_runners.isEmpty()) {
         for (UnitRunner *r : m_runners)
@@ -35,7 +47,8 @@ Station::~Station()
 bool Station::checkPlan(QString &error)
 {
     // The same checks every unit would make, once, before any unit is touched.
-    CoreSession core;
+    m_golden = std::make_unique<CoreSession>();
+    CoreSession &core = *m_golden;
     QString fileError;
     const ScriptResult s = core.script.evaluateFile(m_c.plan.scriptPath, &fileError);
     if (!fileError.isEmpty()) {
@@ -55,43 +68,30 @@ bool Station::checkPlan(QString &error)
         error = QStringLiteral("cannot load the golden profile: ") + p.error;
         return false;
     }
-    QStringList keys;
-    for (const UniqueSpec &u : m_c.uniques)
-        keys << u.param;
-    if (m_units)
-        keys << m_units->params;
-    for (const QString &k : keys) {
-        bool found = core.mainTable.findByCode(k) >= 0;
-        for (const ParamRow &r : core.mainTable.rows())
-            found = found || (!r.isHeading() && r.name == k);
-        if (!found) {
-            error = QStringLiteral("no parameter \"%1\" in the golden profile").arg(k);
-            return false;
-        }
-    }
-    m_c.plan.uniqueParams = keys;
-    m_c.plan.uniqueParams.removeDuplicates();
+    std::optional<UnitsFile> units;
+    if (!m_c.unitsFile.isEmpty() && !(units = ReadUnitsCsv(m_c.unitsFile, error)))
+        return false;
+    if (!m_values.prepare(core, m_c.uniques, units, m_c.unitsFile, error))
+        return false;
+    m_c.plan.uniqueParams = m_values.codes();
     return true;
 }
 
 bool Station::start(QString &error)
 {
-    if (!m_c.unitsFile.isEmpty()) {
-        m_units = ReadUnitsCsv(m_c.unitsFile, error);
-        if (!m_units)
-            return false;
-        m_unitsCounter = QStringLiteral("units:") + QFileInfo(m_c.unitsFile).absoluteFilePath();
-    }
     if (!checkPlan(error))
         return false;
     if (!m_db.open(m_c.db, error))
         return false;
+    m_outbox.emplace(Outbox::PathFor(m_c.db));
+    flushOutbox();
     m_started = true;
     for (const QString &h : m_c.tcpHosts)
         launch(TcpAddress(h));
     if (m_c.watch) {
         scan();
         m_scan.start();
+        m_probe.start();
         return true;
     }
     const QStringList ports = ExpandPorts(m_c.ports, true);
@@ -108,6 +108,7 @@ void Station::stop()
 {
     m_stopping = true;
     m_scan.stop();
+    m_probe.stop();
     finishIfIdle();
 }
 
@@ -117,71 +118,89 @@ void Station::scan()
         return;
     const QStringList present = ExpandPorts(m_c.ports, false);
     // A port that vanished has been unplugged: the next unit on it is a new one.
-    for (auto it = m_done.begin(); it != m_done.end();)
-        it = present.contains(*it) ? std::next(it) : m_done.erase(it);
+    for (auto it = m_idle.begin(); it != m_idle.end();)
+        it = present.contains(it.key()) ? std::next(it) : m_idle.erase(it);
     for (const QString &p : present)
-        if (!m_runners.contains(p) && !m_done.contains(p))
+        if (!m_runners.contains(p) && !m_idle.contains(p) && !m_probes.contains(p))
             launch(p);
+}
+
+void Station::probe()
+{
+    // Never during a unit's run, one query at a time per port.
+    for (auto it = m_idle.cbegin(); it != m_idle.cend(); ++it) {
+        if (m_probes.contains(it.key()) || m_runners.contains(it.key()))
+            continue;
+        auto *p = new PortProbe(it.key(), m_c.plan.link, m_c.plan.scriptPath, m_c.plan.goldenPath);
+        connect(p, &QThread::finished, this, [this, q = QPointer<PortProbe>(p)] {
+            if (q && m_probes.value(q->port()) == q)
+                probeDone(q);
+        });
+        m_probes.insert(it.key(), p);
+        p->start();
+    }
+}
+
+void Station::probeDone(PortProbe *p)
+{
+    p->wait();
+    m_probes.remove(p->port());
+    p->deleteLater();
+    const auto it = m_idle.find(p->port());
+    if (it == m_idle.end() || m_stopping)
+        return;
+    const std::optional<QString> answer = p->version();
+    if (!answer) {
+        // A few silent probes: the unit is gone, the next answer is a new one.
+        if (++it->misses >= 3)
+            it->version.reset();
+        return;
+    }
+    it->misses = 0;
+    if (it->version && *it->version == *answer)
+        return;
+    // An answer after silence, or another unit answering: a new unit.
+    const QString port = it.key();
+    m_idle.erase(it);
+    launch(port);
 }
 
 void Station::launch(const QString &port)
 {
-    auto source = [this](const QString &unitPort, const QMap<QString, QString> &identity) {
+    auto source = [this](const UnitIdentity &identity) {
         UnitValues v;
         if (m_closing) {
             v.error = QStringLiteral("the station is closing");
             return v;
         }
-        QMetaObject::invokeMethod(this, [&] { v = valuesFor(unitPort, identity); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(this, [&] { v = valuesFor(identity); }, Qt::BlockingQueuedConnection);
         return v;
     };
     auto *runner = new UnitRunner(port, m_c.plan, source);
     connect(runner, &UnitRunner::progress, this, &Station::unitProgress);
-    connect(runner, &QThread::finished, this, [this, runner] { unitDone(runner); });
+    // Queued: the runner may be gone by the time it arrives (the station is being destroyed).
+    connect(runner, &QThread::finished, this, [this, p = QPointer<UnitRunner>(runner)] {
+        if (p && m_runners.value(p->port()) == p)
+            unitDone(p);
+    });
     m_runners.insert(port, runner);
     emit unitStarted(port);
     runner->start();
 }
 
-UnitValues Station::valuesFor(const QString &port, const QMap<QString, QString> &identity)
+UnitValues Station::valuesFor(const UnitIdentity &identity)
 {
-    Q_UNUSED(port);
-    UnitValues v;
-    QString error;
-    if (m_c.watch && !m_c.again && !identity.isEmpty()) {
-        const auto done = m_db.wasDone(identity, error);
-        if (!done) {
+    if (m_c.watch && !m_c.again && !identity.stored.isEmpty()) {
+        QString error;
+        const auto done = m_db.wasDone(identity.stored, identity.shown, error);
+        UnitValues v;
+        if (!done)
             v.error = error;
+        v.skip = done.value_or(false);
+        if (!done || *done)
             return v;
-        }
-        if (*done) {
-            v.skip = true;
-            return v;
-        }
     }
-    for (const UniqueSpec &u : m_c.uniques) {
-        const auto n = m_db.takeCounter(QStringLiteral("seq:") + u.param, u.start, error);
-        if (!n) {
-            v.error = error;
-            return v;
-        }
-        v.values.insert(u.param, u.expand(*n));
-    }
-    if (m_units) {
-        const auto row = m_db.takeCounter(m_unitsCounter, 0, error);
-        if (!row) {
-            v.error = error;
-            return v;
-        }
-        if (*row >= m_units->rows.size()) {
-            v.error = QStringLiteral("no values left in %1 (all %2 rows used)").arg(m_c.unitsFile).arg(m_units->rows.size());
-            return v;
-        }
-        const auto unit = m_units->unit(int(*row));
-        for (auto it = unit.cbegin(); it != unit.cend(); ++it)
-            v.values.insert(it.key(), it.value());
-    }
-    return v;
+    return m_values.take(m_db);
 }
 
 void Station::unitDone(UnitRunner *runner)
@@ -190,22 +209,47 @@ void Station::unitDone(UnitRunner *runner)
     UnitRecord r = runner->record();
     m_runners.remove(runner->port());
     runner->deleteLater();
+    if (m_c.watch && !IsTcpAddress(r.port) && !r.answered && !m_stopping) {
+        // Nobody on the port: it waits for a unit, with nothing to record.
+        m_idle.insert(r.port, Idle{});
+        emit portWaiting(r.port);
+        finishIfIdle();
+        return;
+    }
     QString error;
-    if (!m_db.insert(r, error)) {
-        // A unit nobody can trace is not a passed unit.
-        emit warning(error);
-        if (r.result == UnitRecord::Passed) {
-            r.result = UnitRecord::Failed;
-            r.failure = QStringLiteral("provisioned but not recorded: ") + error;
+    if (m_db.insert(r, error)) {
+        flushOutbox();
+    } else {
+        QString keepError;
+        if (m_outbox->add(r, keepError)) {
+            emit warning(QStringLiteral("%1; the record waits in %2 until the database answers").arg(error, m_outbox->path()));
+        } else {
+            // A unit nobody can trace is not a passed unit.
+            emit warning(error);
+            emit warning(keepError);
+            if (r.result == UnitRecord::Passed) {
+                r.result = UnitRecord::Failed;
+                r.failure = QStringLiteral("provisioned but not recorded: ") + error;
+            }
         }
     }
     m_records.append(r);
     if (m_c.watch && !IsTcpAddress(r.port))
-        m_done.insert(r.port);
+        m_idle.insert(r.port, Idle{r.answered ? std::optional<QString>(r.version) : std::nullopt, 0});
     emit unitFinished(r);
     if (m_c.watch && !m_stopping)
         scan();
     finishIfIdle();
+}
+
+void Station::flushOutbox()
+{
+    QString error;
+    const int stored = m_outbox->flush(m_db, error);
+    if (stored > 0)
+        emit warning(QStringLiteral("%1 record(s) from %2 stored").arg(stored).arg(m_outbox->path()));
+    if (!error.isEmpty())
+        emit warning(QStringLiteral("records still wait in %1: %2").arg(m_outbox->path(), error));
 }
 
 void Station::finishIfIdle()

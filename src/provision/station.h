@@ -1,16 +1,24 @@
 #pragma once
 // A production run: every unit on the listed ports at the same time, each on its own thread,
 // per-unit values from the database's counters or a units file, one record per unit attempt.
-// In station mode the ports are watched and each unit that appears is provisioned.
+// In station mode the ports are watched and each unit that appears is provisioned: a new port,
+// or on an idle port (done, failed or empty) the first answer to a light query after silence,
+// or an answer from another unit.
+#include "provision/outbox.h"
+#include "provision/port_probe.h"
 #include "provision/station_db.h"
 #include "provision/unit_runner.h"
 #include "provision/unit_values.h"
+#include "provision/value_pool.h"
 
 #include <QHash>
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <memory>
 #include <optional>
+
+class CoreSession;
 
 struct StationConfig {
     UnitPlan plan;
@@ -22,6 +30,7 @@ struct StationConfig {
     bool watch = false;
     bool again = false;         // station mode: provision a unit that was already done
     int scanMs = 300;
+    int probeMs = 1000;         // the light query on an idle port
 };
 
 class Station : public QObject {
@@ -42,6 +51,8 @@ signals:
     void unitStarted(const QString &port);
     void unitProgress(const QString &port, const QString &step, int n, int total);
     void unitFinished(const UnitRecord &record);
+    // Station mode: nobody answered on the port; it is watched for a unit.
+    void portWaiting(const QString &port);
     void warning(const QString &text);
     void finished();
 
@@ -51,15 +62,25 @@ private:
     void unitDone(UnitRunner *runner);
     void finishIfIdle();
     // On the station's thread: the unit's values, or why it is skipped or fails.
-    UnitValues valuesFor(const QString &port, const QMap<QString, QString> &identity);
+    UnitValues valuesFor(const UnitIdentity &identity);
     bool checkPlan(QString &error);
+    void flushOutbox();
 
     StationConfig m_c;
     StationDb m_db;
-    std::optional<UnitsFile> m_units;
-    QString m_unitsCounter;
+    std::optional<Outbox> m_outbox;   // records the database could not take yet
+    std::unique_ptr<CoreSession> m_golden;   // the script and the golden profile, for the values
+    ValuePool m_values;
     QHash<QString, UnitRunner *> m_runners;
-    QSet<QString> m_done;       // ports whose unit is done and still plugged in
+    struct Idle {
+        std::optional<QString> version;   // the unit that was there; nullopt: nobody answers
+        int misses = 0;                    // probes in a row without an answer
+    };
+    void probe();
+    void probeDone(PortProbe *p);
+    QHash<QString, Idle> m_idle;          // ports between units
+    QHash<QString, PortProbe *> m_probes;
+    QTimer m_probe;
     QList<UnitRecord> m_records;
     QTimer m_scan;
     bool m_started = false;

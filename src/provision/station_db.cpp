@@ -2,6 +2,7 @@
 #include "provision/unit_values.h"
 
 #include <QAtomicInt>
+#include <QThread>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,6 +15,9 @@
 
 namespace {
 QAtomicInt g_connections;
+QAtomicInt g_takePauseMs;
+// How long a station waits for another one's lock on the database.
+constexpr int kLockWaitMs = 5000;
 
 // Each step brings the schema from its index to the next version.
 QStringList migrationSteps(int toVersion, bool postgres)
@@ -32,6 +36,13 @@ QStringList migrationSteps(int toVersion, bool postgres)
         // Station mode looks units up by their values, reports by time.
         return {QStringLiteral("CREATE INDEX IF NOT EXISTS units_unique_key ON units (unique_key, result)"),
                 QStringLiteral("CREATE INDEX IF NOT EXISTS units_started_at ON units (started_at)")};
+    case 3:
+        // Every value handed out, under the constraint that makes a second hand-out impossible;
+        // and what a passed unit holds, to know it again.
+        return {QStringLiteral("CREATE TABLE IF NOT EXISTS issued (code TEXT NOT NULL, value TEXT NOT NULL,"
+                               " taken_at TEXT NOT NULL, UNIQUE (code, value))"),
+                QStringLiteral("ALTER TABLE units ADD COLUMN done_key TEXT NOT NULL DEFAULT ''"),
+                QStringLiteral("CREATE INDEX IF NOT EXISTS units_done_key ON units (done_key, result)")};
     default:
         return {};
     }
@@ -54,11 +65,22 @@ StationDb::~StationDb()
     }
 }
 
-int StationDb::CurrentSchemaVersion() { return 2; }
+int StationDb::CurrentSchemaVersion() { return 3; }
+
+void StationDb::SetTakePauseForTests(int ms) { g_takePauseMs.storeRelaxed(ms); }
 
 QString StationDb::TimeText(const QDateTime &t) { return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")); }
 
-bool StationDb::open(const QString &spec, QString &error)
+QString StationDb::Shown(const QString &spec)
+{
+    QUrl url(spec);
+    if (url.password().isEmpty())
+        return spec;
+    url.setPassword(QStringLiteral("***"));
+    return url.toString(QUrl::PrettyDecoded);
+}
+
+bool StationDb::open(const QString &spec, QString &error, bool mustExist)
 {
     const QUrl url(spec);
     m_postgres = url.scheme() == QLatin1String("postgresql") || url.scheme() == QLatin1String("postgres");
@@ -75,7 +97,7 @@ bool StationDb::open(const QString &spec, QString &error)
         const QString user = !url.userName().isEmpty() ? url.userName() : q.queryItemValue(QStringLiteral("user"));
         const QString dbName = url.path().mid(1);
         if (dbName.isEmpty()) {
-            error = QStringLiteral("%1 names no database: postgresql://[user@]host[:port]/DBNAME").arg(spec);
+            error = QStringLiteral("%1 names no database: postgresql://[user@]host[:port]/DBNAME").arg(Shown(spec));
             return false;
         }
         db.setDatabaseName(dbName);
@@ -89,16 +111,24 @@ bool StationDb::open(const QString &spec, QString &error)
             db.setUserName(user);
         if (!url.password().isEmpty())
             db.setPassword(url.password());
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        // Bounded waits: a counter locked by another station or a server that stops answering
+        // fails the unit with the reason instead of holding the station.
+        db.setConnectOptions(QStringLiteral("connect_timeout=5;options='-c lock_timeout=%1 -c statement_timeout=%2'")
+                                 .arg(kLockWaitMs).arg(2 * kLockWaitMs));
         m_describe = QStringLiteral("PostgreSQL database %1").arg(dbName);
     } else {
         if (spec.isEmpty()) {
             error = QStringLiteral("no database file given");
             return false;
         }
+        if (mustExist && !QFileInfo(spec).isFile()) {
+            error = QStringLiteral("no records database %1").arg(QFileInfo(spec).absoluteFilePath());
+            return false;
+        }
         db.setDatabaseName(spec);
-        // Another station process on the same file waits for our transaction instead of failing.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+        // Another station process on the same file waits for our transaction instead of failing,
+        // for a bounded time.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockWaitMs));
         m_describe = QStringLiteral("SQLite file %1").arg(QFileInfo(spec).absoluteFilePath());
     }
     if (!db.open()) {
@@ -176,25 +206,52 @@ bool StationDb::migrate(QString &error)
             return false;
         }
     }
-    return commit(error);
+    if (!commit(error)) {
+        rollback();
+        return false;
+    }
+    return true;
 }
 
-std::optional<qint64> StationDb::takeCounter(const QString &name, qint64 start, QString &error)
+bool StationDb::transaction(const std::function<bool(QString &)> &work, QString &error)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_name, false);
     if (!begin(error))
-        return std::nullopt;
-    auto fail = [&](const QSqlQuery &q) -> std::optional<qint64> {
-        error = QStringLiteral("cannot take the next value of %1: %2").arg(name, q.lastError().text());
+        return false;
+    if (!work(error)) {
         rollback();
+        return false;
+    }
+    if (!commit(error)) {
+        rollback();
+        return false;
+    }
+    return true;
+}
+
+std::optional<qint64> StationDb::nextCounterValue(const QString &name, qint64 start, const QStringList &formerNames,
+                                                  QString &error)
+{
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    auto fail = [&]() -> std::optional<qint64> {
+        error = QStringLiteral("cannot take the next value of %1: %2").arg(name, q.lastError().text());
         return std::nullopt;
     };
-    QSqlQuery q(db);
+    // A counter kept under the name it was typed with goes on where it stopped.
+    for (const QString &former : formerNames) {
+        if (former == name)
+            continue;
+        q.prepare(QStringLiteral("SELECT next_value FROM counters WHERE name = ?"));
+        q.addBindValue(former);
+        if (!q.exec())
+            return fail();
+        if (q.next())
+            start = qMax(start, q.value(0).toLongLong());
+    }
     q.prepare(QStringLiteral("INSERT INTO counters (name, next_value) VALUES (?, ?) ON CONFLICT (name) DO NOTHING"));
     q.addBindValue(name);
     q.addBindValue(start);
     if (!q.exec())
-        return fail(q);
+        return fail();
     // The update locks the counter's row until the commit: a second station waits here.
     q.prepare(QStringLiteral("UPDATE counters SET next_value = (CASE WHEN next_value < ? THEN ? ELSE next_value END) + 1"
                              " WHERE name = ?"));
@@ -202,13 +259,55 @@ std::optional<qint64> StationDb::takeCounter(const QString &name, qint64 start, 
     q.addBindValue(start);
     q.addBindValue(name);
     if (!q.exec())
-        return fail(q);
+        return fail();
+    if (const int pause = g_takePauseMs.loadRelaxed(); pause > 0)
+        QThread::msleep(static_cast<unsigned long>(pause));
     q.prepare(QStringLiteral("SELECT next_value FROM counters WHERE name = ?"));
     q.addBindValue(name);
     if (!q.exec() || !q.next())
-        return fail(q);
-    const qint64 taken = q.value(0).toLongLong() - 1;
-    if (!commit(error))
+        return fail();
+    return q.value(0).toLongLong() - 1;
+}
+
+bool StationDb::lockHandOut(QString &error)
+{
+    return !m_postgres || exec(QStringLiteral("SELECT pg_advisory_xact_lock(7305482)"), error);
+}
+
+bool StationDb::issue(const QString &code, const QString &value, QString &error)
+{
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.prepare(QStringLiteral("INSERT INTO issued (code, value, taken_at) VALUES (?, ?, ?)"));
+    q.addBindValue(text(code));
+    q.addBindValue(text(value));
+    q.addBindValue(text(TimeText(QDateTime::currentDateTimeUtc())));
+    if (q.exec())
+        return true;
+    error = QStringLiteral("the database refuses to hand out %1=%2 (handed out before?): %3")
+                .arg(code, value, q.lastError().text());
+    return false;
+}
+
+std::optional<QSet<QString>> StationDb::issuedValues(const QString &code, QString &error)
+{
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT value FROM issued WHERE code = ?"));
+    q.addBindValue(text(code));
+    if (!q.exec()) {
+        error = QStringLiteral("cannot read the values handed out: ") + q.lastError().text();
+        return std::nullopt;
+    }
+    QSet<QString> out;
+    while (q.next())
+        out.insert(q.value(0).toString());
+    return out;
+}
+
+std::optional<qint64> StationDb::takeCounter(const QString &name, qint64 start, QString &error)
+{
+    std::optional<qint64> taken;
+    if (!transaction([&](QString &e) { return (taken = nextCounterValue(name, start, {}, e)).has_value(); }, error))
         return std::nullopt;
     return taken;
 }
@@ -218,12 +317,12 @@ bool StationDb::insert(UnitRecord &r, QString &error)
     const QJsonArray params = WrittenParamsJson(r.params);
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.prepare(QStringLiteral("INSERT INTO units (started_at, station, port, golden, version, identity, unique_values,"
-                             " unique_key, params, result, failure, duration_ms) VALUES (?,?,?,?,?,?,?,?,?,?,?,?)%1")
+                             " unique_key, params, result, failure, duration_ms, done_key) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)%1")
                   .arg(m_postgres ? QStringLiteral(" RETURNING id") : QString()));
     for (const QVariant &v : {text(TimeText(r.started)), text(r.station), text(r.port), text(r.golden), text(r.version),
                               text(jsonText(StringMapJson(r.identity))), text(jsonText(StringMapJson(r.unique))),
                               text(UniqueKey(r.unique)), text(jsonText(params)), text(UnitRecord::resultText(r.result)),
-                              text(r.failure), QVariant(r.durationMs)})
+                              text(r.failure), QVariant(r.durationMs), text(UniqueKey(r.held))})
         q.addBindValue(v);
     if (!q.exec()) {
         error = QStringLiteral("cannot store the record of %1: %2").arg(r.port, q.lastError().text());
@@ -233,13 +332,16 @@ bool StationDb::insert(UnitRecord &r, QString &error)
     return true;
 }
 
-std::optional<bool> StationDb::wasDone(const QMap<QString, QString> &unique, QString &error)
+std::optional<bool> StationDb::wasDone(const QMap<QString, QString> &held, const QMap<QString, QString> &shown,
+                                       QString &error)
 {
-    if (unique.isEmpty())
+    if (held.isEmpty())
         return false;
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.prepare(QStringLiteral("SELECT COUNT(*) FROM units WHERE unique_key = ? AND result = ?"));
-    q.addBindValue(UniqueKey(unique));
+    q.prepare(QStringLiteral("SELECT COUNT(*) FROM units WHERE (done_key = ? OR (done_key = '' AND unique_key = ?))"
+                             " AND result = ?"));
+    q.addBindValue(UniqueKey(held));
+    q.addBindValue(text(UniqueKey(shown)));
     q.addBindValue(UnitRecord::resultText(UnitRecord::Passed));
     if (!q.exec() || !q.next()) {
         error = QStringLiteral("cannot look the unit up: ") + q.lastError().text();

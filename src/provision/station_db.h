@@ -1,12 +1,15 @@
 #pragma once
 // The production records: an SQLite file or a PostgreSQL database, one schema created and
 // upgraded here, counters taken inside a transaction so that stations sharing a database never
-// hand out a value twice. One object per thread (Qt SQL connections are per thread).
+// hand out a value twice, and every value handed out kept under a UNIQUE constraint so that no
+// code path can. One object per thread (Qt SQL connections are per thread).
 #include "provision/unit_record.h"
 
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class StationDb {
@@ -16,9 +19,13 @@ public:
     StationDb(const StationDb &) = delete;
     StationDb &operator=(const StationDb &) = delete;
 
-    // `spec`: a file path (SQLite, created when missing) or postgresql://[user[:password]@][host][:port]/dbname
-    // with ?host=/socket/folder for a Unix socket. Creates or upgrades the schema.
-    bool open(const QString &spec, QString &error);
+    // `spec`: a file path (SQLite, created when missing unless `mustExist`) or
+    // postgresql://[user[:password]@][host][:port]/dbname with ?host=/socket/folder for a Unix
+    // socket; without a password in the URL, PGPASSWORD or ~/.pgpass give it, as for every
+    // PostgreSQL client. Creates or upgrades the schema.
+    bool open(const QString &spec, QString &error, bool mustExist = false);
+    // `spec` as it may be shown: a password in it masked.
+    static QString Shown(const QString &spec);
     bool isPostgres() const { return m_postgres; }
     QString describe() const { return m_describe; }
 
@@ -26,12 +33,32 @@ public:
     // 0 when the database holds no schema yet.
     int schemaVersion();
 
-    // The counter's next free value (at least `start`), taken for good.
+    // Runs `work` in one transaction: committed when it returns true, rolled back (nothing
+    // taken) when it returns false with `error` set.
+    bool transaction(const std::function<bool(QString &error)> &work, QString &error);
+    // Inside transaction(): the counter's next free value (at least `start`, and past what a
+    // counter under one of `formerNames` handed out), taken when the transaction commits.
+    std::optional<qint64> nextCounterValue(const QString &name, qint64 start, const QStringList &formerNames,
+                                           QString &error);
+    // Inside transaction(): one hand-out at a time across every station on the database, so that
+    // two never choose the same free units-file row (SQLite's write lock already does this).
+    bool lockHandOut(QString &error);
+    // Inside transaction(): records `value` of parameter `code` as handed out. The database
+    // refuses a value handed out before; false with the reason.
+    bool issue(const QString &code, const QString &value, QString &error);
+    // The values of `code` handed out so far.
+    std::optional<QSet<QString>> issuedValues(const QString &code, QString &error);
+    // A transaction of its own around nextCounterValue().
     std::optional<qint64> takeCounter(const QString &name, qint64 start, QString &error);
     // Stores the record and sets its id.
     bool insert(UnitRecord &record, QString &error);
-    // Whether a unit that passed already got exactly these unique values.
-    std::optional<bool> wasDone(const QMap<QString, QString> &unique, QString &error);
+    // Whether a unit that passed held exactly these stored values of its unique parameters
+    // (code → "HEX:…") when it was done; records from before they were kept match by the
+    // shown values (code → text).
+    std::optional<bool> wasDone(const QMap<QString, QString> &held, const QMap<QString, QString> &shown, QString &error);
+    // Tests only: a pause between moving a counter on and reading it back, so that a value
+    // taken outside its transaction is handed out twice where several stations take at once.
+    static void SetTakePauseForTests(int ms);
     // Records started at or after `since` (all when invalid), oldest first.
     std::optional<QList<UnitRecord>> records(const QDateTime &since, QString &error);
 

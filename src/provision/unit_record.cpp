@@ -56,7 +56,29 @@ QJsonObject UnitRecord::toJson() const
         o.insert(QStringLiteral("id"), id);
     if (bytesOnWire > 0)
         o.insert(QStringLiteral("bytes"), bytesOnWire);
+    if (!held.isEmpty())
+        o.insert(QStringLiteral("held"), StringMapJson(held));
     return o;
+}
+
+UnitRecord UnitRecord::fromJson(const QJsonObject &o)
+{
+    UnitRecord r;
+    r.id = o.value(QStringLiteral("id")).toInteger();
+    r.started = QDateTime::fromString(o.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
+    r.station = o.value(QStringLiteral("station")).toString();
+    r.port = o.value(QStringLiteral("port")).toString();
+    r.golden = o.value(QStringLiteral("golden")).toString();
+    r.version = o.value(QStringLiteral("version")).toString();
+    r.identity = StringMapFromJson(o.value(QStringLiteral("identity")).toObject());
+    r.unique = StringMapFromJson(o.value(QStringLiteral("unique")).toObject());
+    r.held = StringMapFromJson(o.value(QStringLiteral("held")).toObject());
+    r.params = WrittenParamsFromJson(o.value(QStringLiteral("params")).toArray());
+    r.result = resultFromText(o.value(QStringLiteral("result")).toString()).value_or(Failed);
+    r.failure = o.value(QStringLiteral("failure")).toString();
+    r.durationMs = o.value(QStringLiteral("duration_ms")).toInteger();
+    r.bytesOnWire = o.value(QStringLiteral("bytes")).toInteger();
+    return r;
 }
 
 QJsonArray WrittenParamsJson(const QList<WrittenParam> &params)

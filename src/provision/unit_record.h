@@ -29,15 +29,19 @@ struct UnitRecord {
     QString version;
     QMap<QString, QString> identity;    // code → value the unit held before
     QMap<QString, QString> unique;      // code → value given to it
+    QMap<QString, QString> held;        // passed: code → stored value ("HEX:…") of each unique parameter read back
     QList<WrittenParam> params;
     Result result = Failed;
     QString failure;
     qint64 durationMs = 0;
     qint64 bytesOnWire = 0;             // sent and received
+    bool answered = false;              // a unit answered on the port (not stored)
 
     static QString resultText(Result r);
     static std::optional<Result> resultFromText(const QString &text);
     QJsonObject toJson() const;
+    // What toJson() gave (the outbox keeps records so).
+    static UnitRecord fromJson(const QJsonObject &o);
 };
 
 Q_DECLARE_METATYPE(UnitRecord)

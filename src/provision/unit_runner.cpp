@@ -5,15 +5,17 @@
 #include "params/value_input.h"
 #include "link/serial_channel.h"
 #include "provision/counting_channel.h"
+#include "provision/port_probe.h"
+#include "provision/value_pool.h"
 #include "protocol/device_commands.h"
 #include "session/core_session.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QFileInfo>
 #include <QHostInfo>
 
 namespace {
-const QString kVersionPrefix = QStringLiteral("DTU版本号=");
 
 struct Target {
     int row = -1;
@@ -47,6 +49,9 @@ int findRow(const ParamTable &t, const QString &key)
     return -1;
 }
 
+// A row of the main (0) or the extended (1) table.
+using RowRef = QPair<int, int>;
+
 class Run {
 public:
     Run(UnitRunner &owner, const QString &port, const UnitPlan &plan, UnitRecord &rec)
@@ -69,6 +74,17 @@ private:
     }
     bool prepare();
     bool readAll(const QString &what);
+    int tables() const { return m_core.state.ExtTabVisible ? 2 : 1; }
+    ParamTable &table(int t) { return t == 0 ? m_core.mainTable : m_core.extTable; }
+    // The row of `key` (code or name), the main table first; {-1, -1} when none.
+    RowRef find(const QString &key)
+    {
+        for (int t = 0; t < tables(); ++t)
+            if (const int i = findRow(table(t), key); i >= 0)
+                return {t, i};
+        return {-1, -1};
+    }
+    bool writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &recorded);
 
     UnitRunner &m_owner;
     QString m_port;
@@ -79,7 +95,7 @@ private:
     ParamOps m_ops;
     RecordingSink m_sink;
     std::unique_ptr<CountingChannel> m_counter;
-    QVector<ParamRow> m_golden;
+    QVector<ParamRow> m_golden[2];
     int m_step = 0;
     int m_total = 5;   // open, version, read, values, read back; writes are added once known
 };
@@ -95,7 +111,8 @@ bool Run::prepare()
     const ProfileLoadResult p = m_core.profile.LoadProfile(m_plan.goldenPath);
     if (!p.ok)
         return fail(QStringLiteral("cannot load the golden profile: ") + p.error);
-    m_golden = m_core.mainTable.rows();
+    m_golden[0] = m_core.mainTable.rows();
+    m_golden[1] = m_core.extTable.rows();
     return true;
 }
 
@@ -104,16 +121,38 @@ bool Run::readAll(const QString &what)
     const int logFrom = m_sink.log.size();
     m_sink.messages.clear();
     m_sink.errors.clear();
-    if (m_ops.readMainParams(m_sink))
+    // Each table from its own parameter set, selected as the window does (the main tab reads
+    // whichever set is selected, so the main one is selected first).
+    m_commands.SelectParamChannel(m_core.state.MainParamChannel);
+    if (m_ops.readMainParams(m_sink) && (tables() < 2 || m_ops.readExtParams(m_sink)))
         return true;
     return fail(what + QStringLiteral(": ") + readFailure(m_sink, logFrom));
+}
+
+bool Run::writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &recorded)
+{
+    for (auto it = writes.cbegin(); it != writes.cend(); ++it) {
+        const ParamRow &g = m_golden[it.key().first].at(it.key().second);
+        m_commands.SelectParamChannel(it.key().first == 0 ? m_core.state.MainParamChannel : 0);
+        step(QStringLiteral("write %1").arg(g.cmdId));
+        ParamTable &t = table(it.key().first);
+        t.setStoredAndShown(it.key().second, it.value().stored, it.value().shown);
+        recorded.insert(it.key(), m_rec.params.size());
+        m_rec.params.append({g.cmdId, g.name, it.value().shown, QString(), t.row(it.key().second).hexDigits(), QString()});
+        const int r = m_ops.WriteParam(g.cmdId, m_sink);
+        if (r != rcOk)
+            return fail(QStringLiteral("writing %1 (%2)=%3: %4")
+                            .arg(g.name, g.cmdId, it.value().shown,
+                                 r == rcNotSent && !m_sink.log.isEmpty() ? m_sink.log.value(m_sink.log.size() - 2)
+                                                                         : ParamOps::WriteResultText(r)));
+    }
+    return true;
 }
 
 bool Run::go(const UnitRunner::ValueSource &source)
 {
     if (!prepare())
         return false;
-    ParamTable &table = m_core.mainTable;
 
     step(QStringLiteral("open"));
     if (auto why = OpenUnitLink(m_core, m_port, m_plan.link))
@@ -127,25 +166,31 @@ bool Run::go(const UnitRunner::ValueSource &source)
     step(QStringLiteral("version"));
     const OpOutcome v = m_commands.ReadVersion();
     if (v.code != rcOk)
-        return fail(QStringLiteral("reading the version: ") +
-                    (v.stateLogLines.isEmpty() ? v.errorText + v.messageText : v.stateLogLines.first()));
-    m_rec.version = v.stateLogLines.isEmpty() ? QString() : v.stateLogLines.last().mid(kVersionPrefix.size());
+        return fail(QStringLiteral("no unit answered (reading the version: %1)")
+                        .arg(v.stateLogLines.isEmpty() ? v.errorText + v.messageText : v.stateLogLines.first()));
+    m_rec.version = VersionTextOf(v.stateLogLines);
+    m_rec.answered = true;
 
     step(QStringLiteral("read"));
     if (!readAll(QStringLiteral("reading the unit")))
         return false;
-    QMap<QString, int> uniqueRows;   // key as given → row
+    QList<RowRef> uniqueRows;
+    UnitIdentity identity;
+    identity.port = m_port;
     for (const QString &key : m_plan.uniqueParams) {
-        const int i = findRow(table, key);
-        if (i < 0)
+        const RowRef at = find(key);
+        if (at.first < 0)
             return fail(QStringLiteral("no parameter \"%1\" in the golden profile").arg(key));
-        uniqueRows.insert(key, i);
-        m_rec.identity.insert(table.row(i).cmdId, table.row(i).shown);
+        uniqueRows << at;
+        const ParamRow &r = table(at.first).row(at.second);
+        m_rec.identity.insert(r.cmdId, r.shown);
+        identity.stored.insert(r.cmdId.toUpper(), CanonicalStored(r.stored));
     }
-    const QVector<ParamRow> current = table.rows();
+    identity.shown = m_rec.identity;
+    const QVector<ParamRow> current[2] = {m_core.mainTable.rows(), m_core.extTable.rows()};
 
     step(QStringLiteral("values"));
-    const UnitValues given = source(m_port, m_rec.identity);
+    const UnitValues given = source(identity);
     if (given.skip) {
         m_rec.result = UnitRecord::Skipped;
         m_rec.failure = QStringLiteral("already done with these values");
@@ -154,61 +199,65 @@ bool Run::go(const UnitRunner::ValueSource &source)
     if (!given.error.isEmpty())
         return fail(given.error);
 
-    // Every value is converted before anything is written.
-    QMap<int, StoredValue> targets;
-    for (int i = 0; i < m_golden.size(); ++i) {
-        const ParamRow &g = m_golden.at(i);
-        if (!g.isHeading() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel))
-            targets.insert(i, StoredValue{g.stored, g.shown});
-    }
+    // Every value is converted before anything is written. A golden row without a value is
+    // not part of the golden (the loader and diff treat it so): the unit keeps its own.
+    QMap<RowRef, StoredValue> wanted;
+    for (int t = 0; t < tables(); ++t)
+        for (int i = 0; i < m_golden[t].size(); ++i) {
+            const ParamRow &g = m_golden[t].at(i);
+            if (!g.isHeading() && !g.stored.isEmpty() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel))
+                wanted.insert({t, i}, StoredValue{g.stored, g.shown});
+        }
     for (auto it = given.values.cbegin(); it != given.values.cend(); ++it) {
-        const int i = findRow(table, it.key());
-        if (i < 0)
+        const RowRef at = find(it.key());
+        if (at.first < 0)
             return fail(QStringLiteral("no parameter \"%1\" in the golden profile").arg(it.key()));
+        const ParamRow &g = m_golden[at.first].at(at.second);
         QString why;
-        const auto value = ConvertGivenValue(m_core.script, m_golden.at(i), m_core.state.PrivilegeLevel, it.value(), why);
+        const auto value = ConvertGivenValue(m_core.script, g, m_core.state.PrivilegeLevel, it.value(), why);
         if (!value)
             return fail(QStringLiteral("unit value refused, nothing written: ") + why);
-        targets.insert(i, *value);
-        m_rec.unique.insert(m_golden.at(i).cmdId, value->shown);
+        wanted.insert(at, *value);
+        m_rec.unique.insert(g.cmdId, value->shown);
     }
+    // Only what differs is written; everything wanted is read back all the same.
+    QMap<RowRef, StoredValue> writes = wanted;
     if (m_plan.onlyChanged)
-        for (auto it = targets.begin(); it != targets.end();)
-            it = sameStored(current.at(it.key()).stored, it.value().stored) ? targets.erase(it) : std::next(it);
-
-    m_total += targets.size();
-    for (auto it = targets.cbegin(); it != targets.cend(); ++it) {
-        const ParamRow &g = m_golden.at(it.key());
-        step(QStringLiteral("write %1").arg(g.cmdId));
-        table.setStoredAndShown(it.key(), it.value().stored, it.value().shown);
-        m_rec.params.append({g.cmdId, g.name, it.value().shown, QString(), table.row(it.key()).hexDigits(), QString()});
-        const int r = m_ops.WriteParam(g.cmdId, m_sink);
-        if (r != rcOk)
-            return fail(QStringLiteral("writing %1 (%2)=%3: %4")
-                            .arg(g.name, g.cmdId, it.value().shown,
-                                 r == rcNotSent && !m_sink.log.isEmpty() ? m_sink.log.value(m_sink.log.size() - 2)
-                                                                         : ParamOps::WriteResultText(r)));
-    }
+        for (auto it = writes.begin(); it != writes.end();)
+            it = sameStored(current[it.key().first].at(it.key().second).stored, it.value().stored) ? writes.erase(it)
+                                                                                                    : std::next(it);
+    m_total += writes.size();
+    QHash<RowRef, int> recorded;   // row → its entry in the record's parameters
+    if (!writeAll(writes, recorded))
+        return false;
 
     step(QStringLiteral("verify"));
     // A parameter the unit leaves out of its answer must not pass with the value we wrote.
-    for (auto it = targets.cbegin(); it != targets.cend(); ++it)
-        table.setStoredAndShown(it.key(), QString(), QString());
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
+        table(it.key().first).setStoredAndShown(it.key().second, QString(), QString());
     if (!readAll(QStringLiteral("reading back")))
         return false;
     QStringList differences;
-    int n = 0;
-    for (auto it = targets.cbegin(); it != targets.cend(); ++it, ++n) {
-        const ParamRow &r = table.row(it.key());
-        WrittenParam &w = m_rec.params[n];
-        w.read = r.shown;
-        w.readHex = r.hexDigits();
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
+        const ParamRow &r = table(it.key().first).row(it.key().second);
+        const bool written = recorded.contains(it.key());
+        if (written) {
+            WrittenParam &w = m_rec.params[recorded.value(it.key())];
+            w.read = r.shown;
+            w.readHex = r.hexDigits();
+        }
         if (!sameStored(r.stored, it.value().stored))
-            differences << QStringLiteral("%1 (%2): wrote \"%3\", read back \"%4\"")
-                               .arg(r.name, r.cmdId, it.value().shown, r.stored.isEmpty() ? QStringLiteral("(missing)") : r.shown);
+            differences << QStringLiteral("%1 (%2): %3 \"%4\", read back \"%5\"")
+                               .arg(r.name, r.cmdId, written ? QStringLiteral("wrote") : QStringLiteral("expected"),
+                                    it.value().shown, r.stored.isEmpty() ? QStringLiteral("(missing)") : r.shown);
     }
     if (!differences.isEmpty())
         return fail(QStringLiteral("read-back differs: ") + differences.join(QStringLiteral("; ")));
+    // What the unit holds now is how it is known again when it comes back.
+    for (const RowRef &at : uniqueRows) {
+        const ParamRow &r = table(at.first).row(at.second);
+        m_rec.held.insert(r.cmdId.toUpper(), CanonicalStored(r.stored));
+    }
     m_rec.result = UnitRecord::Passed;
     return true;
 }

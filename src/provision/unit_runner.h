@@ -19,6 +19,13 @@ struct UnitPlan {
     QStringList uniqueParams;   // names or codes read as the unit's identity before writing
 };
 
+// What a unit holds of its unique parameters before anything is written.
+struct UnitIdentity {
+    QString port;
+    QMap<QString, QString> shown;    // code → shown value
+    QMap<QString, QString> stored;   // code → stored value, "HEX:" and upper-case digits
+};
+
 // The answer of the station to a unit that has been identified.
 struct UnitValues {
     bool skip = false;              // already done
@@ -29,8 +36,8 @@ struct UnitValues {
 class UnitRunner : public QThread {
     Q_OBJECT
 public:
-    // Called on the unit's thread with the unit's identity (code → shown value); must be thread-safe.
-    using ValueSource = std::function<UnitValues(const QString &port, const QMap<QString, QString> &identity)>;
+    // Called on the unit's thread with the unit's identity; must be thread-safe.
+    using ValueSource = std::function<UnitValues(const UnitIdentity &identity)>;
 
     UnitRunner(const QString &port, const UnitPlan &plan, ValueSource source, QObject *parent = nullptr);
 

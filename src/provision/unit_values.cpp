@@ -1,5 +1,7 @@
 #include "provision/unit_values.h"
 
+#include "text/text_codec.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -105,9 +107,7 @@ bool takeRecord(const QString &text, int &pos, QStringList &cells)
 
 std::optional<UnitsFile> ParseUnitsCsv(const QByteArray &data, QString &error)
 {
-    QString text = QString::fromUtf8(data);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    const QString text = DecodeText(data).text;
     UnitsFile f;
     int pos = 0;
     int line = 0;
@@ -133,7 +133,16 @@ std::optional<UnitsFile> ParseUnitsCsv(const QByteArray &data, QString &error)
             error = QStringLiteral("line %1: %2 values for %3 columns").arg(line).arg(cells.size()).arg(f.params.size());
             return std::nullopt;
         }
+        // A byte neither encoding knows would be written as a replacement character, read back
+        // as one, and pass.
+        for (int c = 0; c < cells.size(); ++c)
+            if (cells.at(c).contains(QChar(QChar::ReplacementCharacter))) {
+                error = QStringLiteral("line %1, column %2 (%3): the value is neither UTF-8 nor GB18030 text")
+                            .arg(line).arg(c + 1).arg(f.params.at(c));
+                return std::nullopt;
+            }
         f.rows.append(cells);
+        f.lines.append(line);
     }
     if (f.params.isEmpty()) {
         error = QStringLiteral("the file is empty: its first line must name the parameters");

@@ -26,13 +26,15 @@ std::optional<UniqueSpec> ParseUniqueSpec(const QString &text, QString &error);
 struct UnitsFile {
     QStringList params;
     QList<QStringList> rows;
+    QList<int> lines;   // the file's line number of each row
 
     // Row `index` as parameter → value; empty cells are left out.
     QMap<QString, QString> unit(int index) const;
 };
 
 // Comma-separated, double quotes around a cell that holds commas or quotes ("" inside quotes is one
-// quote), UTF-8. nullopt with `error` naming the line on a malformed file.
+// quote); UTF-8 with or without a mark, else GB18030, as profiles are read. nullopt with `error`
+// naming the line on a malformed file, and the line and column of a cell that does not decode.
 std::optional<UnitsFile> ParseUnitsCsv(const QByteArray &data, QString &error);
 std::optional<UnitsFile> ReadUnitsCsv(const QString &path, QString &error);
 

@@ -60,8 +60,19 @@ DeviceModel::DeviceModel(ParamStore store, int state, int csq)
 {
 }
 
+void DeviceModel::swapUnit(int pauseMs)
+{
+    ++m_unit;
+    m_store.restoreDefaults();
+    m_mode = 0;
+    m_socket.reset();
+    m_away.setRemainingTime(pauseMs);
+}
+
 std::optional<QByteArray> DeviceModel::handle(const Request &r)
 {
+    if (!m_away.hasExpired())
+        return std::nullopt;   // between two units nobody answers
     switch (r.cmd) {
     case kGetParam:
         return readParams(r);
@@ -85,7 +96,8 @@ std::optional<QByteArray> DeviceModel::handle(const Request &r)
     case kSignal:
         return ByteFrame(kSignal, static_cast<uint8_t>(m_csq));
     case kVersion:
-        return WordFrame(kVersionReply, QByteArray(kVersionText));
+        return WordFrame(kVersionReply, m_unit == 1 ? QByteArray(kVersionText)
+                                                    : QByteArray(kVersionText) + "-UNIT" + QByteArray::number(m_unit));
     case kGetClock:
         return WordFrame(kClockReply, clockText());
     case kSetClock:

@@ -3,6 +3,7 @@
 // mode and a loopback model of its control-mode sockets. Shared by every connection.
 #include "sim/param_store.h"
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QMap>
 #include <cstdint>
 #include <optional>
@@ -54,6 +55,14 @@ public:
     // The reply to one request, or nullopt when the device stays silent.
     std::optional<QByteArray> handle(const Request &r);
 
+    // Another unit behind the same port: silent for `pauseMs`, then answering with its own
+    // version text and the start values.
+    void swapUnit(int pauseMs);
+    int unitNumber() const { return m_unit; }
+
+    // A fault: the parameter's stored value changes as if another write had slipped onto it.
+    void disturb(uint16_t code, const QByteArray &value) { m_store.write(code, value); }
+
     int workMode() const { return m_mode; }
     int state() const { return m_state; }
     const ParamStore &store() const { return m_store; }
@@ -79,4 +88,6 @@ private:
     int m_csq = 23;
     qint64 m_clockOffsetSecs = 0;
     std::optional<Socket> m_socket;   // the data commands always address socket 0
+    int m_unit = 1;
+    QDeadlineTimer m_away{0};
 };

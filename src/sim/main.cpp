@@ -31,17 +31,19 @@ void say(const QString &line)
 }
 
 // SIGTERM/SIGINT end the event loop, so the endpoints clean up (the link is removed);
-// SIGUSR1 makes the device vanish for a while (`onVanish`).
-void quitOnSignals(QCoreApplication &app, std::function<void()> onVanish)
+// SIGUSR1 makes the device vanish for a while (`onVanish`), SIGUSR2 puts another unit in its place.
+void quitOnSignals(QCoreApplication &app, std::function<void()> onVanish, std::function<void()> onSwap)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
         return;
     auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app, onVanish] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app, onVanish, onSwap] {
         char c = 0;
         [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &c, 1);
         if (c == SIGUSR1)
             onVanish();
+        else if (c == SIGUSR2)
+            onSwap();
         else
             app.quit();
     });
@@ -52,6 +54,7 @@ void quitOnSignals(QCoreApplication &app, std::function<void()> onVanish)
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGUSR1, &sa, nullptr);
+    sigaction(SIGUSR2, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 }
 } // namespace
@@ -86,12 +89,18 @@ int main(int argc, char **argv)
     SimContext ctx{options, model, log};
     PtyEndpoint pty;
     TcpEndpoint tcp(ctx);
-    quitOnSignals(app, [&] {
-        if (options.pty)
-            pty.vanish(options.vanishPauseMs);
-        if (options.tcpPort >= 0)
-            tcp.vanish(options.vanishPauseMs);
-    });
+    quitOnSignals(
+        app,
+        [&] {
+            if (options.pty)
+                pty.vanish(options.vanishPauseMs);
+            if (options.tcpPort >= 0)
+                tcp.vanish(options.vanishPauseMs);
+        },
+        [&] {
+            model.swapUnit(options.swapPauseMs);
+            say(QStringLiteral("SWAPPED %1").arg(model.unitNumber()));
+        });
 
     if (options.pty) {
         if (!pty.open(options.linkPath, error)) {

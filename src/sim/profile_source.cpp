@@ -1,6 +1,9 @@
 #include "sim/profile_source.h"
 #include "text/hex.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -67,9 +70,25 @@ ParamSet paramsOf(const nlohmann::json &root)
 {
     ParamSet set;
     const auto it = root.find("Params");
-    if (it == root.end() || !it->is_array())
+    if (it == root.end() || (!it->is_array() && !it->is_object()))
         return set;
-    for (const auto &entry : *it) {
+    // A list, or rows keyed by decimal index with gaps, walked in index order as the tool loads them.
+    std::vector<std::pair<long long, const nlohmann::json *>> rows;
+    if (it->is_array()) {
+        for (size_t i = 0; i < it->size(); ++i)
+            rows.emplace_back(static_cast<long long>(i), &(*it)[i]);
+    } else {
+        for (auto e = it->begin(); e != it->end(); ++e) {
+            const std::string &k = e.key();
+            const bool index = !k.empty() && k.size() <= 10 && (k.size() == 1 || k[0] != '0') &&
+                               k.find_first_not_of("0123456789") == std::string::npos;
+            if (index)
+                rows.emplace_back(std::stoll(k), &*e);
+        }
+        std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    }
+    for (const auto &indexed : rows) {
+        const auto &entry = *indexed.second;
         if (!entry.is_object())
             continue;
         const auto id = entry.find("CMDID");

@@ -56,6 +56,8 @@ void Session::onFrame(const QByteArray &frame)
     if (m_hangupQueued || m_vanishQueued)
         return;
     answer(frame);
+    if (m_ctx.options.swapAfter > 0 && ++m_swapFrames == m_ctx.options.swapAfter)
+        m_ctx.model.swapUnit(m_ctx.options.swapPauseMs);
     // Counted on arrival, so that a silenced frame makes the device vanish while the tool
     // still waits for its reply; an answered one goes out first.
     if (m_ctx.options.vanishAfter > 0 && ++m_frames >= m_ctx.options.vanishAfter && !m_hangupQueued) {
@@ -72,7 +74,18 @@ void Session::answer(const QByteArray &frame)
     if (m_faults.silences(request->cmd))
         return;
     std::optional<QByteArray> reply;
-    if (m_faults.refuses(request->cmd))
+    const bool paramWrite = (request->cmd >> 8) != 0xE0 && (request->cmd < simwords::kSockCreate || request->cmd > simwords::kSockClose);
+    if (request->cmd == simwords::kGetParam && !m_ctx.options.omit.isEmpty()) {
+        Request asked = *request;
+        asked.payload.clear();
+        for (int i = 0; i + 1 < request->payload.size(); i += 2) {
+            const auto code = static_cast<uint16_t>(static_cast<uint8_t>(request->payload[i]) * 256 +
+                                                    static_cast<uint8_t>(request->payload[i + 1]));
+            if (!m_ctx.options.omit.contains(code))
+                asked.payload.append(request->payload.mid(i, 2));
+        }
+        reply = m_ctx.model.handle(asked);
+    } else if (m_faults.refuses(request->cmd))
         reply = AckFrame(false);
     else if (m_faults.misstores(request->cmd) && (request->cmd >> 8) != 0xE0) {
         Request altered = *request;
@@ -82,6 +95,10 @@ void Session::answer(const QByteArray &frame)
         reply = m_ctx.model.handle(*request);
     if (!reply)
         return;
+    if (paramWrite && *reply == AckFrame(true))
+        for (const uint16_t code : m_ctx.options.disturb.words)
+            if (code != request->cmd && m_ctx.model.store().has(code))
+                m_ctx.model.disturb(code, FaultInjector::Misstore(m_ctx.model.store().value(code)));
     sendReply(m_faults.apply(request->cmd, *reply));
     ++m_answered;
     if (m_ctx.options.hangupAfter > 0 && m_answered >= m_ctx.options.hangupAfter) {

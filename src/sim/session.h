@@ -55,6 +55,7 @@ private:
     int m_answered = 0;
     bool m_hangupQueued = false;
     int m_frames = 0;
+    int m_swapFrames = 0;
     bool m_vanishQueued = false;
 
     QTimer m_streamTimer;

@@ -80,6 +80,19 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
                                          QStringLiteral("How long the device stays away (default 1000)."),
                                          QStringLiteral("MS"));
     p.addOptions({vanishAfter, vanishPause});
+    const QCommandLineOption omit(QStringLiteral("omit"), QStringLiteral("Parameters left out of every parameter reply."),
+                                  QStringLiteral("CODES"));
+    const QCommandLineOption disturb(QStringLiteral("disturb"),
+                                     QStringLiteral("Parameters whose stored value each accepted write of another changes (last byte plus one)."),
+                                     QStringLiteral("CODES"));
+    p.addOptions({omit, disturb});
+    const QCommandLineOption swapAfter(QStringLiteral("swap-after"),
+                                       QStringLiteral("Another unit takes the port after N frames (SIGUSR2: at once)."),
+                                       QStringLiteral("N"));
+    const QCommandLineOption swapPause(QStringLiteral("swap-pause"),
+                                       QStringLiteral("How long nobody answers between two units (default 2000)."),
+                                       QStringLiteral("MS"));
+    p.addOptions({swapAfter, swapPause});
     if (!p.parse(args)) {
         error = p.errorText();
         return false;
@@ -128,6 +141,14 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
         return fail(QStringLiteral("refuse"));
     if (p.isSet(misstore) && !ParseCommandSet(p.value(misstore), o.misstore))
         return fail(QStringLiteral("misstore"));
+    if (p.isSet(omit) && !ParseCommandSet(p.value(omit), o.omit))
+        return fail(QStringLiteral("omit"));
+    if (p.isSet(disturb) && (!ParseCommandSet(p.value(disturb), o.disturb) || o.disturb.all))
+        return fail(QStringLiteral("disturb"));
+    if (p.isSet(swapAfter) && !toInt(p.value(swapAfter), 1, 1 << 30, o.swapAfter))
+        return fail(QStringLiteral("swap-after"));
+    if (p.isSet(swapPause) && !toInt(p.value(swapPause), 0, 600000, o.swapPauseMs))
+        return fail(QStringLiteral("swap-pause"));
     if (p.isSet(delay) && !toInt(p.value(delay), 0, 600000, o.delayMs))
         return fail(QStringLiteral("delay"));
     if (p.isSet(hangup) && !toInt(p.value(hangup), 1, 1 << 30, o.hangupAfter))

@@ -33,6 +33,8 @@ struct SimOptions {
     CommandSet garble;
     CommandSet refuse;
     CommandSet misstore;         // writes acknowledged but stored altered
+    CommandSet omit;             // parameters left out of every parameter reply
+    CommandSet disturb;          // parameters every accepted write of another one alters
     int delayMs = 0;
     int hangupAfter = 0;         // 0: never
     int lineRate = 0;            // bytes per second, 0: unpaced
@@ -46,6 +48,10 @@ struct SimOptions {
     // (SIGUSR1 makes it vanish at any time).
     int vanishAfter = 0;
     int vanishPauseMs = 1000;
+    // Another unit takes the port's place after N frames (SIGUSR2: at any time): silent for the
+    // pause, then another version text and the start values. The port itself stays. 0: never.
+    int swapAfter = 0;
+    int swapPauseMs = 2000;
 };
 
 // Fills `out` from the arguments; on failure returns false and sets `error`.

@@ -20,6 +20,7 @@ UnitRecord sampleRecord(const QString &port, UnitRecord::Result result, const QS
     r.version = QStringLiteral("DTUSIM-V1.0.3");
     r.identity.insert(QStringLiteral("0002"), QStringLiteral("10000001"));
     r.unique.insert(QStringLiteral("0002"), id);
+    r.held.insert(QStringLiteral("0002"), QStringLiteral("HEX:") + id);
     r.params.append({QStringLiteral("0002"), QStringLiteral("设备ID"), id, id, QString(), QString()});
     r.result = result;
     r.failure = result == UnitRecord::Passed ? QString() : QStringLiteral("没有应答");
@@ -27,7 +28,8 @@ UnitRecord sampleRecord(const QString &port, UnitRecord::Result result, const QS
     return r;
 }
 
-// Takes `n` values of one counter on a thread of its own, with its own connection.
+// Takes `n` values of one counter on a thread of its own, with its own connection, each
+// recorded as handed out in the transaction that takes it, as a station does.
 class Taker : public QThread {
 public:
     Taker(QString spec, int n) : m_spec(std::move(spec)), m_n(n) {}
@@ -41,8 +43,14 @@ protected:
         if (!db.open(m_spec, error))
             return;
         for (int i = 0; i < m_n; ++i) {
-            const auto v = db.takeCounter(QStringLiteral("seq:设备ID"), 500, error);
-            if (!v)
+            std::optional<qint64> v;
+            const bool ok = db.transaction(
+                [&](QString &e) {
+                    v = db.nextCounterValue(QStringLiteral("seq:0002"), 500, {}, e);
+                    return v && db.issue(QStringLiteral("0002"), QString::number(*v), e);
+                },
+                error);
+            if (!ok)
                 return;
             values << *v;
         }
@@ -75,14 +83,41 @@ void checkDatabase(const QString &spec)
         QVERIFY(a.id > 0);
         QVERIFY(b.id > a.id);
 
-        // Only a passed unit counts as done.
-        QCOMPARE(db.wasDone({{QStringLiteral("0002"), QStringLiteral("10000001")}}, error), std::optional<bool>(true));
-        QCOMPARE(db.wasDone({{QStringLiteral("0002"), QStringLiteral("10000002")}}, error), std::optional<bool>(false));
-        QCOMPARE(db.wasDone({}, error), std::optional<bool>(false));
+        // Only a passed unit counts as done, known by the stored values it holds.
+        const QMap<QString, QString> shown{{QStringLiteral("0002"), QStringLiteral("10000001")}};
+        QCOMPARE(db.wasDone(a.held, {}, error), std::optional<bool>(true));
+        QCOMPARE(db.wasDone(b.held, {}, error), std::optional<bool>(false));
+        QCOMPARE(db.wasDone({{QStringLiteral("0002"), QStringLiteral("HEX:0100")}}, shown, error), std::optional<bool>(false));
+        QCOMPARE(db.wasDone({}, shown, error), std::optional<bool>(false));
+        // A record from before stored values were kept is known by its shown values.
+        UnitRecord old = sampleRecord(QStringLiteral("/dev/ttyUSB2"), UnitRecord::Passed, QStringLiteral("10000003"));
+        old.held.clear();
+        QVERIFY2(db.insert(old, error), qPrintable(error));
+        QCOMPARE(db.wasDone({{QStringLiteral("0002"), QStringLiteral("HEX:1")}}, old.unique, error), std::optional<bool>(true));
+
+        // A value is handed out once, whatever the code path: the database refuses the second.
+        QVERIFY(db.transaction([&](QString &e) { return db.issue(QStringLiteral("0003"), QStringLiteral("HEX:41"), e); }, error));
+        QVERIFY(!db.transaction([&](QString &e) { return db.issue(QStringLiteral("0003"), QStringLiteral("HEX:41"), e); }, error));
+        QVERIFY2(error.contains(QStringLiteral("0003=HEX:41")), qPrintable(error));
+        // A failed transaction takes nothing: the counter is where it was.
+        QVERIFY(!db.transaction(
+            [&](QString &e) {
+                return db.nextCounterValue(QStringLiteral("seq:0002"), 1, {}, e) &&
+                       db.issue(QStringLiteral("0003"), QStringLiteral("HEX:41"), e);
+            },
+            error));
+        QCOMPARE(db.issuedValues(QStringLiteral("0003"), error).value_or(QSet<QString>()), QSet<QString>{QStringLiteral("HEX:41")});
+        // A counter kept under another name of the row goes on where that one stopped.
+        QCOMPARE(db.takeCounter(QStringLiteral("seq:设备名称"), 70, error).value_or(-1), 70);
+        std::optional<qint64> moved;
+        QVERIFY(db.transaction([&](QString &e) {
+            return (moved = db.nextCounterValue(QStringLiteral("seq:0003"), 1, {QStringLiteral("seq:设备名称")}, e)).has_value();
+        }, error));
+        QCOMPARE(moved.value_or(-1), 71);
 
         const auto all = db.records(QDateTime(), error);
         QVERIFY2(all, qPrintable(error));
-        QCOMPARE(all->size(), 2);
+        QCOMPARE(all->size(), 3);
         const UnitRecord &back = all->at(1);
         QCOMPARE(back.port, b.port);
         QCOMPARE(back.result, UnitRecord::Failed);
@@ -99,12 +134,15 @@ void checkDatabase(const QString &spec)
     StationDb again;
     QString error;
     QVERIFY2(again.open(spec, error), qPrintable(error));
-    QCOMPARE(again.records(QDateTime(), error)->size(), 2);
+    QCOMPARE(again.records(QDateTime(), error)->size(), 3);
     QCOMPARE(again.takeCounter(QStringLiteral("seq:0002"), 1, error).value_or(-1), 20000002);
 
-    // Stations taking values at the same time never get the same one.
+    // Stations taking values at the same time never get the same one: with a pause between
+    // moving the counter on and reading it, a value read outside the transaction is seen twice
+    // (or refused by the database, which fails the taker too).
+    StationDb::SetTakePauseForTests(3);
     QList<Taker *> takers;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 8; ++i)
         takers << new Taker(spec, 25);
     for (Taker *t : takers)
         t->start();
@@ -119,8 +157,9 @@ void checkDatabase(const QString &spec)
         }
         delete t;
     }
-    QCOMPARE(*std::min_element(seen.cbegin(), seen.cend()), 500);
-    QCOMPARE(*std::max_element(seen.cbegin(), seen.cend()), 599);
+    StationDb::SetTakePauseForTests(0);
+    QCOMPARE(*std::min_element(seen.cbegin(), seen.cend()), qint64(20000003));
+    QCOMPARE(*std::max_element(seen.cbegin(), seen.cend()), qint64(20000202));
 }
 } // namespace
 
@@ -159,7 +198,7 @@ private slots:
             StationDb db;
             QString error;
             QVERIFY2(db.open(file, error), qPrintable(error));
-            QCOMPARE(db.schemaVersion(), 2);
+            QCOMPARE(db.schemaVersion(), 3);
             QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 1, error).value_or(-1), 42);
         }
         {

@@ -68,8 +68,11 @@ private slots:
     void portPatterns()
     {
         TempFileDir dir;
-        for (const char *n : {"ttyUSB0", "ttyUSB1", "ttyUSB10", "ttyACM0"})
-            dir.write(QString::fromLatin1(n), "");
+        // Links to a character device stand in for serial ports; files beside them are no ports.
+        for (const char *n : {"ttyUSB0", "ttyUSB1", "ttyUSB10", "ttyACM0", "TTYUSB2"})
+            QVERIFY(QFile::link(QStringLiteral("/dev/null"), dir.filePath(QString::fromLatin1(n))));
+        for (const char *n : {"ttyUSB3.jsonl", "ttyUSB4", "unitC.log"})
+            dir.write(QString::fromLatin1(n), "{}\n");
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("ttyUSB0")), dir.filePath(QStringLiteral("unitA"))));
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("unitB"))));   // dangling
         const QString p = dir.path();
