@@ -1052,6 +1052,10 @@
         <source>脚本占用内存超过 %1 MB，已被中止</source>
         <translation>The script used more than %1 MB of memory and was stopped</translation>
     </message>
+    <message>
+        <source>文件过大，脚本不能超过 %1 MB</source>
+        <translation>the file is too large; a script may not exceed %1 MB</translation>
+    </message>
 </context>
 <context>
     <name>TimedQueryTexts</name>

@@ -1,5 +1,6 @@
 #include "profile/profile_session.h"
 
+#include "text/bounded_read.h"
 #include <QDir>
 #include <QFile>
 
@@ -18,10 +19,11 @@ bool WriteLastFile(const QString &profilePath, QString *error)
 
 QString ReadLastFile()
 {
-    QFile f(lastFilePath());
-    if (!f.open(QIODevice::ReadOnly))
+    // It holds one path: anything longer is no file this program wrote.
+    QByteArray bytes;
+    if (ReadFileBounded(lastFilePath(), 64 * 1024, &bytes) != BoundedRead::Ok)
         return QString();
-    QString text = DecodeText(f.readAll()).text;
+    QString text = DecodeText(bytes).text;
     while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
         text.chop(1);
     return text;

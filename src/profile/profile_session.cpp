@@ -2,6 +2,7 @@
 
 #include "params/param_table.h"
 #include "profile/button_table.h"
+#include "text/bounded_read.h"
 #include "text/json_text.h"
 #include "profile/param_row_loader.h"
 #include "script/script_host.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <QCoreApplication>
 
 namespace {
@@ -40,25 +40,6 @@ int countLines(const QString &text)
     return lines;
 }
 
-// Reads the whole device, stopping one byte past the limit. False when the limit was passed or
-// a read failed; `bytes` then holds what was read.
-bool readBounded(QFile &f, QByteArray *bytes)
-{
-    if (!f.isSequential() && f.size() > kMaxProfileBytes)
-        return false;
-    constexpr qint64 kChunk = 64 * 1024;
-    for (;;) {
-        const qint64 room = kMaxProfileBytes + 1 - bytes->size();
-        if (room <= 0)
-            return false;
-        const QByteArray chunk = f.read(std::min(kChunk, room));
-        // A read from a pipe blocks until bytes or its end arrive: empty means the end.
-        if (chunk.isEmpty())
-            return f.error() == QFileDevice::NoError;
-        bytes->append(chunk);
-    }
-}
-
 struct ReadJson {
     std::optional<ordered_json> root;
     DecodedText decoded;
@@ -76,15 +57,16 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
     // Read with a bound, not after a size check: a pipe or FIFO has no size until it is read,
     // and a huge file would stall the window and take its size many times over.
     QByteArray bytes;
-    if (!readBounded(f, &bytes)) {
+    const BoundedRead read = ReadBounded(f, kMaxProfileBytes, &bytes);
+    if (read != BoundedRead::Ok) {
         const QString where = QDir::toNativeSeparators(path);
         const QString limit = QString::number(kMaxProfileBytes / (1024 * 1024));
-        if (!f.isSequential() && f.size() > kMaxProfileBytes) {
+        if (read == BoundedRead::TooLarge && !f.isSequential()) {
             // Rounded up: a file of 16.5 MB is not "16 MB".
             const qint64 mb = (f.size() + 1024 * 1024 - 1) / (1024 * 1024);
             *error = QCoreApplication::translate("ProfileTexts", "文件 %1 过大（%2 MB），配置文件不能超过 %3 MB")
                          .arg(where, QString::number(mb), limit);
-        } else if (bytes.size() > kMaxProfileBytes) {
+        } else if (read == BoundedRead::TooLarge) {
             *error = QCoreApplication::translate("ProfileTexts", "文件 %1 过大，配置文件不能超过 %2 MB").arg(where, limit);
         } else {
             *error = ProfileTexts::tr("无法读取文件 %1：%2").arg(where, f.errorString());
@@ -95,7 +77,8 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
     QString why;
     auto root = ParseLenientJson(out.decoded.text, &why);
     if (!root) {
-        *error = ProfileTexts::tr("文件 %1 不是有效的 JSON：%2").arg(QDir::toNativeSeparators(path), why);
+        // The parser quotes what it read last, which may be megabytes of one string.
+        *error = ProfileTexts::tr("文件 %1 不是有效的 JSON：%2").arg(QDir::toNativeSeparators(path), ShortenedMessage(why));
         return out;
     }
     if (!root->is_object()) {

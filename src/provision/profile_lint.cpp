@@ -6,6 +6,7 @@
 #include "profile/param_row_loader.h"
 #include "profile/profile_session.h"
 #include "script/script_host.h"
+#include "text/bounded_read.h"
 #include "text/hex.h"
 #include "text/json_text.h"
 #include "text/text_codec.h"
@@ -21,17 +22,24 @@ const char *const kMembers[] = {"CMDID", "PNAME", "PVALUE", "ONSET", "ONGET", "O
 
 std::optional<nlohmann::ordered_json> readJson(const QString &path, QStringList &problems)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        problems << QStringLiteral("%1: cannot read: %2").arg(path, f.errorString());
+    QByteArray bytes;
+    QString readError;
+    const BoundedRead read = ReadFileBounded(path, kMaxProfileBytes, &bytes, &readError);
+    if (read == BoundedRead::TooLarge) {
+        problems << QStringLiteral("%1: larger than %2 MB, the most a profile may hold")
+                        .arg(path, QString::number(kMaxProfileBytes / (1024 * 1024)));
+        return std::nullopt;
+    }
+    if (read == BoundedRead::Failed) {
+        problems << QStringLiteral("%1: cannot read: %2").arg(path, readError);
         return std::nullopt;
     }
     QString why;
-    auto root = ParseLenientJson(DecodeText(f.readAll()).text, &why);
+    auto root = ParseLenientJson(DecodeText(bytes).text, &why);
     if (!root) {
         // The parser's text carries the line and the column.
         static const QRegularExpression tag(QStringLiteral("^\\[json\\.exception\\.[a-z_.0-9]+\\] "));
-        problems << QStringLiteral("%1: %2").arg(path, why.remove(tag));
+        problems << QStringLiteral("%1: %2").arg(path, ShortenedMessage(why.remove(tag)));
         return std::nullopt;
     }
     if (!root->is_object()) {

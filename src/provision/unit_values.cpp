@@ -1,5 +1,6 @@
 #include "provision/unit_values.h"
 
+#include "text/bounded_read.h"
 #include "text/text_codec.h"
 
 #include <QFile>
@@ -153,12 +154,21 @@ std::optional<UnitsFile> ParseUnitsCsv(const QByteArray &data, QString &error)
 
 std::optional<UnitsFile> ReadUnitsCsv(const QString &path, QString &error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    // A units file of a million rows is some tens of megabytes; more is no units file.
+    constexpr qint64 kMaxUnitsBytes = 256LL * 1024 * 1024;
+    QByteArray bytes;
+    QString why;
+    const BoundedRead read = ReadFileBounded(path, kMaxUnitsBytes, &bytes, &why);
+    if (read == BoundedRead::TooLarge) {
+        error = QStringLiteral("%1 is larger than %2 MB, the most a units file may hold")
+                    .arg(path, QString::number(kMaxUnitsBytes / (1024 * 1024)));
         return std::nullopt;
     }
-    auto f = ParseUnitsCsv(file.readAll(), error);
+    if (read == BoundedRead::Failed) {
+        error = QStringLiteral("cannot read %1: %2").arg(path, why);
+        return std::nullopt;
+    }
+    auto f = ParseUnitsCsv(bytes, error);
     if (!f)
         error = path + QStringLiteral(": ") + error;
     return f;

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "script/memory_guard.h"
+#include "text/bounded_read.h"
 #include "text/text_codec.h"
 #include <QCoreApplication>
 
@@ -239,14 +240,17 @@ const ScriptResult *ScriptHost::checkInterrupted()
 
 ScriptResult ScriptHost::evaluateFile(const QString &path, QString *fileError)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    QString why;
+    const BoundedRead read = ReadFileBounded(path, kMaxScriptFileBytes, &bytes, &why);
+    if (read == BoundedRead::TooLarge)
+        why = ScriptTexts::tr("文件过大，脚本不能超过 %1 MB").arg(kMaxScriptFileBytes / (1024 * 1024));
+    if (read != BoundedRead::Ok) {
         if (fileError)
-            *fileError = f.errorString();  // the reason alone: the caller names the file once
-        return ScriptResult::failure(f.errorString());
+            *fileError = why;  // the reason alone: the caller names the file once
+        return ScriptResult::failure(why);
     }
-    const QString source = DecodeText(f.readAll()).text;
-    return evaluate(source);
+    return evaluate(DecodeText(bytes).text);
 }
 
 void ScriptHost::setGlobalString(const QString &name, const QString &value)

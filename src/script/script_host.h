@@ -33,7 +33,9 @@ public:
     // Reads the whole file as UTF-8 (GBK when it is not valid UTF-8) and evaluates it.
     // `fileError` is set to the reason when the file cannot be opened (without the path, which
     // the caller's message names); script errors go to the result.
+    // A file past kMaxScriptFileBytes is refused unread (a pipe or /dev/zero included).
     ScriptResult evaluateFile(const QString &path, QString *fileError);
+    static constexpr qint64 kMaxScriptFileBytes = 16LL * 1024 * 1024;
 
     // Sets a global to a string without going through script source, so any text arrives intact.
     void setGlobalString(const QString &name, const QString &value);

@@ -1,4 +1,5 @@
 #include "sim/profile_source.h"
+#include "text/bounded_read.h"
 #include "text/hex.h"
 
 #include <algorithm>
@@ -112,12 +113,20 @@ ParamSet paramsOf(const nlohmann::json &root)
 
 bool readJson(const QString &path, nlohmann::json &out, QString &error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot open %1: %2").arg(path, f.errorString());
+    // The tool's own bound on a profile: a pipe or /dev/zero is not read without end.
+    constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
+    QByteArray bytes;
+    QString why;
+    const BoundedRead read = ReadFileBounded(path, kMaxProfileBytes, &bytes, &why);
+    if (read == BoundedRead::TooLarge) {
+        error = QStringLiteral("%1 is larger than 16 MB, the most a profile may hold").arg(path);
         return false;
     }
-    const std::string text = StripTrailingCommas(ProfileTextToUtf8(f.readAll()));
+    if (read == BoundedRead::Failed) {
+        error = QStringLiteral("cannot open %1: %2").arg(path, why);
+        return false;
+    }
+    const std::string text = StripTrailingCommas(ProfileTextToUtf8(bytes));
     out = nlohmann::json::parse(text, nullptr, false, true);
     if (out.is_discarded() || !out.is_object()) {
         error = QStringLiteral("%1 is not a JSON object").arg(path);

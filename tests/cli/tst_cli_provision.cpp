@@ -325,6 +325,11 @@ private slots:
         CLI_EXPECT(r, 1);
         QVERIFY2(QString::fromUtf8(r.out).contains(QStringLiteral("line 3, column")), r.out.constData());
 
+        // A device or pipe with no end is read with the profile's bound, not to its end.
+        r = rig.runRaw({QStringLiteral("lint"), QStringLiteral("/dev/zero")});
+        CLI_EXPECT(r, 1);
+        QVERIFY2(QString::fromUtf8(r.out).contains(QStringLiteral("larger than 16 MB")), r.out.constData());
+
         const QString row = QStringLiteral(
             "{\"CMDID\": \"%1\", \"PNAME\": \"%2\", \"PVALUE\": \"%3\", \"ONSET\": \"%4\", \"ONGET\": \"%5\", \"ONLIST\": \"%6\", \"PNOTE\": \"\"}");
         const QStringList rows{

@@ -139,6 +139,21 @@ private slots:
         QCOMPARE(rig.mainCodes(), QStringList{"0012"});
     }
 
+    // A file cut inside a long string: the parser's message quotes what it read last, and the
+    // text shown is a line, not megabytes.
+    void brokenJsonGivesAShortReason()
+    {
+        ProfileRig rig;
+        TempFileDir dir;
+        loadGood(rig, dir);
+        const QByteArray cut = "{\"Title\":\"" + QByteArray(4 * 1024 * 1024, 'a');
+        const ProfileLoadResult r = rig.profile.LoadProfile(dir.write("cut.txt", cut));
+        QVERIFY(!r.ok);
+        QVERIFY2(r.error.contains(QStringLiteral("不是有效的 JSON")), qPrintable(r.error.left(200)));
+        QVERIFY2(r.error.size() < 1000, qPrintable(QString::number(r.error.size())));
+        expectGoodKept(rig, dir);
+    }
+
     void millionEntriesAreRefusedAndNothingIsLost()
     {
         ProfileRig rig;
