@@ -65,7 +65,16 @@ ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings
     });
     connect(&again, &TcpReconnector::reconnected, this,
             [this] { m_session.state.log(QCoreApplication::translate("ReconnectTexts", "[TCP维护端口已重新连接]")); });
-    connect(&session.log, &SessionLog::failed, this, [this](const QString &text) { m_session.state.log(text); });
+    // A log that cannot be written is said once where results are shown, and again when it works.
+    connect(&session.log, &SessionLog::failed, this, &ReconnectUi::showLogState);
+    connect(&session.log, &SessionLog::recovered, this, &ReconnectUi::showLogState);
+}
+
+void ReconnectUi::showLogState(const QString &text)
+{
+    if (auto *panel3 = m_window.findChild<QLabel *>(QStringLiteral("StatusBar1Panel3")))
+        panel3->setText(text);
+    m_session.state.log(text);
 }
 
 void ReconnectUi::openLog()

@@ -128,6 +128,37 @@ private slots:
         QCOMPARE(shown.toLocalFile(), QFileInfo(r.session->log.currentFile()).absolutePath());
     }
 
+    void hiddenViewsAreNotLoggedAndAFailedLogIsSaid()
+    {
+        Rig r;
+        QVERIFY2(r.start({"--pty", "--link", r.link()}), qPrintable(r.sim.errorText()));
+        // Typing in the control page's payload box fills its never-shown hex mirror.
+        auto *payload = r.child<QPlainTextEdit>("Memo5");
+        QTest::keyClicks(payload, QStringLiteral("AB"));
+        QCOMPARE(r.child<QPlainTextEdit>("Memo7")->toPlainText(), QStringLiteral("4142"));
+        r.session->state.log(QStringLiteral("shown"));
+        QTRY_COMPARE(r.logged(QStringLiteral("Form1.Memo1")).filter(QStringLiteral("shown")).size(), 1);
+        QCOMPARE(r.logged(QStringLiteral("Form1.Memo7")), QStringList());
+
+        // A log folder that cannot be made: said once in panel 3 and Memo1, again when it works.
+        const QString blocker = r.dir.filePath(QStringLiteral("blocker"));
+        QFile(blocker).open(QIODevice::WriteOnly);
+        r.session->log.openFolder(blocker + QStringLiteral("/logs"), 30, 0);
+        auto *panel3 = r.child<QLabel>("StatusBar1Panel3");
+        r.session->state.log(QStringLiteral("lost 1"));
+        r.session->state.log(QStringLiteral("lost 2"));
+        QTRY_VERIFY(panel3->text().startsWith(QStringLiteral("日志文件无法写入：") + blocker));
+        r.session->state.log(QStringLiteral("lost 3"));
+        r.session->log.sync();
+        QTest::qWait(50);
+        QCOMPARE(r.lines("Memo1").filter(QStringLiteral("日志文件无法写入：")).size(), 1);
+        QVERIFY(QFile::remove(blocker));
+        r.session->state.log(QStringLiteral("written"));
+        QTRY_VERIFY(panel3->text().startsWith(QStringLiteral("日志文件恢复写入：")));
+        QCOMPARE(r.lines("Memo1").filter(QStringLiteral("日志文件恢复写入：")).size(), 1);
+        QTRY_VERIFY(r.logged(QStringLiteral("Form1.Memo1")).contains(QStringLiteral("written")));
+    }
+
     void replyWaitEndsAtOnceAndCloseStopsTheAttempts()
     {
         Rig r;
