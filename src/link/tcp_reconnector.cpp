@@ -22,10 +22,23 @@ int TcpReconnector::PauseBeforeAttempt(int n)
 
 void TcpReconnector::setEnabled(bool on)
 {
+    if (on == m_enabled)
+        return;
     m_enabled = on;
+    if (!m_wanted || !m_outage)
+        return;
     if (!on) {
+        // Off in the middle of an outage: as if the link had dropped with reconnecting off.
         m_timer.stop();
         m_reconnecting = false;
+        m_tcp.disconnectFromHost();  // an attempt under way
+        emit stopped();
+        return;
+    }
+    if (!m_tcp.isActive()) {
+        m_reconnecting = true;
+        m_attempts = 0;
+        scheduleNext();
     }
 }
 
@@ -37,6 +50,7 @@ void TcpReconnector::connectByUser(const QString &address)
     m_reconnecting = false;
     m_attempts = 0;
     m_everConnected = false;
+    m_outage = false;
     m_address = address;
     m_wanted = true;
     m_tcp.connectTo(address);
@@ -47,6 +61,7 @@ void TcpReconnector::disconnectByUser()
     // Before the channel reports its own disconnect, so that it is not taken for a drop.
     m_wanted = false;
     m_reconnecting = false;
+    m_outage = false;
     m_attempts = 0;
     m_timer.stop();
     m_tcp.disconnectFromHost();
@@ -55,6 +70,7 @@ void TcpReconnector::disconnectByUser()
 void TcpReconnector::onConnected()
 {
     m_everConnected = true;
+    m_outage = false;
     const bool was = m_reconnecting;
     m_reconnecting = false;
     m_attempts = 0;
@@ -64,7 +80,10 @@ void TcpReconnector::onConnected()
 
 void TcpReconnector::onDisconnected()
 {
-    if (!m_wanted || !m_enabled || !m_everConnected)
+    if (!m_wanted || !m_everConnected)
+        return;
+    m_outage = true;
+    if (!m_enabled)
         return;
     m_reconnecting = true;
     scheduleNext();

@@ -17,6 +17,7 @@ public:
 
     explicit TcpReconnector(TcpChannel &tcp, QObject *parent = nullptr);
 
+    // "自动重连": off stops the attempts of an outage (stopped); on again takes them up (waiting).
     void setEnabled(bool on);
     bool isEnabled() const { return m_enabled; }
     // "连接" / "断开" go through here, so a drop can be told from the user's own disconnect.
@@ -43,6 +44,8 @@ signals:
     // Attempt `attempt` has started (m_tcpStatusLabel).
     void attempting(int attempt);
     void reconnected();
+    // The attempts of an outage ended because reconnecting was turned off.
+    void stopped();
 
 private:
     void onConnected();
@@ -56,6 +59,7 @@ private:
     bool m_wanted = false;        // the user asked for a connection and has not said "断开"
     bool m_everConnected = false; // a first attempt that fails is the user's to repeat
     bool m_reconnecting = false;
+    bool m_outage = false;        // dropped and not back yet
     bool m_enabled = true;
     int m_attempts = 0;
     int m_divisor = 1;

@@ -41,7 +41,7 @@ private:
     void onSerialLostForGood(const QString &port, const QString &reason);
     void showLogFolder();
     void showLogState(const QString &text);
-    QString openText(const QString &port) const;
+    static QString openText(const SerialSettings &settings);
 
     QMainWindow &m_window;
     CoreSession &m_session;
