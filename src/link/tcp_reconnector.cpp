@@ -4,9 +4,14 @@
 
 #include <algorithm>
 
-TcpReconnector::TcpReconnector(TcpChannel &tcp, QObject *parent) : QObject(parent), m_tcp(tcp), m_timer(this)
+TcpReconnector::TcpReconnector(TcpChannel &tcp, QObject *parent)
+    : QObject(parent), m_tcp(tcp), m_timer(this), m_settle(this)
 {
     m_timer.setSingleShot(true);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    // A connection that has held this long was a success: the next outage starts at 1 s again.
+    connect(&m_settle, &QTimer::timeout, this, [this] { m_attempts = 0; });
     connect(&m_timer, &QTimer::timeout, this, &TcpReconnector::attempt);
     connect(&m_tcp, &TcpChannel::connected, this, &TcpReconnector::onConnected);
     connect(&m_tcp, &TcpChannel::disconnected, this, &TcpReconnector::onDisconnected);
@@ -49,6 +54,7 @@ void TcpReconnector::connectByUser(const QString &address)
     m_timer.stop();
     m_reconnecting = false;
     m_attempts = 0;
+    m_settle.stop();
     m_everConnected = false;
     m_outage = false;
     m_address = address;
@@ -64,6 +70,7 @@ void TcpReconnector::disconnectByUser()
     m_outage = false;
     m_attempts = 0;
     m_timer.stop();
+    m_settle.stop();
     m_tcp.disconnectFromHost();
 }
 
@@ -73,13 +80,16 @@ void TcpReconnector::onConnected()
     m_outage = false;
     const bool was = m_reconnecting;
     m_reconnecting = false;
-    m_attempts = 0;
+    m_settle.start();
     if (was)
         emit reconnected();
 }
 
 void TcpReconnector::onDisconnected()
 {
+    // A peer that accepts and drops at once (busy, or refusing the access text) counts as a
+    // failed attempt: the pauses keep growing instead of hammering it every second.
+    m_settle.stop();
     if (!m_wanted || !m_everConnected)
         return;
     m_outage = true;

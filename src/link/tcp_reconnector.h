@@ -1,6 +1,7 @@
 #pragma once
 // Keeps the maintenance-port connection up: after a connection that was made drops (peer
-// closed, network error), connects again with growing pauses (1, 2, 4 ... 30 s). The access
+// closed, network error), connects again with growing pauses (1, 2, 4 ... 30 s); a connection
+// that ends within kSettleMs counts as one more failed attempt. The access
 // text goes out again on every new connection (the channel sends it). "断开" stops it.
 #include <QCoreApplication>
 #include <QObject>
@@ -14,6 +15,8 @@ class TcpReconnector : public QObject {
 public:
     static constexpr int kFirstPauseMs = 1000;
     static constexpr int kMaxPauseMs = 30000;
+    // A connection that ends sooner than this is counted as a failed attempt.
+    static constexpr int kSettleMs = 5000;
 
     explicit TcpReconnector(TcpChannel &tcp, QObject *parent = nullptr);
 
@@ -55,6 +58,7 @@ private:
 
     TcpChannel &m_tcp;
     QTimer m_timer;
+    QTimer m_settle;              // runs while a new connection has not yet held kSettleMs
     QString m_address;
     bool m_wanted = false;        // the user asked for a connection and has not said "断开"
     bool m_everConnected = false; // a first attempt that fails is the user's to repeat

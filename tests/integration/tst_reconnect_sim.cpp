@@ -10,6 +10,7 @@
 #include "support/temp_file_dir.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <csignal>
@@ -67,8 +68,9 @@ private slots:
         QSignalSpy waiting(&tool.s.serialReconnect, &SerialReconnector::waiting);
         QSignalSpy back(&tool.s.serialReconnect, &SerialReconnector::reconnected);
         QCOMPARE(tool.readState(), 3);
-        // The device leaves after its answer; the idle poll notices.
-        QVERIFY(waiting.wait(5000));
+        // The device leaves after its answer; the port or the idle poll notices (maybe already
+        // while the answer was being gathered).
+        QTRY_COMPARE_WITH_TIMEOUT(waiting.count(), 1, 5000);
         QCOMPARE(waiting.first().at(0).toString(), link);
         QVERIFY(!tool.s.link.serial().isOpen());
         QVERIFY(back.wait(8000));
@@ -191,6 +193,47 @@ private slots:
         QCOMPARE(waiting.count(), 2);
         QVERIFY(back.wait(5000));
         QVERIFY(tool.s.link.serial().isOpen());
+    }
+
+    // A reply wait watches its own channel: the other one dropping and coming back during the
+    // wait ends nothing.
+    void eachWaitWatchesItsOwnChannel_data()
+    {
+        QTest::addColumn<bool>("overTcp");
+        QTest::newRow("TCP wait, serial adapter flaps") << true;
+        QTest::newRow("serial wait, TCP link comes back") << false;
+    }
+    void eachWaitWatchesItsOwnChannel()
+    {
+        QFETCH(bool, overTcp);
+        TempFileDir dir;
+        const QString link = dir.filePath(QStringLiteral("dtu"));
+        SimProcess serialSim;
+        SimProcess tcpSim;
+        // The waiting side answers late; the other side vanishes for a moment meanwhile.
+        const QStringList late = {"--delay", "2500"};
+        QVERIFY2(serialSim.start(QStringList{"--pty", "--link", link, "--state", "3", "--vanish-pause", "300"} + (overTcp ? QStringList() : late)),
+                 qPrintable(serialSim.errorText()));
+        QVERIFY2(tcpSim.start(QStringList{"--tcp", "0", "--state", "4", "--vanish-pause", "300"} + (overTcp ? late : QStringList())),
+                 qPrintable(tcpSim.errorText()));
+        Tool tool;
+        QVERIFY(tool.openSerial(link));
+        QSignalSpy connected(&tool.s.link.tcp(), &TcpChannel::connected);
+        tool.s.tcpReconnect.connectByUser(QStringLiteral("127.0.0.1:%1").arg(tcpSim.tcpPort()));
+        QVERIFY(connected.wait(5000));
+        QSignalSpy serialBack(&tool.s.serialReconnect, &SerialReconnector::reconnected);
+        QSignalSpy tcpBack(&tool.s.tcpReconnect, &TcpReconnector::reconnected);
+        if (overTcp) {
+            QTimer::singleShot(100, [&serialSim] { serialSim.signal(SIGUSR1); });
+        } else {
+            // Dropped now, made again about a second into the serial wait.
+            QSignalSpy waiting(&tool.s.tcpReconnect, &TcpReconnector::waiting);
+            QVERIFY(tcpSim.signal(SIGUSR1));
+            QVERIFY(waiting.wait(5000));
+        }
+        QCOMPARE(tool.readState(), overTcp ? 4 : 3);
+        // The other side did drop and come back while the reply was awaited.
+        QCOMPARE((overTcp ? serialBack : tcpBack).count(), 1);
     }
 
     void replyWaitEndsAtOnceWhenThePortVanishes()
