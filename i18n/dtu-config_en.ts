@@ -578,6 +578,17 @@
     </message>
 </context>
 <context>
+    <name>LogTexts</name>
+    <message>
+        <source>日志文件无法写入：%1（%2）</source>
+        <translation>Cannot write the log file: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>日志文件恢复写入：%1（其间%2行未能写入）</source>
+        <translation>Writing the log file again: %1 (%2 lines could not be written meanwhile)</translation>
+    </message>
+</context>
+<context>
     <name>MainWindowTexts</name>
     <message>
         <source>提示</source>

@@ -8,5 +8,5 @@ LUPDATE=${LUPDATE:-/usr/lib/qt6/bin/lupdate}
 # The windows' texts and the core texts they show; the simulator and dtucfg's own messages
 # are not translated.
 "$LUPDATE" -silent -no-obsolete -locations none -source-language zh_CN -target-language en \
-  src/text src/state src/script src/link src/protocol src/params src/profile src/session \
+  src/text src/state src/log src/script src/link src/protocol src/params src/profile src/session \
   src/widgets src/app src/tools -I src -ts "$ts"

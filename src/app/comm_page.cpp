@@ -260,8 +260,12 @@ void CommPage::connectTcp()
 
 void CommPage::disconnectTcp()
 {
-    // Also while waiting for the next attempt, when the link is not active.
+    // Also while waiting for the next attempt, when the link is not active; the attempt texts
+    // then mean nothing any more.
+    const bool reconnecting = m_session.tcpReconnect.isReconnecting();
     m_session.tcpReconnect.disconnectByUser();
+    if (reconnecting)
+        m_tcpStatusLabel->clear();
 }
 
 void CommPage::readTimedQuery()

@@ -120,9 +120,10 @@ MainWindow::MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     }
     m_reconnectUi = new ReconnectUi(*this, m_session, *m_userSettings);
     m_reconnectUi->openLog();
-    // Every conversation view of this window, as it shows its lines.
+    // Every conversation view of this window, as it shows its lines (the control page's hex
+    // mirror Memo7 is never shown, so it is not one).
     m_reconnectUi->tapViews(this, {QStringLiteral("Memo1"), QStringLiteral("Memo2"), QStringLiteral("Memo4"),
-                                   QStringLiteral("Memo7"), QStringLiteral("Memo8")});
+                                   QStringLiteral("Memo8")});
 
     startUp();
     m_reloadTimer.start();

@@ -5,6 +5,7 @@
 #include "link/tcp_channel.h"
 #include "text/json_text.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <QEventLoop>
@@ -59,6 +60,10 @@ CliSession::CliSession(const CliOptions &options)
 
 CliSession::~CliSession()
 {
+    // The writer tells of a failed write through the event loop: what it still has to say is
+    // said before the run ends.
+    m_core.log.close();
+    QCoreApplication::sendPostedEvents(&m_core.log);
     // Tearing the session down closes its channels; the watchers above must not see that as a
     // lost channel while the parts they read are already gone.
     QObject::disconnect(&m_core.link.tcp(), nullptr, &m_core.state, nullptr);
@@ -81,7 +86,9 @@ std::optional<CliError> CliSession::openLog()
     if (m_opt.logFile.isEmpty())
         return std::nullopt;
     QFile probe(m_opt.logFile);
-    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
+    const QFileInfo info(m_opt.logFile);
+    const bool device = info.exists() && !info.isFile();  // /dev/full, a pipe: nothing to append at
+    if (!probe.open(QIODevice::WriteOnly | (device ? QIODevice::NotOpen : QIODevice::Append)))
         return CliError{exOther, QStringLiteral("cannot write the log file %1: %2").arg(m_opt.logFile, probe.errorString())};
     probe.close();
     SessionLog &log = m_core.log;
@@ -90,6 +97,9 @@ std::optional<CliError> CliSession::openLog()
     // Lines the operations log for m_log that do not pass through the sink (the frame log).
     QObject::connect(&m_core.state, &AppState::logAppended, &log,
                      [&log](const QString &line) { log.line(QStringLiteral("Memo1"), line); });
+    // A log that cannot be written (disk full, /dev/full) is a warning, once, not a silent loss.
+    QObject::connect(&log, &SessionLog::failed, &log, [](const QString &text) { CliOutput::note(QStringLiteral("warning: ") + text); });
+    QObject::connect(&log, &SessionLog::recovered, &log, [](const QString &text) { CliOutput::note(QStringLiteral("warning: ") + text); });
     return std::nullopt;
 }
 

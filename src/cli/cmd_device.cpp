@@ -26,6 +26,12 @@ int outcomeExit(const OpOutcome &o, const QString &what, QString &error)
 
 void putLines(CliSession &s, const OpOutcome &o)
 {
+    // The session log gets what the window's views would show: the main log's lines and the
+    // state log's (Memo4).
+    for (const QString &l : o.logLines)
+        s.sink().logLine(l);
+    for (const QString &l : o.stateLogLines)
+        s.core().log.line(QStringLiteral("Memo4"), l);
     QStringList lines = o.stateLogLines;
     if (lines.isEmpty() && !o.panelText.isEmpty())
         lines << o.panelText;

@@ -44,18 +44,24 @@ int exchangeRaw(CliSession &s, const QByteArray &bytes, QString &error)
     return exOk;
 }
 
+// The runner's lines go where the window puts them: its log lines to the main log (and so to
+// the session log and, with --trace, stderr), its output to the command window's view.
 class CliRunSink : public RecordingRunSink {
 public:
-    explicit CliRunSink(bool echo) : m_echo(echo) {}
+    explicit CliRunSink(CliSession &s) : m_s(s) {}
     void logLine(const QString &line) override
     {
         RecordingRunSink::logLine(line);
-        if (m_echo)
-            CliOutput::note(line);
+        m_s.sink().logLine(line);
+    }
+    void outputLine(const QString &line) override
+    {
+        RecordingRunSink::outputLine(line);
+        m_s.core().log.line(QStringLiteral("Form2.Memo1"), line);
     }
 
 private:
-    bool m_echo;
+    CliSession &m_s;
 };
 } // namespace
 
@@ -97,7 +103,7 @@ int RunButton(CliSession &s, QString &error)
         return e->exit;
     }
     CommandRunner runner(s.core());
-    CliRunSink sink(s.options().trace);
+    CliRunSink sink(s);
     const CommandRunResult r = runner.Run(buttons.row(i), sink);
     s.out().set(QStringLiteral("button"), buttons.row(i).name);
     s.out().set(QStringLiteral("sent"), StrToHexText(r.sent));

@@ -23,6 +23,20 @@ public:
     // True after a read error that closed or should close the channel (device vanished).
     virtual bool hasFatalError() const { return false; }
 
+protected:
+    // The first `maxBytes` of `buffer` (all of it when negative), taken out of it.
+    static QByteArray takeFront(QByteArray &buffer, qint64 maxBytes)
+    {
+        if (maxBytes < 0 || maxBytes >= buffer.size()) {
+            QByteArray all;
+            all.swap(buffer);
+            return all;
+        }
+        QByteArray front = buffer.left(maxBytes);
+        buffer.remove(0, maxBytes);
+        return front;
+    }
+
 signals:
     void dataArrived();
     // The peer vanished or the link failed; the channel has closed itself.

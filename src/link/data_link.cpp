@@ -64,8 +64,25 @@ bool DataLink::ChannelSend(const QByteArray &bytes, QString *error)
     return true;
 }
 
+quint64 DataLink::generationOf(const Channel *channel) const
+{
+    if (channel == m_tcp)
+        return m_tcp->generation();
+    if (channel == m_serial)
+        return m_serial->opens();
+    return 0;
+}
+
+bool DataLink::hasClosedTcpBytes() const
+{
+    return !m_tcp->isActive() && m_tcp->bytesAvailable() > 0;
+}
+
 QByteArray DataLink::ChannelRead(QString *error, qint64 maxBytes)
 {
+    // What a TCP peer sent just before it closed comes first, whatever is active now.
+    if (hasClosedTcpBytes())
+        return m_tcp->takeAvailable(maxBytes);
     Channel *channel = active();
     if (!channel)
         return {};

@@ -30,11 +30,16 @@ public:
     // False with `error` ("Device not opened." when no channel is open, NotConnectedText while
     // TCP is still connecting).
     bool ChannelSend(const QByteArray &bytes, QString *error = nullptr);
-    // Takes what has arrived on the active channel; never waits. `error` set on a read error.
+    // Takes what has arrived on the active channel (first the last bytes of a TCP link that has
+    // closed), at most `maxBytes` (all when negative); never waits. `error` set on a read error.
     QByteArray ChannelRead(QString *error = nullptr, qint64 maxBytes = -1);
     // Changes whenever a channel is opened or connected anew: a wait that began on one
     // connection must not carry on over the next one.
     quint64 epoch() const;
+    // Changes whenever `channel` itself is opened or connected anew (0 for a stand-in).
+    quint64 generationOf(const Channel *channel) const;
+    // The TCP link has closed, but the bytes its peer sent last have not been read yet.
+    bool hasClosedTcpBytes() const;
     // The channel ChannelSend/ChannelRead use now, or nullptr.
     Channel *active() const;
     // The serial port or the channel standing in for it.

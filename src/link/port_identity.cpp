@@ -12,6 +12,15 @@ bool samePath(const QString &a, const QString &b)
     const QString ca = QFileInfo(a).canonicalFilePath();
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
+
+int countCarrying(const PortIdentity &id, const QList<PortIdentity> &listed)
+{
+    int n = 0;
+    for (const PortIdentity &p : listed)
+        if (p.sameAdapter(id))
+            ++n;
+    return n;
+}
 } // namespace
 
 QString FindPortAgain(const PortIdentity &remembered, const QList<PortIdentity> &listed)
@@ -21,19 +30,20 @@ QString FindPortAgain(const PortIdentity &remembered, const QList<PortIdentity> 
         if (samePath(p.path, remembered.path))
             atOldPath = &p;
 
-    if (remembered.isTraceable()) {
+    // Two adapters that both carry our identity: either may be ours, so neither is followed.
+    if (remembered.isTraceable() && countCarrying(remembered, listed) == 1) {
         // The old path first, in case the adapter came back where it was.
-        if (atOldPath && atOldPath->sameModel(remembered) && atOldPath->serialNumber == remembered.serialNumber)
-            return atOldPath->path;
+        if (atOldPath && atOldPath->sameAdapter(remembered))
+            return remembered.path;
         for (const PortIdentity &p : listed)
-            if (p.sameModel(remembered) && p.serialNumber == remembered.serialNumber)
+            if (p.sameAdapter(remembered))
                 return p.path;
     }
     // By path only. Never open an adapter that is plainly another one under our old name.
     if (atOldPath && remembered.hasUsbIds) {
         if (!atOldPath->sameModel(remembered))
             return {};
-        if (remembered.isTraceable() && atOldPath->serialNumber != remembered.serialNumber)
+        if (remembered.hasUsbIds && !remembered.serialNumber.isEmpty() && atOldPath->serialNumber != remembered.serialNumber)
             return {};
     }
     return remembered.path;
@@ -61,10 +71,19 @@ PortIdentity IdentityOf(const QString &path, const QList<PortIdentity> &listed)
         if (samePath(p.path, path)) {
             PortIdentity found = p;
             found.path = path;   // keep the name the user chose (it may be a stable link)
+            found.ambiguous = countCarrying(found, listed) > 1;
             return found;
         }
     }
     PortIdentity bare;
     bare.path = path;
     return bare;
+}
+
+bool IdentityListedElsewhere(const PortIdentity &id, const QList<PortIdentity> &listed)
+{
+    for (const PortIdentity &p : listed)
+        if (p.sameAdapter(id) && !samePath(p.path, id.path))
+            return true;
+    return false;
 }

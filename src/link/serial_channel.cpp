@@ -1,5 +1,8 @@
 #include "link/serial_channel.h"
 
+#include <QFileInfo>
+#include <utility>
+
 #include "link/data_link.h"
 
 #include <QDeadlineTimer>
@@ -21,6 +24,7 @@ bool SerialChannel::open(const SerialSettings &settings)
         m_port.close();
     m_fatal = false;
     m_error.clear();
+    m_leftover.clear();
     ++m_generation;
 
     // Everything is set before opening so the port comes up in its final configuration.
@@ -142,7 +146,7 @@ void SerialChannel::discardOutput()
 QByteArray SerialChannel::takeAvailable(qint64 maxBytes)
 {
     if (!m_port.isOpen())
-        return {};
+        return Channel::takeFront(m_leftover, maxBytes);
     const QByteArray bytes = maxBytes < 0 ? m_port.readAll() : m_port.read(maxBytes);
     const auto err = m_port.error();
     if (err == QSerialPort::ResourceError || err == QSerialPort::ReadError) {
@@ -154,12 +158,17 @@ QByteArray SerialChannel::takeAvailable(qint64 maxBytes)
 
 qint64 SerialChannel::bytesAvailable() const
 {
-    return m_port.isOpen() ? m_port.bytesAvailable() : 0;
+    return m_port.isOpen() ? m_port.bytesAvailable() : m_leftover.size();
 }
 
 void SerialChannel::onError(QSerialPort::SerialPortError error)
 {
-    if (error != QSerialPort::ResourceError)
+    // The errors a read treats as the end of the port: noticed here too, so a port that vanishes
+    // while TCP carries the traffic (and nothing reads the port) is not lost in silence.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    // A read error alone may pass (a port just reopened); with the device node gone it is the end.
+    if (error == QSerialPort::ReadError && QFileInfo::exists(m_port.portName()))
         return;
     m_fatal = true;
     m_error = m_port.errorString();
@@ -174,6 +183,8 @@ void SerialChannel::dropLostPort(quint64 generation)
     // Whoever closes first (this, or the receive poll after a failed read) reports the loss.
     if (generation != m_generation || !m_port.isOpen())
         return;
+    // What arrived before the failure is still the device's answer.
+    m_leftover = m_port.readAll();
     m_port.close();
     emit lost(m_error);
 }

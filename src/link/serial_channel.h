@@ -53,6 +53,7 @@ private:
     QSerialPort m_port;
     quint64 m_generation = 0;
     quint64 m_opens = 0;
+    QByteArray m_leftover;  // read from a port that failed, not yet taken
     QString m_error;
     bool m_fatal = false;
     quint64 m_discards = 0;  // counts discarded output, so a write whose bytes went with it fails

@@ -11,9 +11,22 @@ SerialReconnector::SerialReconnector(SerialChannel &serial, QObject *parent)
 
 void SerialReconnector::setEnabled(bool on)
 {
+    if (on == m_enabled)
+        return;
     m_enabled = on;
-    if (!on)
+    if (!m_remembered || !m_outage)
+        return;
+    if (!on) {
+        // Off in the middle of an outage: as if the port had been lost with reconnecting off.
         m_timer.stop();
+        emit lostForGood(m_settings.portName, QString());
+        return;
+    }
+    if (!m_serial.isOpen()) {
+        m_attempts = 0;
+        m_timer.start();
+        emit waiting(m_settings.portName, QString());
+    }
 }
 
 bool SerialReconnector::openByUser(const SerialSettings &settings)
@@ -24,6 +37,7 @@ bool SerialReconnector::openByUser(const SerialSettings &settings)
     m_settings = settings;
     m_identity = IdentityOf(settings.portName, m_lister());
     m_remembered = true;
+    m_outage = false;
     return true;
 }
 
@@ -37,6 +51,7 @@ void SerialReconnector::stop()
 {
     m_timer.stop();
     m_remembered = false;
+    m_outage = false;
     m_attempts = 0;
 }
 
@@ -44,6 +59,10 @@ void SerialReconnector::onLost(const QString &reason)
 {
     if (!m_remembered || m_timer.isActive())
         return;
+    m_outage = true;
+    // Our adapter is gone this moment: one listed now with its identity is another unit's.
+    if (IdentityListedElsewhere(m_identity, m_lister()))
+        m_identity.ambiguous = true;
     if (!m_enabled) {
         emit lostForGood(m_settings.portName, reason);
         return;
@@ -71,6 +90,7 @@ void SerialReconnector::attempt()
     if (!m_serial.open(s))
         return;
     m_timer.stop();
+    m_outage = false;
     m_settings = s;
     m_identity.path = path;
     emit reconnected(s);

@@ -19,7 +19,8 @@ public:
 
     explicit SerialReconnector(SerialChannel &serial, QObject *parent = nullptr);
 
-    // "自动重连": off stops any running attempts and keeps a lost port closed.
+    // "自动重连": off stops any running attempts (lostForGood) and keeps a lost port closed; on
+    // again takes the attempts up for a port still lost (waiting).
     void setEnabled(bool on);
     bool isEnabled() const { return m_enabled; }
     // The user opens a port: attempts for the old one stop; on success this one is remembered.
@@ -36,7 +37,7 @@ public:
     // The serial port failed (read error, device gone); the port is already closed.
     void onLost(const QString &reason);
 
-    // Test seam: what the platform lists now.
+    // Test seam: what the platform lists now (at the open, at the loss and at every attempt).
     void setLister(std::function<QList<PortIdentity>()> lister) { m_lister = std::move(lister); }
 
     static QString WaitingText(const QString &port) { return port + QCoreApplication::translate("LinkTexts", "已断开，等待设备重新连接..."); }
@@ -58,6 +59,7 @@ private:
     SerialSettings m_settings;
     PortIdentity m_identity;
     bool m_remembered = false;
+    bool m_outage = false;   // lost and not back yet
     bool m_enabled = true;
     int m_attempts = 0;
     std::function<QList<PortIdentity>()> m_lister = ListedPorts;

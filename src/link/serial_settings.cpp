@@ -43,3 +43,13 @@ bool ApplyFormatText(const QString &text, SerialSettings &settings)
     }
     return true;
 }
+
+QString FormatText(const SerialSettings &settings)
+{
+    const QChar bits = settings.dataBits == QSerialPort::Data7 ? QLatin1Char('7') : QLatin1Char('8');
+    const QChar parity = settings.parity == QSerialPort::EvenParity ? QLatin1Char('E')
+                         : settings.parity == QSerialPort::OddParity ? QLatin1Char('O')
+                                                                     : QLatin1Char('N');
+    const QChar stop = settings.stopBits == QSerialPort::TwoStop ? QLatin1Char('2') : QLatin1Char('1');
+    return QString(bits) + parity + stop;
+}

@@ -16,3 +16,5 @@ qint32 BaudFromText(const QString &text);
 // "8N1"-style text, one character per field; unknown or missing characters keep `previous`.
 // Returns false for an empty text (the port is not opened then).
 bool ApplyFormatText(const QString &text, SerialSettings &settings);
+// The "8N1"-style text of `settings` (parity other than none, even or odd shows as N).
+QString FormatText(const SerialSettings &settings);

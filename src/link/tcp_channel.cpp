@@ -1,11 +1,19 @@
 #include "link/tcp_channel.h"
 
+#include <QEventLoop>
 #include <QTimer>
 
-#include <QEventLoop>
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
 
-TcpChannel::TcpChannel(QObject *parent) : Channel(parent), m_socket(this)
+TcpChannel::TcpChannel(QObject *parent) : Channel(parent), m_socket(this), m_connectTimer(this)
 {
+    m_connectTimer.setSingleShot(true);
+    m_connectTimer.setInterval(kConnectTimeoutMs);
+    connect(&m_connectTimer, &QTimer::timeout, this, &TcpChannel::onConnectTimeout);
     connect(&m_socket, &QTcpSocket::connected, this, &TcpChannel::onConnected);
     connect(&m_socket, &QTcpSocket::stateChanged, this, &TcpChannel::onStateChanged);
     connect(&m_socket, &QTcpSocket::readyRead, this, &Channel::dataArrived);
@@ -33,7 +41,9 @@ void TcpChannel::connectTo(const QString &address)
 {
     if (isActive())
         return;
-    // A connection still closing from an earlier "断开" must not hold up the new one.
+    // A connection still closing from an earlier "断开" must not hold up the new one; what it
+    // brought last is still to be read.
+    keepLeftovers();
     if (m_socket.state() != QAbstractSocket::UnconnectedState)
         m_socket.abort();
     QString host;
@@ -42,13 +52,53 @@ void TcpChannel::connectTo(const QString &address)
     m_error.clear();
     m_phase = Phase::Connecting;
     emit connecting();
+    m_connectTimer.start();
     m_socket.connectToHost(host, port);
+}
+
+void TcpChannel::onConnectTimeout()
+{
+    if (m_phase != Phase::Connecting)
+        return;
+    // Without a bound the system tries for about two minutes; the retry schedule needs an end.
+    const QString why = QStringLiteral("no connection within %1 s").arg(m_connectTimer.interval() / 1000.0);
+    m_error = why;  // before the abort: its disconnect is reported with the reason
+    m_socket.abort();
+    m_error = why;
+    if (m_phase != Phase::Idle) {
+        m_phase = Phase::Idle;
+        emit disconnected();
+    }
+}
+
+void TcpChannel::keepLeftovers()
+{
+    if (m_socket.bytesAvailable() > 0)
+        m_leftover += m_socket.readAll();
+}
+
+void TcpChannel::enableKeepAlive()
+{
+    m_socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+#ifdef Q_OS_LINUX
+    // The system's own keep-alive starts after two hours of silence: far too late for a field link.
+    const int fd = static_cast<int>(m_socket.socketDescriptor());
+    if (fd < 0)
+        return;
+    const int idle = kKeepAliveIdleS, interval = kKeepAliveIntervalS, probes = kKeepAliveProbes;
+    const unsigned int userTimeout = kUserTimeoutMs;
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeout, sizeof userTimeout);
+#endif
 }
 
 void TcpChannel::disconnectFromHost()
 {
     if (!isActive())
         return;
+    m_connectTimer.stop();
     m_socket.disconnectFromHost();
     // Still closing (unsent bytes): the channel counts as inactive from now on.
     if (m_phase != Phase::Idle) {
@@ -78,20 +128,24 @@ bool TcpChannel::write(const QByteArray &bytes)
 
 QByteArray TcpChannel::takeAvailable(qint64 maxBytes)
 {
-    if (m_socket.bytesAvailable() <= 0)
-        return {};
-    return maxBytes < 0 ? m_socket.readAll() : m_socket.read(maxBytes);
+    QByteArray out = Channel::takeFront(m_leftover, maxBytes);
+    const qint64 room = maxBytes < 0 ? -1 : maxBytes - out.size();
+    if (m_socket.bytesAvailable() > 0 && room != 0)
+        out += room < 0 ? m_socket.readAll() : m_socket.read(room);
+    return out;
 }
 
 qint64 TcpChannel::bytesAvailable() const
 {
-    return m_socket.bytesAvailable();
+    return m_leftover.size() + m_socket.bytesAvailable();
 }
 
 void TcpChannel::onConnected()
 {
     if (m_phase != Phase::Connecting)
         return;
+    m_connectTimer.stop();
+    enableKeepAlive();
     // The device ignores everything until it has seen the access text.
     m_socket.write(QByteArray(kAccessText));
     m_socket.flush();
@@ -106,6 +160,9 @@ void TcpChannel::onStateChanged(QAbstractSocket::SocketState state)
         return;
     if (m_phase == Phase::Idle)
         return;
+    m_connectTimer.stop();
+    // The peer's last bytes, read before the socket lets them go.
+    keepLeftovers();
     m_phase = Phase::Idle;
     emit disconnected();
 }

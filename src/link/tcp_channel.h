@@ -3,13 +3,24 @@
 
 #include <QTcpSocket>
 #include <QCoreApplication>
+#include <QTimer>
 
-// TCP maintenance-port channel: sends the access text first on every connection.
+// TCP maintenance-port channel: sends the access text first on every connection. A connection
+// attempt ends after kConnectTimeoutMs; a peer gone silently (cable, NAT, power) is found by TCP
+// keep-alive probes within about half a minute. The bytes a peer sent before it closed stay
+// readable (takeAvailable) after the channel has gone inactive, until they are taken.
 class TcpChannel : public Channel {
     Q_OBJECT
 public:
     static constexpr quint16 kMaintenancePort = 8888;
     static constexpr const char *kAccessText = "740319";
+    static constexpr int kConnectTimeoutMs = 10000;
+    // Keep-alive: first probe after this much silence, then every kKeepAliveIntervalS, given up
+    // after kKeepAliveProbes unanswered probes (or unacknowledged data for kUserTimeoutMs).
+    static constexpr int kKeepAliveIdleS = 10;
+    static constexpr int kKeepAliveIntervalS = 5;
+    static constexpr int kKeepAliveProbes = 3;
+    static constexpr int kUserTimeoutMs = 30000;
 
     explicit TcpChannel(QObject *parent = nullptr);
 
@@ -24,6 +35,10 @@ public:
     bool isConnected() const { return m_phase == Phase::Connected; }
     // Counts connections made.
     quint64 generation() const { return m_generation; }
+    // Test seam: a shorter bound for a connection attempt.
+    void setConnectTimeout(int ms) { m_connectTimer.setInterval(ms); }
+    // The socket's descriptor while connected (its options, for tests); -1 otherwise.
+    qintptr socketDescriptor() const { return m_socket.socketDescriptor(); }
     bool isOpen() const override { return isActive(); }
     void close() override { disconnectFromHost(); }
     // Fails with NotConnectedText() while the connection is still being made.
@@ -44,8 +59,13 @@ private:
     enum class Phase { Idle, Connecting, Connected };
     void onConnected();
     void onStateChanged(QAbstractSocket::SocketState state);
+    void onConnectTimeout();
+    void keepLeftovers();
+    void enableKeepAlive();
 
     QTcpSocket m_socket;
+    QTimer m_connectTimer;
+    QByteArray m_leftover;  // read from a connection that has closed, not yet taken
     QString m_error;
     Phase m_phase = Phase::Idle;
     quint64 m_generation = 0;

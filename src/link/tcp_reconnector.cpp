@@ -4,9 +4,14 @@
 
 #include <algorithm>
 
-TcpReconnector::TcpReconnector(TcpChannel &tcp, QObject *parent) : QObject(parent), m_tcp(tcp), m_timer(this)
+TcpReconnector::TcpReconnector(TcpChannel &tcp, QObject *parent)
+    : QObject(parent), m_tcp(tcp), m_timer(this), m_settle(this)
 {
     m_timer.setSingleShot(true);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    // A connection that has held this long was a success: the next outage starts at 1 s again.
+    connect(&m_settle, &QTimer::timeout, this, [this] { m_attempts = 0; });
     connect(&m_timer, &QTimer::timeout, this, &TcpReconnector::attempt);
     connect(&m_tcp, &TcpChannel::connected, this, &TcpReconnector::onConnected);
     connect(&m_tcp, &TcpChannel::disconnected, this, &TcpReconnector::onDisconnected);
@@ -22,10 +27,23 @@ int TcpReconnector::PauseBeforeAttempt(int n)
 
 void TcpReconnector::setEnabled(bool on)
 {
+    if (on == m_enabled)
+        return;
     m_enabled = on;
+    if (!m_wanted || !m_outage)
+        return;
     if (!on) {
+        // Off in the middle of an outage: as if the link had dropped with reconnecting off.
         m_timer.stop();
         m_reconnecting = false;
+        m_tcp.disconnectFromHost();  // an attempt under way
+        emit stopped();
+        return;
+    }
+    if (!m_tcp.isActive()) {
+        m_reconnecting = true;
+        m_attempts = 0;
+        scheduleNext();
     }
 }
 
@@ -36,7 +54,9 @@ void TcpReconnector::connectByUser(const QString &address)
     m_timer.stop();
     m_reconnecting = false;
     m_attempts = 0;
+    m_settle.stop();
     m_everConnected = false;
+    m_outage = false;
     m_address = address;
     m_wanted = true;
     m_tcp.connectTo(address);
@@ -47,24 +67,33 @@ void TcpReconnector::disconnectByUser()
     // Before the channel reports its own disconnect, so that it is not taken for a drop.
     m_wanted = false;
     m_reconnecting = false;
+    m_outage = false;
     m_attempts = 0;
     m_timer.stop();
+    m_settle.stop();
     m_tcp.disconnectFromHost();
 }
 
 void TcpReconnector::onConnected()
 {
     m_everConnected = true;
+    m_outage = false;
     const bool was = m_reconnecting;
     m_reconnecting = false;
-    m_attempts = 0;
+    m_settle.start();
     if (was)
         emit reconnected();
 }
 
 void TcpReconnector::onDisconnected()
 {
-    if (!m_wanted || !m_enabled || !m_everConnected)
+    // A peer that accepts and drops at once (busy, or refusing the access text) counts as a
+    // failed attempt: the pauses keep growing instead of hammering it every second.
+    m_settle.stop();
+    if (!m_wanted || !m_everConnected)
+        return;
+    m_outage = true;
+    if (!m_enabled)
         return;
     m_reconnecting = true;
     scheduleNext();

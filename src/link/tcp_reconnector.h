@@ -1,6 +1,7 @@
 #pragma once
 // Keeps the maintenance-port connection up: after a connection that was made drops (peer
-// closed, network error), connects again with growing pauses (1, 2, 4 ... 30 s). The access
+// closed, network error), connects again with growing pauses (1, 2, 4 ... 30 s); a connection
+// that ends within kSettleMs counts as one more failed attempt. The access
 // text goes out again on every new connection (the channel sends it). "断开" stops it.
 #include <QCoreApplication>
 #include <QObject>
@@ -14,9 +15,12 @@ class TcpReconnector : public QObject {
 public:
     static constexpr int kFirstPauseMs = 1000;
     static constexpr int kMaxPauseMs = 30000;
+    // A connection that ends sooner than this is counted as a failed attempt.
+    static constexpr int kSettleMs = 5000;
 
     explicit TcpReconnector(TcpChannel &tcp, QObject *parent = nullptr);
 
+    // "自动重连": off stops the attempts of an outage (stopped); on again takes them up (waiting).
     void setEnabled(bool on);
     bool isEnabled() const { return m_enabled; }
     // "连接" / "断开" go through here, so a drop can be told from the user's own disconnect.
@@ -43,6 +47,8 @@ signals:
     // Attempt `attempt` has started (m_tcpStatusLabel).
     void attempting(int attempt);
     void reconnected();
+    // The attempts of an outage ended because reconnecting was turned off.
+    void stopped();
 
 private:
     void onConnected();
@@ -52,10 +58,12 @@ private:
 
     TcpChannel &m_tcp;
     QTimer m_timer;
+    QTimer m_settle;              // runs while a new connection has not yet held kSettleMs
     QString m_address;
     bool m_wanted = false;        // the user asked for a connection and has not said "断开"
     bool m_everConnected = false; // a first attempt that fails is the user's to repeat
     bool m_reconnecting = false;
+    bool m_outage = false;        // dropped and not back yet
     bool m_enabled = true;
     int m_attempts = 0;
     int m_divisor = 1;

@@ -1,5 +1,7 @@
 #include "log/session_log.h"
 
+#include "log/log_files.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,8 +12,8 @@
 namespace {
 // A writer that falls behind holds the callers back rather than growing without bound.
 constexpr qint64 kMaxQueuedBytes = 32LL * 1024 * 1024;
-const QString kPrefix = QStringLiteral("dtu-config-");
-const QString kSuffix = QStringLiteral(".log");
+constexpr qint64 kMinFileBytes = 1024LL * 1024;
+constexpr qint64 kUnboundedFileBytes = 64LL * 1024 * 1024;
 
 QByteArray escapedText(const QString &text)
 {
@@ -20,13 +22,23 @@ QByteArray escapedText(const QString &text)
         u.replace('\r', "\\r").replace('\n', "\\n");
     return u;
 }
+
+qint64 entrySize(qsizetype bytes, qsizetype text)
+{
+    return bytes * 3 + text * 3 + 32;
+}
 } // namespace
 
-// The open file and its day; lives on the writer thread only.
+// The open file, its day and part; lives on the writer thread only.
 class SessionLog::Sink {
 public:
     QFile file;
     QDate day;
+    int part = 0;
+    qint64 size = 0;         // of the open file, as far as we wrote it
+    bool cutLine = false;    // the last write ended inside a line
+    bool failing = false;    // failed() said, recovered() not yet
+    qint64 lostLines = 0;
     QString failedPath;
     qint64 lastSecond = -1;
     QByteArray secondText;  // "yyyy-MM-dd HH:mm:ss" of lastSecond
@@ -39,18 +51,34 @@ SessionLog::~SessionLog()
     close();
 }
 
-QString SessionLog::FileNameFor(const QDate &day)
+qint64 SessionLog::DefaultClock()
 {
-    return kPrefix + day.toString(QStringLiteral("yyyy-MM-dd")) + kSuffix;
+    return QDateTime::currentMSecsSinceEpoch();
 }
 
-void SessionLog::openFolder(const QString &folder, int keepDays, qint64 maxBytes)
+QString SessionLog::FileNameFor(const QDate &day)
+{
+    return logfiles::FileName(day);
+}
+
+void SessionLog::Prune(const QString &folder, const QDate &today, int keepDays, qint64 maxBytes, const QString &keep)
+{
+    logfiles::Prune(folder, today, keepDays, maxBytes, keep);
+}
+
+qint64 SessionLog::FileBytesFor(qint64 maxBytes)
+{
+    return maxBytes > 0 ? std::max(kMinFileBytes, maxBytes / 10) : kUnboundedFileBytes;
+}
+
+void SessionLog::openFolder(const QString &folder, int keepDays, qint64 maxBytes, qint64 fileBytes)
 {
     close();
     m_folder = folder;
     m_fixedFile.clear();
     m_keepDays = std::max(1, keepDays);
     m_maxBytes = maxBytes;
+    m_fileBytes = fileBytes > 0 ? fileBytes : FileBytesFor(maxBytes);
     startWriter();
 }
 
@@ -101,7 +129,7 @@ void SessionLog::line(const QString &tag, const QString &text)
 {
     if (!m_open)
         return;
-    push(Entry{QDateTime::currentMSecsSinceEpoch(), 0, tag, text, {}});
+    push(Entry{now(), 0, tag, text, {}});
 }
 
 void SessionLog::frame(bool outgoing, const QByteArray &bytes)
@@ -109,12 +137,12 @@ void SessionLog::frame(bool outgoing, const QByteArray &bytes)
     if (!m_open || bytes.isEmpty())
         return;
     // The bytes are shared, not copied: the writer formats them.
-    push(Entry{QDateTime::currentMSecsSinceEpoch(), outgoing ? 1 : 2, {}, {}, bytes});
+    push(Entry{now(), outgoing ? 1 : 2, {}, {}, bytes});
 }
 
 void SessionLog::push(Entry &&e)
 {
-    const qint64 size = e.bytes.size() * 3 + e.text.size() * 3 + 32;
+    const qint64 size = entrySize(e.bytes.size(), e.text.size());
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_drained.wait(lock, [this] { return m_queuedBytes < kMaxQueuedBytes || m_stop; });
@@ -147,7 +175,7 @@ void SessionLog::run()
         write(e);
         lock.lock();
         m_writing = false;
-        m_queuedBytes -= e.bytes.size() * 3 + e.text.size() * 3 + 32;
+        m_queuedBytes -= entrySize(e.bytes.size(), e.text.size());
         m_drained.notify_all();
     }
     if (m_sink->file.isOpen())
@@ -168,47 +196,91 @@ void SessionLog::AppendHex(QByteArray &out, const QByteArray &bytes)
     }
 }
 
+void SessionLog::writeFailed(const QString &path, const QString &reason)
+{
+    Sink &s = *m_sink;
+    ++s.lostLines;
+    if (s.failing)
+        return;
+    s.failing = true;
+    s.failedPath = path;
+    QMetaObject::invokeMethod(this, [this, path, reason] { emit failed(FailedText(path, reason)); }, Qt::QueuedConnection);
+}
+
+void SessionLog::writeWorked()
+{
+    Sink &s = *m_sink;
+    if (!s.failing)
+        return;
+    s.failing = false;
+    const QString path = s.file.fileName();
+    const qint64 lost = s.lostLines;
+    s.lostLines = 0;
+    QMetaObject::invokeMethod(this, [this, path, lost] { emit recovered(RecoveredText(path, lost)); }, Qt::QueuedConnection);
+}
+
+bool SessionLog::openPart(int number)
+{
+    Sink &s = *m_sink;
+    QString path = m_fixedFile;
+    if (path.isEmpty()) {
+        QDir().mkpath(m_folder);
+        path = QDir(m_folder).filePath(logfiles::FileName(s.day, number));
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);  // currentFile() reads the name
+        if (s.file.isOpen())
+            s.file.close();
+        s.file.setFileName(path);
+        s.part = number;
+        s.cutLine = false;
+        // A device (/dev/full, a pipe) is written as it is: it has no end to append at.
+        const QFileInfo info(path);
+        const bool device = info.exists() && !info.isFile();
+        if (!s.file.open(QIODevice::WriteOnly | QIODevice::Unbuffered | (device ? QIODevice::NotOpen : QIODevice::Append))) {
+            writeFailed(path, s.file.errorString());
+            return false;
+        }
+        s.size = device ? 0 : s.file.size();
+    }
+    if (m_fixedFile.isEmpty())
+        logfiles::Prune(m_folder, s.day, m_keepDays, m_maxBytes, path);
+    return true;
+}
+
+bool SessionLog::ensureFile(qint64 lineBytes, qint64 second, bool newSecond)
+{
+    Sink &s = *m_sink;
+    if (!m_fixedFile.isEmpty())
+        return s.file.isOpen() || openPart(0);
+    const QDate day = QDateTime::fromSecsSinceEpoch(second).date();
+    if (!s.file.isOpen() || day != s.day) {
+        s.day = day;
+        return openPart(logfiles::PartToWrite(m_folder, day, m_fileBytes));
+    }
+    if (s.size > 0 && s.size + lineBytes > m_fileBytes)
+        return openPart(s.part + 1);
+    // Once a second: a file (or folder) removed under us would swallow every line.
+    if (newSecond && !QFileInfo::exists(s.file.fileName()))
+        return openPart(s.part);
+    return true;
+}
+
 void SessionLog::write(const Entry &e)
 {
     Sink &s = *m_sink;
-    const QDateTime when = QDateTime::fromMSecsSinceEpoch(e.msecs);
-    const qint64 second = e.msecs / 1000;
-    if (second != s.lastSecond) {
+    const qint64 second = e.msecs / 1000 - (e.msecs % 1000 < 0 ? 1 : 0);
+    const bool newSecond = second != s.lastSecond;
+    if (newSecond) {
         s.lastSecond = second;
-        s.secondText = when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
-    }
-    // The day's file (or the one fixed file), opened on first use and at midnight.
-    const QDate day = when.date();
-    if (!s.file.isOpen() || (m_fixedFile.isEmpty() && day != s.day)) {
-        QString path = m_fixedFile;
-        if (path.isEmpty()) {
-            QDir().mkpath(m_folder);
-            path = QDir(m_folder).filePath(FileNameFor(day));
-        }
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);  // currentFile() reads the name
-            if (s.file.isOpen())
-                s.file.close();
-            s.file.setFileName(path);
-            s.day = day;
-            if (!s.file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-                if (s.failedPath != path) {
-                    s.failedPath = path;
-                    const QString why = QStringLiteral("日志文件无法写入：%1（%2）").arg(path, s.file.errorString());
-                    QMetaObject::invokeMethod(this, [this, why] { emit failed(why); }, Qt::QueuedConnection);
-                }
-                return;
-            }
-        }
-        if (m_fixedFile.isEmpty())
-            Prune(m_folder, day, m_keepDays, m_maxBytes, path);
+        s.secondText = QDateTime::fromMSecsSinceEpoch(e.msecs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
     }
 
     QByteArray out;
-    out.reserve(32 + e.bytes.size() * 3 + e.text.size() * 3);
+    out.reserve(34 + e.bytes.size() * 3 + e.text.size() * 3);
     out += s.secondText;
     out += '.';
-    const int ms = static_cast<int>(e.msecs % 1000);
+    const int ms = static_cast<int>(e.msecs - second * 1000);
     out += char('0' + ms / 100);
     out += char('0' + ms / 10 % 10);
     out += char('0' + ms % 10);
@@ -222,42 +294,24 @@ void SessionLog::write(const Entry &e)
         AppendHex(out, e.bytes);
     }
     out += '\n';
+    if (!ensureFile(out.size(), second, newSecond))
+        return;
+    // A line cut short by a failed write is ended first, so two lines never run together.
+    if (s.cutLine)
+        out.prepend('\n');
     // Unbuffered: one write per line reaches the system at once, so a crash of the tool
     // loses nothing already written.
-    s.file.write(out);
-}
-
-void SessionLog::Prune(const QString &folder, const QDate &today, int keepDays, qint64 maxBytes, const QString &keep)
-{
-    QDir dir(folder);
-    QFileInfoList files = dir.entryInfoList({kPrefix + QStringLiteral("*") + kSuffix}, QDir::Files, QDir::Name);
-    const QDate oldest = today.addDays(-(keepDays - 1));
-    const QString keepPath = QFileInfo(keep).absoluteFilePath();
-    QFileInfoList left;
-    for (const QFileInfo &f : files) {
-        if (f.absoluteFilePath() == keepPath) {
-            left.append(f);
-            continue;
-        }
-        const QString datePart = f.fileName().mid(kPrefix.size(), 10);
-        const QDate d = QDate::fromString(datePart, QStringLiteral("yyyy-MM-dd"));
-        if (d.isValid() && d < oldest)
-            QFile::remove(f.absoluteFilePath());
-        else
-            left.append(f);
-    }
-    if (maxBytes <= 0)
+    const qint64 written = s.file.write(out);
+    if (written == out.size()) {
+        s.size += written;
+        s.cutLine = false;
+        writeWorked();
         return;
-    qint64 total = 0;
-    for (const QFileInfo &f : left)
-        total += f.size();
-    // Names sort by date: the oldest go first.
-    for (const QFileInfo &f : left) {
-        if (total <= maxBytes)
-            break;
-        if (f.absoluteFilePath() == keepPath)
-            continue;
-        if (QFile::remove(f.absoluteFilePath()))
-            total -= f.size();
     }
+    if (written > 0) {
+        s.size += written;
+        s.cutLine = out.at(written - 1) != '\n';
+    }
+    writeFailed(s.file.fileName(), s.file.errorString());
+    s.file.unsetError();
 }

@@ -102,11 +102,10 @@ void ExchangeEngine::setBusy(bool b)
     emit busyChanged(b);
 }
 
-void ExchangeEngine::pump(int ms, bool wakeOnData)
+void ExchangeEngine::pump(int ms, Channel *channel)
 {
     if (m_state.CloseRequested)
         return;
-    Channel *channel = wakeOnData ? m_link.active() : nullptr;
     if (channel && channel->bytesAvailable() > 0)
         return;
     QEventLoop loop;
@@ -145,22 +144,24 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
     const bool fast = kind == ReplyKind::Framed && m_state.FastReplies;
     const int polls = std::max(0, timeoutMs / kFirstBytePollMs);
     const qint64 firstByteLimitMs = qint64(polls) * kFirstBytePollMs;
-    // A port that vanished and came back (or a TCP link made anew) during the wait is a new
-    // conversation: the wait ends with what it had, as it does on the failure itself.
-    // A peer that answers and then closes: its last bytes are still buffered on the channel
-    // the wait began on, though that channel no longer counts as active.
+    // The wait watches the channel it began on, and only that one: a port that vanished and came
+    // back (or a TCP link made anew) is a new conversation, so the wait ends with what it had,
+    // as it does on the failure itself; the other channel coming and going changes nothing.
+    // A peer that answers and then closes: its last bytes are still buffered on the channel.
     const QPointer<Channel> waitOn = m_link.active();
-    const quint64 epoch = m_link.epoch();
+    const quint64 generation = m_link.generationOf(waitOn.data());
     const auto linkFailed = [&](const QString &error) {
-        return !error.isEmpty() || !m_link.IsDataChannelOpen() || m_link.epoch() != epoch ||
-               m_link.active() != waitOn.data();
+        return !error.isEmpty() || !waitOn || !waitOn->isOpen() || waitOn->hasFatalError() ||
+               m_link.generationOf(waitOn.data()) != generation;
     };
     // Never more than the cap allows: what is beyond stays for the receive poll.
     const auto read = [&](QString *error) {
-        const qint64 room = kMaxReplyBytes - reply.size();
-        if (m_link.active() || !waitOn)
-            return m_link.ChannelRead(error, room);
-        return waitOn->takeAvailable(room);
+        if (!waitOn)
+            return QByteArray();
+        const QByteArray bytes = waitOn->takeAvailable(kMaxReplyBytes - reply.size());
+        if (waitOn->hasFatalError())
+            *error = waitOn->errorString();
+        return bytes;
     };
     QElapsedTimer waited;
     waited.start();
@@ -179,7 +180,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
         const qint64 left = firstByteLimitMs - waited.elapsed();
         if (left <= 0)
             break;
-        pump(static_cast<int>(std::min<qint64>(left, kFirstBytePollMs)), true);
+        pump(static_cast<int>(std::min<qint64>(left, kFirstBytePollMs)), waitOn);
     }
 
     if (!reply.isEmpty() && !readFailed && reply.size() < kMaxReplyBytes) {
@@ -195,7 +196,7 @@ QByteArray ExchangeEngine::ReceiveReply(int timeoutMs, ReplyKind kind)
                 const qint64 wait = (complete ? quietMs : strictSilenceMs) - sinceLast.elapsed();
                 if (wait <= 0)
                     break;
-                pump(static_cast<int>(wait), true);
+                pump(static_cast<int>(wait), waitOn);
             } else {
                 pump(kGatherPollMs);
             }

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 
 class AppState;
+class Channel;
 class DataLink;
 class ScriptHost;
 class ReceivePoll;
@@ -92,9 +93,9 @@ signals:
 
 private:
     void setBusy(bool b);
-    // Sleeps `ms` with the event loop running; returns early when the window closes and, with
-    // `wakeOnData`, as soon as the active channel has bytes.
-    void pump(int ms, bool wakeOnData = false);
+    // Sleeps `ms` with the event loop running; returns early when the window closes and, given
+    // a `channel`, as soon as it has bytes.
+    void pump(int ms, Channel *channel = nullptr);
     bool completeFrame(const QByteArray &bytes) const;
 
     AppState &m_state;

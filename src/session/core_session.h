@@ -41,6 +41,10 @@ public:
         connect(&state, &AppState::closeRequested, &link.serial(), &SerialChannel::abortWrite);
         // The poll reports a lost port once, whether it noticed the failure or the port did.
         connect(&poll, &ReceivePoll::serialLost, &serialReconnect, &SerialReconnector::onLost);
+        // A port back after an outage is a fresh open: the unit may have restarted, so no
+        // parameter set counts as selected any more.
+        connect(&serialReconnect, &SerialReconnector::reconnected, &state,
+                [this] { state.ParamChannel = state.ExtTabVisible ? -1 : state.MainParamChannel; });
         // Both directions of the wire, whatever the privilege level: what went out, each
         // reply a wait gathered, and each chunk the poll took between exchanges.
         connect(&link, &DataLink::sent, &log, &SessionLog::sent);

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QAction>
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
@@ -63,9 +62,27 @@ ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings
             m_label10->setText(TcpReconnector::WaitingText(again.attempts() + 1,
                                                            TcpReconnector::PauseBeforeAttempt(again.attempts() + 1) / 1000));
     });
+    // Attempts taken up again ("自动重连" on) come with no disconnect of their own.
+    connect(&again, &TcpReconnector::waiting, this, [this](int attempt) {
+        if (m_label10)
+            m_label10->setText(TcpReconnector::WaitingText(attempt, TcpReconnector::PauseBeforeAttempt(attempt) / 1000));
+    });
+    connect(&again, &TcpReconnector::stopped, this, [this] {
+        if (m_label10)
+            m_label10->setText(QCoreApplication::translate("CommPageTexts", "TCP维护端口连接失败"));
+    });
     connect(&again, &TcpReconnector::reconnected, this,
             [this] { m_session.state.log(QCoreApplication::translate("ReconnectTexts", "[TCP维护端口已重新连接]")); });
-    connect(&session.log, &SessionLog::failed, this, [this](const QString &text) { m_session.state.log(text); });
+    // A log that cannot be written is said once where results are shown, and again when it works.
+    connect(&session.log, &SessionLog::failed, this, &ReconnectUi::showLogState);
+    connect(&session.log, &SessionLog::recovered, this, &ReconnectUi::showLogState);
+}
+
+void ReconnectUi::showLogState(const QString &text)
+{
+    if (auto *panel3 = m_window.findChild<QLabel *>(QStringLiteral("StatusBar1Panel3")))
+        panel3->setText(text);
+    m_session.state.log(text);
 }
 
 void ReconnectUi::openLog()
@@ -90,13 +107,11 @@ void ReconnectUi::onSerialWaiting(const QString &port, const QString &reason)
     m_session.state.log(QStringLiteral("[%1]%2").arg(text, reason.isEmpty() ? QString() : QStringLiteral(" ") + reason));
 }
 
-QString ReconnectUi::openText(const QString &port) const
+QString ReconnectUi::openText(const SerialSettings &settings)
 {
-    // The texts as the user chose them, as after "打开串口".
-    const auto *baud = m_window.findChild<QComboBox *>(QStringLiteral("ComboBox1"));
-    const auto *format = m_window.findChild<QComboBox *>(QStringLiteral("ComboBox6"));
+    // As after "打开串口", with what the port was opened with (the lists may show other choices by now).
     return QCoreApplication::translate("CommPageTexts", "%1打开成功,BaudRate=%2,参数=%3")
-        .arg(port, baud ? baud->currentText() : QString(), format ? format->currentText() : QString());
+        .arg(settings.portName, QString::number(settings.baudRate), FormatText(settings));
 }
 
 void ReconnectUi::onSerialBack(const SerialSettings &settings)
@@ -105,7 +120,7 @@ void ReconnectUi::onSerialBack(const SerialSettings &settings)
     if (auto *edit = m_window.findChild<QLineEdit *>(QStringLiteral("Edit1")))
         edit->setText(settings.portName);
     if (m_panel1)
-        m_panel1->setText(openText(settings.portName));
+        m_panel1->setText(openText(settings));
     m_session.state.log(SerialReconnector::ReconnectedText());
 }
 

@@ -23,7 +23,7 @@ class ReconnectUi : public QObject {
 public:
     ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings &settings);
 
-    // Opens the log in the user's folder (a failure goes to m_log).
+    // Opens the log in the user's folder (a failure goes to panel 3 and m_log).
     void openLog();
     // Copies every line of the named views of `window` into the log.
     void tapViews(QWidget *window, const QStringList &viewNames);
@@ -40,7 +40,8 @@ private:
     void onSerialBack(const SerialSettings &settings);
     void onSerialLostForGood(const QString &port, const QString &reason);
     void showLogFolder();
-    QString openText(const QString &port) const;
+    void showLogState(const QString &text);
+    static QString openText(const SerialSettings &settings);
 
     QMainWindow &m_window;
     CoreSession &m_session;

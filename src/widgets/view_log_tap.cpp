@@ -32,6 +32,9 @@ void ViewLogTap::onChange(int position, int /*removed*/, int added)
     // Lines dropped off the top of a capped view, or a view being cleared, add nothing.
     if (added <= 0 || !m_log.isOpen())
         return;
+    // A view hidden on purpose shows nobody anything (a view on a tab not shown still does).
+    if (m_view->isHidden() && m_view->testAttribute(Qt::WA_WState_ExplicitShowHide))
+        return;
     QTextDocument *doc = m_view->document();
     const int end = std::min(position + added, doc->characterCount() - 1);
     if (end <= position)

@@ -127,6 +127,50 @@ private slots:
         QVERIFY(lines.indexOf(tx.first()) < lines.indexOf(rx.first()));
         QVERIFY2(lines.last().endsWith(QStringLiteral("Memo1 [参数读取完毕]")), qPrintable(lines.last()));
     }
+
+    // What the window's views would show for the same operation is in the log too.
+    void logFileHoldsWhatTheWindowShows_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("expected");  // "TAG text" starts, in order
+        QTest::newRow("status") << QStringList{QStringLiteral("status")} << QStringList{QStringLiteral("Memo4 DTU状态=")};
+        QTest::newRow("hex button") << QStringList{QStringLiteral("button"), QStringLiteral("读取设备状态(HEX)")}
+                                    << QStringList{QStringLiteral("Memo1 下行HEX："), QStringLiteral("Memo1 上行：AA 55 00 05 E0 04 "),
+                                                   QStringLiteral("Form2.Memo1 应答：AA550005E004")};
+    }
+    void logFileHoldsWhatTheWindowShows()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, expected);
+        CliRig rig;
+        QVERIFY2(rig.startSim(), qPrintable(rig.sim.errorText()));
+        const QString logPath = rig.dir.filePath(QStringLiteral("run.log"));
+        const CliResult r = rig.run(QStringList{QStringLiteral("--log"), logPath} + args);
+        CLI_EXPECT(r, 0);
+        QFile f(logPath);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        int from = 0;
+        for (const QString &want : expected) {
+            int found = -1;
+            for (int i = from; i < lines.size() && found < 0; ++i)
+                if (lines[i].mid(24).startsWith(want))
+                    found = i;
+            QVERIFY2(found >= 0, qPrintable(want + QStringLiteral(" not in:\n") + lines.join(QLatin1Char('\n'))));
+            from = found + 1;
+        }
+    }
+
+    void unwritableLogIsWarnedOnce()
+    {
+        CliRig rig;
+        QVERIFY2(rig.startSim(), qPrintable(rig.sim.errorText()));
+        const CliResult r = rig.run({QStringLiteral("--log"), QStringLiteral("/dev/full"), QStringLiteral("status")});
+        CLI_EXPECT(r, 0);
+        const QStringList warnings = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts).filter(QStringLiteral("/dev/full"));
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings.first().startsWith(QStringLiteral("warning: 日志文件无法写入：/dev/full")), qPrintable(r.err));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliReconnect)

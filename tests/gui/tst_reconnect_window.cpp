@@ -3,12 +3,15 @@
 // and the session log holds every line the views showed plus both directions of the frames.
 #include "app/main_window.h"
 #include "session/core_session.h"
+#include "support/fake_port_listing.h"
 #include "support/isolated_home.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
+#include "state/user_settings.h"
 #include "widgets/reconnect_ui.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -45,6 +48,8 @@ struct Rig {
     {
         if (!sim.start(simArgs))
             return false;
+        // A test that turned "自动重连" off and failed before turning it on again leaves no trace.
+        UserSettings().setAutoReconnect(true);
         session = std::make_unique<CoreSession>();
         form = std::make_unique<MainWindow>(*session, dialogs);
         session->state.FastReplies = true;
@@ -101,6 +106,8 @@ private slots:
         r.openPort(r.link());
         QVERIFY(r.panel1().startsWith(r.link() + QStringLiteral("打开成功,BaudRate=")));
         const QString opened = r.panel1();
+        // A list showing another choice, not picked (no reopen): the port still runs at 57600.
+        r.child<QComboBox>("ComboBox1")->setCurrentText(QStringLiteral("9600"));
         r.child<QPushButton>("Button9")->click();
         QTRY_VERIFY(r.lines("Memo4").contains(QStringLiteral("DTU状态=3,PPP拨号状态")));
 
@@ -126,6 +133,92 @@ private slots:
         r.form->reconnectUi().openUrl = [&shown](const QUrl &u) { shown = u; return true; };
         r.child<QAction>("NLogFolder")->trigger();
         QCOMPARE(shown.toLocalFile(), QFileInfo(r.session->log.currentFile()).absolutePath());
+    }
+
+    void hiddenViewsAreNotLoggedAndAFailedLogIsSaid()
+    {
+        Rig r;
+        QVERIFY2(r.start({"--pty", "--link", r.link()}), qPrintable(r.sim.errorText()));
+        // Typing in the control page's payload box fills its never-shown hex mirror.
+        auto *payload = r.child<QPlainTextEdit>("Memo5");
+        QTest::keyClicks(payload, QStringLiteral("AB"));
+        QCOMPARE(r.child<QPlainTextEdit>("Memo7")->toPlainText(), QStringLiteral("4142"));
+        r.session->state.log(QStringLiteral("shown"));
+        QTRY_COMPARE(r.logged(QStringLiteral("Form1.Memo1")).filter(QStringLiteral("shown")).size(), 1);
+        QCOMPARE(r.logged(QStringLiteral("Form1.Memo7")), QStringList());
+
+        // A log folder that cannot be made: said once in panel 3 and Memo1, again when it works.
+        const QString blocker = r.dir.filePath(QStringLiteral("blocker"));
+        QFile(blocker).open(QIODevice::WriteOnly);
+        r.session->log.openFolder(blocker + QStringLiteral("/logs"), 30, 0);
+        auto *panel3 = r.child<QLabel>("StatusBar1Panel3");
+        r.session->state.log(QStringLiteral("lost 1"));
+        r.session->state.log(QStringLiteral("lost 2"));
+        QTRY_VERIFY(panel3->text().startsWith(QStringLiteral("日志文件无法写入：") + blocker));
+        r.session->state.log(QStringLiteral("lost 3"));
+        r.session->log.sync();
+        QTest::qWait(50);
+        QCOMPARE(r.lines("Memo1").filter(QStringLiteral("日志文件无法写入：")).size(), 1);
+        QVERIFY(QFile::remove(blocker));
+        r.session->state.log(QStringLiteral("written"));
+        QTRY_VERIFY(panel3->text().startsWith(QStringLiteral("日志文件恢复写入：")));
+        QCOMPARE(r.lines("Memo1").filter(QStringLiteral("日志文件恢复写入：")).size(), 1);
+        QTRY_VERIFY(r.logged(QStringLiteral("Form1.Memo1")).contains(QStringLiteral("written")));
+    }
+
+    void edit1FollowsTheAdapterToItsNewName()
+    {
+        Rig r;
+        const QString linkB = r.dir.filePath(QStringLiteral("dtuB"));
+        QVERIFY2(r.start({"--pty", "--link", r.link(), "--state", "3"}), qPrintable(r.sim.errorText()));
+        FakePortListing listing{{{r.link(), QStringLiteral("A9XK12")}, {linkB, QStringLiteral("A9XK12")}}};
+        r.session->serialReconnect.setLister([&listing] { return listing(); });
+        r.openPort(r.link());
+        QVERIFY(r.session->link.serial().isOpen());
+        r.sim.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(r.panel1(), r.link() + QStringLiteral("已断开，等待设备重新连接..."), 5000);
+        // The adapter is back under another name.
+        SimProcess again;
+        QVERIFY2(again.start({"--pty", "--link", linkB, "--state", "5"}), qPrintable(again.errorText()));
+        const QString newName = QFileInfo(linkB).canonicalFilePath();
+        QTRY_COMPARE_WITH_TIMEOUT(r.child<QLineEdit>("Edit1")->text(), newName, 5000);
+        QVERIFY(r.panel1().startsWith(newName + QStringLiteral("打开成功,BaudRate=57600,参数=8N1")));
+        r.child<QPushButton>("Button9")->click();
+        QTRY_VERIFY(r.lines("Memo4").contains(QStringLiteral("DTU状态=5,在线状态，已登录到数据中心")));
+    }
+
+    void autoReconnectOffAndOnDuringAnOutage()
+    {
+        Rig r;
+        QVERIFY2(r.start({"--pty", "--link", r.link(), "--vanish-pause", "1500"}), qPrintable(r.sim.errorText()));
+        SimProcess tcpSim;
+        QVERIFY2(tcpSim.start({"--tcp", "0", "--vanish-pause", "1500"}), qPrintable(tcpSim.errorText()));
+        auto *autoReconnect = r.child<QAction>("NAutoReconnect");
+        auto *label10 = r.child<QLabel>("Label10");
+        r.openPort(r.link());
+        const QString opened = r.panel1();
+        r.child<QLineEdit>("Edit8")->setText(QStringLiteral("127.0.0.1:%1").arg(tcpSim.tcpPort()));
+        r.child<QPushButton>("Button15")->click();
+        QTRY_COMPARE(label10->text(), QStringLiteral("TCP维护端口连接成功"));
+
+        QVERIFY(r.sim.signal(SIGUSR1));
+        QVERIFY(tcpSim.signal(SIGUSR1));
+        QTRY_COMPARE_WITH_TIMEOUT(r.panel1(), r.link() + QStringLiteral("已断开，等待设备重新连接..."), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(label10->text(), TcpReconnector::WaitingText(1, 1), 5000);
+        // Off: both say plainly that the link is gone, and no attempt is made.
+        autoReconnect->trigger();
+        QCOMPARE(r.panel1(), r.link() + QStringLiteral("已断开"));
+        QCOMPARE(label10->text(), QStringLiteral("TCP维护端口连接失败"));
+        QVERIFY(!r.sim.waitForLine(QStringLiteral("RETURNED"), 5000).isEmpty());
+        QTest::qWait(TcpReconnector::kFirstPauseMs + 500);
+        QVERIFY(!r.session->link.serial().isOpen());
+        QVERIFY(!r.session->link.tcp().isActive());
+        // On again: the attempts are taken up, and both come back.
+        autoReconnect->trigger();
+        QCOMPARE(r.panel1(), r.link() + QStringLiteral("已断开，等待设备重新连接..."));
+        QCOMPARE(label10->text(), TcpReconnector::WaitingText(1, 1));
+        QTRY_COMPARE_WITH_TIMEOUT(r.panel1(), opened, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(label10->text(), QStringLiteral("TCP维护端口连接成功"), 5000);
     }
 
     void replyWaitEndsAtOnceAndCloseStopsTheAttempts()
@@ -169,6 +262,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(r.session->tcpReconnect.isWaiting(), 5000);
         r.child<QPushButton>("Button18")->click();
         QVERIFY(!r.session->tcpReconnect.isWaiting());
+        QCOMPARE(label10->text(), QString());
         QTest::qWait(TcpReconnector::kFirstPauseMs + 300);
         QVERIFY(!r.session->link.tcp().isActive());
     }

@@ -1,12 +1,18 @@
 // Both channels come back by themselves after the simulated device vanishes: the serial port
-// by its link path, the TCP link with growing pauses and the access text sent again. The
-// user's own close stops the attempts; a reply wait running at the loss ends at once.
+// by its link path or, through an injected port listing, by its adapter's identity (never by
+// one two adapters share), the TCP link with growing pauses and the access text sent again.
+// The user's own close stops the attempts, "自动重连" off and on again stops and resumes them;
+// a reply wait running at the loss ends at once.
 #include "protocol/device_commands.h"
 #include "session/core_session.h"
+#include "support/fake_port_listing.h"
 #include "support/sim_process.h"
 #include "support/temp_file_dir.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <csignal>
 #include <QtTest>
 
@@ -38,6 +44,13 @@ struct Tool {
         return s.engine.AwaitByteReply(0xE004, 4000).value;
     }
 };
+int framesWithWord(const QString &simLog, const QString &word)
+{
+    QFile f(simLog);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n')).filter(QStringLiteral("AA 55 00 05 ") + word).size();
+}
 } // namespace
 
 class TestReconnectSim : public QObject {
@@ -55,8 +68,9 @@ private slots:
         QSignalSpy waiting(&tool.s.serialReconnect, &SerialReconnector::waiting);
         QSignalSpy back(&tool.s.serialReconnect, &SerialReconnector::reconnected);
         QCOMPARE(tool.readState(), 3);
-        // The device leaves after its answer; the idle poll notices.
-        QVERIFY(waiting.wait(5000));
+        // The device leaves after its answer; the port or the idle poll notices (maybe already
+        // while the answer was being gathered).
+        QTRY_COMPARE_WITH_TIMEOUT(waiting.count(), 1, 5000);
         QCOMPARE(waiting.first().at(0).toString(), link);
         QVERIFY(!tool.s.link.serial().isOpen());
         QVERIFY(back.wait(8000));
@@ -68,6 +82,158 @@ private slots:
         QCOMPARE(tool.s.link.serial().port().baudRate(), 57600);
         QCOMPARE(waiting.count(), 1);
         QCOMPARE(tool.readState(), 3);
+    }
+
+    void anAdapterIsFollowedByItsIdentityUnlessTwoShareIt_data()
+    {
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("unique: found under its new name") << false;
+        QTest::newRow("shared \"0001\": the other unit is never opened") << true;
+    }
+    void anAdapterIsFollowedByItsIdentityUnlessTwoShareIt()
+    {
+        QFETCH(bool, shared);
+        TempFileDir dir;
+        const QString linkA = dir.filePath(QStringLiteral("unitA"));
+        const QString linkB = dir.filePath(QStringLiteral("unitB"));
+        FakePortListing listing{{{linkA, QStringLiteral("0001")}, {linkB, QStringLiteral("0001")}}};
+        SimProcess unitA;
+        SimProcess unitB;
+        QVERIFY2(unitA.start({"--pty", "--link", linkA, "--state", "3"}), qPrintable(unitA.errorText()));
+        // Shared: the second adapter is plugged in already; unique: it is unit A coming back under a new name.
+        if (shared)
+            QVERIFY2(unitB.start({"--pty", "--link", linkB, "--state", "7"}), qPrintable(unitB.errorText()));
+        Tool tool;
+        tool.s.serialReconnect.setLister([&listing] { return listing(); });
+        QVERIFY(tool.openSerial(linkA));
+        QSignalSpy waiting(&tool.s.serialReconnect, &SerialReconnector::waiting);
+        QSignalSpy back(&tool.s.serialReconnect, &SerialReconnector::reconnected);
+        unitA.stop();
+        QVERIFY(waiting.wait(5000));
+        if (!shared) {
+            QVERIFY2(unitB.start({"--pty", "--link", linkB, "--state", "7"}), qPrintable(unitB.errorText()));
+            QVERIFY(back.wait(5000));
+            QCOMPARE(back.first().first().value<SerialSettings>().portName, QFileInfo(linkB).canonicalFilePath());
+            QCOMPARE(tool.readState(), 7);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(tool.s.serialReconnect.attempts() >= 4, 5000);
+        QCOMPARE(back.count(), 0);
+        QVERIFY(!tool.s.link.serial().isOpen());
+        // Unit A back where it was is found by its path.
+        QVERIFY2(unitA.start({"--pty", "--link", linkA, "--state", "3"}), qPrintable(unitA.errorText()));
+        QVERIFY(back.wait(5000));
+        QCOMPARE(back.first().first().value<SerialSettings>().portName, linkA);
+        QCOMPARE(tool.readState(), 3);
+    }
+
+    void theUsersStableNameIsKept()
+    {
+        TempFileDir dir;
+        // Like /dev/serial/by-id/...: a link to whichever device the adapter is now.
+        const QString byId = dir.filePath(QStringLiteral("usb-1a86_USB_Serial_0001-if00-port0"));
+        FakePortListing listing{{{byId, QStringLiteral("A9XK12")}}};
+        SimProcess sim;
+        QVERIFY2(sim.start({"--pty", "--link", byId, "--vanish-pause", "600"}), qPrintable(sim.errorText()));
+        Tool tool;
+        tool.s.serialReconnect.setLister([&listing] { return listing(); });
+        QVERIFY(tool.openSerial(byId));
+        QSignalSpy back(&tool.s.serialReconnect, &SerialReconnector::reconnected);
+        QVERIFY(sim.signal(SIGUSR1));
+        QVERIFY(back.wait(8000));
+        QCOMPARE(back.first().first().value<SerialSettings>().portName, byId);
+        QCOMPARE(tool.s.serialReconnect.settings().portName, byId);
+    }
+
+    void aPortBackSelectsTheParameterSetAgain()
+    {
+        TempFileDir dir;
+        const QString link = dir.filePath(QStringLiteral("dtu"));
+        const QString simLog = dir.filePath(QStringLiteral("frames.log"));
+        SimProcess sim;
+        QVERIFY2(sim.start({"--pty", "--link", link, "--log", simLog, "--vanish-pause", "600"}), qPrintable(sim.errorText()));
+        Tool tool;
+        tool.s.state.ExtTabVisible = true;
+        tool.s.state.MainParamChannel = 1;
+        QVERIFY(tool.openSerial(link));
+        tool.s.state.ParamChannel = -1;   // as after "打开串口"
+        DeviceCommands commands(tool.s.device());
+        commands.SelectParamChannel(0);   // the extended table's set, as before reading it
+        commands.SelectParamChannel(0);   // still selected: nothing sent
+        QTRY_COMPARE(framesWithWord(simLog, QStringLiteral("E0 50 00")), 1);
+        QSignalSpy back(&tool.s.serialReconnect, &SerialReconnector::reconnected);
+        QVERIFY(sim.signal(SIGUSR1));
+        QVERIFY(back.wait(8000));
+        // The unit may have restarted: the next read of the extended table selects its set again.
+        commands.SelectParamChannel(0);
+        QTRY_COMPARE(framesWithWord(simLog, QStringLiteral("E0 50 00")), 2);
+    }
+
+    void autoReconnectOffDuringAnOutageAndOnAgain()
+    {
+        TempFileDir dir;
+        const QString link = dir.filePath(QStringLiteral("dtu"));
+        SimProcess sim;
+        QVERIFY2(sim.start({"--pty", "--link", link, "--vanish-pause", "800"}), qPrintable(sim.errorText()));
+        Tool tool;
+        QVERIFY(tool.openSerial(link));
+        QSignalSpy waiting(&tool.s.serialReconnect, &SerialReconnector::waiting);
+        QSignalSpy lost(&tool.s.serialReconnect, &SerialReconnector::lostForGood);
+        QSignalSpy back(&tool.s.serialReconnect, &SerialReconnector::reconnected);
+        QVERIFY(sim.signal(SIGUSR1));
+        QVERIFY(waiting.wait(5000));
+        tool.s.setAutoReconnect(false);
+        QCOMPARE(lost.count(), 1);
+        QVERIFY(!tool.s.serialReconnect.isWaiting());
+        QVERIFY(!sim.waitForLine(QStringLiteral("RETURNED"), 5000).isEmpty());
+        QTest::qWait(3 * SerialReconnector::kRetryMs);
+        QCOMPARE(back.count(), 0);
+        // On again: the attempts are taken up and find the device.
+        tool.s.setAutoReconnect(true);
+        QCOMPARE(waiting.count(), 2);
+        QVERIFY(back.wait(5000));
+        QVERIFY(tool.s.link.serial().isOpen());
+    }
+
+    // A reply wait watches its own channel: the other one dropping and coming back during the
+    // wait ends nothing.
+    void eachWaitWatchesItsOwnChannel_data()
+    {
+        QTest::addColumn<bool>("overTcp");
+        QTest::newRow("TCP wait, serial adapter flaps") << true;
+        QTest::newRow("serial wait, TCP link comes back") << false;
+    }
+    void eachWaitWatchesItsOwnChannel()
+    {
+        QFETCH(bool, overTcp);
+        TempFileDir dir;
+        const QString link = dir.filePath(QStringLiteral("dtu"));
+        SimProcess serialSim;
+        SimProcess tcpSim;
+        // The waiting side answers late; the other side vanishes for a moment meanwhile.
+        const QStringList late = {"--delay", "2500"};
+        QVERIFY2(serialSim.start(QStringList{"--pty", "--link", link, "--state", "3", "--vanish-pause", "300"} + (overTcp ? QStringList() : late)),
+                 qPrintable(serialSim.errorText()));
+        QVERIFY2(tcpSim.start(QStringList{"--tcp", "0", "--state", "4", "--vanish-pause", "300"} + (overTcp ? late : QStringList())),
+                 qPrintable(tcpSim.errorText()));
+        Tool tool;
+        QVERIFY(tool.openSerial(link));
+        QSignalSpy connected(&tool.s.link.tcp(), &TcpChannel::connected);
+        tool.s.tcpReconnect.connectByUser(QStringLiteral("127.0.0.1:%1").arg(tcpSim.tcpPort()));
+        QVERIFY(connected.wait(5000));
+        QSignalSpy serialBack(&tool.s.serialReconnect, &SerialReconnector::reconnected);
+        QSignalSpy tcpBack(&tool.s.tcpReconnect, &TcpReconnector::reconnected);
+        if (overTcp) {
+            QTimer::singleShot(100, [&serialSim] { serialSim.signal(SIGUSR1); });
+        } else {
+            // Dropped now, made again about a second into the serial wait.
+            QSignalSpy waiting(&tool.s.tcpReconnect, &TcpReconnector::waiting);
+            QVERIFY(tcpSim.signal(SIGUSR1));
+            QVERIFY(waiting.wait(5000));
+        }
+        QCOMPARE(tool.readState(), overTcp ? 4 : 3);
+        // The other side did drop and come back while the reply was awaited.
+        QCOMPARE((overTcp ? serialBack : tcpBack).count(), 1);
     }
 
     void replyWaitEndsAtOnceWhenThePortVanishes()

@@ -67,6 +67,24 @@ private slots:
         QCOMPARE(FindPortAgain(was, {}), QStringLiteral("/tmp/dtu-link"));
     }
 
+    void anIdentityTwoAdaptersShareIsFollowedByPathOnly()
+    {
+        // Two cheap adapters, both "0001": unit A was on ttyUSB0, unit B is on ttyUSB1.
+        const QList<PortIdentity> both = {usb("/dev/ttyUSB0", 0x1A86, 0x7523, "0001"), usb("/dev/ttyUSB1", 0x1A86, 0x7523, "0001")};
+        const PortIdentity a = IdentityOf("/dev/ttyUSB0", both);
+        QVERIFY(a.ambiguous);
+        QVERIFY(!a.isTraceable());
+        // A is unplugged: B carries the same identity but is not followed.
+        QCOMPARE(FindPortAgain(a, {both[1]}), QStringLiteral("/dev/ttyUSB0"));
+        // Even had A looked unique at the open, two carriers now mean neither is followed.
+        const PortIdentity alone = IdentityOf("/dev/ttyUSB0", {both[0]});
+        QVERIFY(alone.isTraceable());
+        QCOMPARE(FindPortAgain(alone, {usb("/dev/ttyUSB2", 0x1A86, 0x7523, "0001"), both[1]}), QStringLiteral("/dev/ttyUSB0"));
+        // One listed elsewhere while ours is gone: the loss marks the identity as shared.
+        QVERIFY(IdentityListedElsewhere(alone, {both[1]}));
+        QVERIFY(!IdentityListedElsewhere(alone, {both[0]}));
+    }
+
     void identityOfAPathKeepsTheUsersName()
     {
         const QList<PortIdentity> now = {usb("/dev/ttyUSB3", 0x0403, 0x6001, "Q")};

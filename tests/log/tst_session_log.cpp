@@ -1,9 +1,14 @@
 // The session log on disk: line format, order, both directions of the wire, one file per
-// day, retention by age and size, and a folder that cannot be written.
+// day and its numbered parts, retention by age and size over our own files only, the change
+// of day, and writes that fail (said once, said again when they work, never run together).
 #include "log/session_log.h"
 #include "support/temp_file_dir.h"
 
+#include <sys/resource.h>
+#include <csignal>
+
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -24,6 +29,39 @@ void touch(const QString &path, qint64 size)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(size, 'x'));
+}
+
+qint64 at(const QDate &day, const QTime &time)
+{
+    return QDateTime(day, time).toMSecsSinceEpoch();
+}
+
+// The texts of the lines, without their time stamps and tags.
+QStringList textsOf(const QString &path)
+{
+    QStringList out;
+    for (const QString &l : linesOf(path))
+        out << l.section(QLatin1Char(' '), 3);
+    return out;
+}
+
+// Lets the test process's files grow by `bytes` more at most (RLIMIT_FSIZE); restores on exit.
+struct FileSizeLimit {
+    rlimit old{};
+    explicit FileSizeLimit(qint64 bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit r = old;
+        r.rlim_cur = static_cast<rlim_t>(bytes);
+        setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+};
+QString touchAndReturn(const QString &path)
+{
+    touch(path, 1);
+    return path;
 }
 } // namespace
 
@@ -121,6 +159,178 @@ private slots:
         log.sync();
         QTRY_COMPARE(failed.count(), 1);   // once, not per line
         QVERIFY(failed.first().first().toString().startsWith(QStringLiteral("日志文件无法写入：")));
+    }
+
+    void onlyOurOwnFilesArePruned()
+    {
+        TempFileDir dir;
+        QDir d(dir.path());
+        const QDate old(2020, 1, 1);
+        // The user's files, named much like ours.
+        const QStringList foreign = {QStringLiteral("dtu-config-bench-archive.log"), QStringLiteral("dtu-config-2020-01-01-station7.log"),
+                                     QStringLiteral("dtu-config-2020-01-01.log.bak"), QStringLiteral("dtu-config-2020-1-1.log"),
+                                     QStringLiteral("dtu-config-2020-01-01.01.log"), QStringLiteral("dtu-config-2020-01-01.x.log"),
+                                     QStringLiteral("DTU-CONFIG-2020-01-01.log"), QStringLiteral("dtu-config-2020-02-30.log")};
+        for (const QString &name : foreign)
+            touch(d.filePath(name), 10);
+        // Ours: a day file and a numbered part of it, far too old.
+        touch(d.filePath(SessionLog::FileNameFor(old)), 10);
+        touch(d.filePath(QStringLiteral("dtu-config-2020-01-01.3.log")), 10);
+
+        // dtucfg --log writing into the same folder prunes nothing.
+        {
+            SessionLog cli;
+            cli.openFile(d.filePath(QStringLiteral("run.log")));
+            cli.line(QStringLiteral("Memo1"), QStringLiteral("cli"));
+        }
+        QCOMPARE(d.entryList(QDir::Files).size(), foreign.size() + 3);
+
+        // The window's log prunes at its first line: our two old files go, nothing else.
+        SessionLog log;
+        log.openFolder(dir.path(), 30, 1);
+        log.line(QStringLiteral("Memo1"), QStringLiteral("first"));
+        log.sync();
+        QStringList expected = foreign;
+        expected << QStringLiteral("run.log") << QFileInfo(log.currentFile()).fileName();
+        expected.sort();
+        QStringList left = d.entryList(QDir::Files);
+        left.sort();
+        QCOMPARE(left, expected);
+    }
+
+    void linesBeforeAndAfterMidnightInTheirOwnDaysFiles()
+    {
+        TempFileDir dir;
+        const QDate day(2026, 3, 10);
+        const QList<qint64> times = {at(day, QTime(23, 59, 59, 100)), at(day, QTime(23, 59, 59, 999)),
+                                     at(day.addDays(1), QTime(0, 0)), at(day.addDays(1), QTime(0, 0, 0, 1)),
+                                     at(day.addDays(1), QTime(0, 0, 1))};
+        int next = 0;
+        SessionLog log;
+        log.setClock([&] { return times.at(std::min<int>(next++, times.size() - 1)); });
+        log.openFolder(dir.path(), 30, 0);
+        log.line(QStringLiteral("Memo1"), QStringLiteral("a"));
+        log.sent(QByteArray::fromHex("AA55"));
+        log.line(QStringLiteral("Memo1"), QStringLiteral("c"));
+        log.received(QByteArray::fromHex("0D0A"));
+        log.line(QStringLiteral("Memo1"), QStringLiteral("e"));
+        log.sync();
+        QCOMPARE(next, times.size());
+        const QString before = dir.filePath(SessionLog::FileNameFor(day));
+        const QString after = dir.filePath(SessionLog::FileNameFor(day.addDays(1)));
+        QCOMPARE(textsOf(before), QStringList({QStringLiteral("a"), QStringLiteral("AA 55 ")}));
+        QCOMPARE(textsOf(after), QStringList({QStringLiteral("c"), QStringLiteral("0D 0A "), QStringLiteral("e")}));
+        QCOMPARE(linesOf(before).last().left(23), QStringLiteral("2026-03-10 23:59:59.999"));
+        QCOMPARE(linesOf(after).first().left(23), QStringLiteral("2026-03-11 00:00:00.000"));
+        QCOMPARE(log.currentFile(), after);
+    }
+
+    void aLongDayRollsOverAndTheTotalBoundsAllButTheCurrentFile()
+    {
+        TempFileDir dir;
+        const QDate day(2026, 3, 10);
+        qint64 t = at(day, QTime(8, 0));
+        SessionLog log;
+        log.setClock([&] { return t += 10; });
+        // Files of about 1000 bytes, 2500 in total: each line below is 126 bytes.
+        log.openFolder(dir.path(), 30, 2500, 1000);
+        const int count = 60;
+        for (int i = 0; i < count; ++i)
+            log.line(QStringLiteral("Memo1"), QStringLiteral("%1 ").arg(i, 4, 10, QLatin1Char('0')) + QString(90, QLatin1Char('x')));
+        log.sync();
+        QDir d(dir.path());
+        const QStringList names = d.entryList(QDir::Files, QDir::Name);
+        qint64 total = 0;
+        QStringList texts;
+        // Part numbers sort as numbers, not as text (".10" after ".9").
+        QStringList ordered = names;
+        std::sort(ordered.begin(), ordered.end(), [](const QString &a, const QString &b) {
+            return a.section(QLatin1Char('.'), -2, -2).toInt() < b.section(QLatin1Char('.'), -2, -2).toInt();
+        });
+        for (const QString &name : ordered) {
+            QVERIFY2(QFileInfo(d.filePath(name)).size() <= 1000, qPrintable(name));
+            total += QFileInfo(d.filePath(name)).size();
+            texts += textsOf(d.filePath(name));
+        }
+        QVERIFY2(total <= 2500, qPrintable(QString::number(total)));
+        QVERIFY(names.size() >= 2);
+        QCOMPARE(log.currentFile(), d.filePath(ordered.last()));
+        // What is left is the newest lines, every one, in order.
+        QVERIFY(!texts.isEmpty());
+        QVERIFY(texts.last().startsWith(QStringLiteral("%1 ").arg(count - 1, 4, 10, QLatin1Char('0'))));
+        const int first = texts.first().left(4).toInt();
+        for (int i = 0; i < texts.size(); ++i)
+            QCOMPARE(texts[i].left(4).toInt(), first + i);
+
+        // A new run the same day goes on in the last part.
+        log.close();
+        SessionLog again;
+        again.setClock([&] { return t += 10; });
+        again.openFolder(dir.path(), 30, 2500, 1000);
+        again.line(QStringLiteral("Memo1"), QStringLiteral("next run"));
+        again.sync();
+        QVERIFY(again.currentFile() == d.filePath(ordered.last()) ||
+                QFileInfo(again.currentFile()).fileName().section(QLatin1Char('.'), -2, -2).toInt() ==
+                    ordered.last().section(QLatin1Char('.'), -2, -2).toInt() + 1);
+        QCOMPARE(textsOf(again.currentFile()).last(), QStringLiteral("next run"));
+    }
+
+    void aFailedWriteIsSaidOnceAndAgainWhenWritingWorks()
+    {
+        // A device that takes no byte at all.
+        {
+            SessionLog log;
+            QSignalSpy failed(&log, &SessionLog::failed);
+            log.openFile(QStringLiteral("/dev/full"));
+            for (int i = 0; i < 5; ++i)
+                log.line(QStringLiteral("Memo1"), QStringLiteral("lost"));
+            log.sync();
+            QTRY_COMPARE(failed.count(), 1);
+            QVERIFY(failed.first().first().toString().startsWith(QStringLiteral("日志文件无法写入：/dev/full（")));
+        }
+        // A folder that cannot be made, and then can.
+        TempFileDir dir;
+        const QString blocker = touchAndReturn(dir.filePath(QStringLiteral("blocker")));
+        SessionLog log;
+        QSignalSpy failed(&log, &SessionLog::failed);
+        QSignalSpy recovered(&log, &SessionLog::recovered);
+        log.openFolder(blocker + QStringLiteral("/logs"), 30, 0);
+        log.line(QStringLiteral("Memo1"), QStringLiteral("a"));
+        log.line(QStringLiteral("Memo1"), QStringLiteral("b"));
+        log.sync();
+        QVERIFY(QFile::remove(blocker));
+        log.line(QStringLiteral("Memo1"), QStringLiteral("c"));
+        log.sync();
+        QTRY_COMPARE(recovered.count(), 1);
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(recovered.first().first().toString(), SessionLog::RecoveredText(log.currentFile(), 2));
+        QCOMPARE(textsOf(log.currentFile()), QStringList{QStringLiteral("c")});
+    }
+
+    void aLineCutShortNeverRunsIntoTheNext()
+    {
+        TempFileDir dir;
+        const QString path = dir.filePath(QStringLiteral("cut.log"));
+        SessionLog log;
+        QSignalSpy failed(&log, &SessionLog::failed);
+        QSignalSpy recovered(&log, &SessionLog::recovered);
+        log.openFile(path);
+        log.line(QStringLiteral("Memo1"), QStringLiteral("before"));
+        log.sync();
+        {
+            // Room for part of the next line only: the disk fills in the middle of it.
+            const FileSizeLimit limit(QFileInfo(path).size() + 40);
+            log.line(QStringLiteral("Memo1"), QString(200, QLatin1Char('y')));
+            log.sync();
+        }
+        log.line(QStringLiteral("Memo1"), QStringLiteral("after"));
+        log.sync();
+        QTRY_COMPARE(recovered.count(), 1);
+        QCOMPARE(failed.count(), 1);
+        const QStringList lines = linesOf(path);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[1].size(), 40);   // what the disk took of the cut line
+        QVERIFY2(lines[2].endsWith(QStringLiteral(" Memo1 after")) && lines[2].size() == 24 + 11, qPrintable(lines[2]));
     }
 
     void closedLogWritesNothing()
