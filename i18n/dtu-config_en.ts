@@ -561,10 +561,6 @@
         <translation>Serial port write aborted</translation>
     </message>
     <message>
-        <source>已断开，等待设备重新连接...</source>
-        <translation> disconnected, waiting for the device to reconnect...</translation>
-    </message>
-    <message>
         <source>[串口已重新连接]</source>
         <translation>[Serial port reconnected]</translation>
     </message>
@@ -575,6 +571,10 @@
     <message>
         <source>TCP维护端口第%1次重新连接中...</source>
         <translation>TCP maintenance port: reconnection attempt %1...</translation>
+    </message>
+    <message>
+        <source>%1已断开，等待设备重新连接...</source>
+        <translation>%1 disconnected, waiting for the device to reconnect...</translation>
     </message>
 </context>
 <context>
@@ -922,8 +922,8 @@
         <translation>[Cannot open the log folder: %1]</translation>
     </message>
     <message>
-        <source>已断开</source>
-        <translation> disconnected</translation>
+        <source>%1已断开</source>
+        <translation>%1 disconnected</translation>
     </message>
 </context>
 <context>

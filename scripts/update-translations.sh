@@ -5,8 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ts=${1:-i18n/dtu-config_en.ts}
 LUPDATE=${LUPDATE:-/usr/lib/qt6/bin/lupdate}
-# The windows' texts and the core texts they show; the simulator and dtucfg's own messages
-# are not translated.
+# Every folder whose texts can reach a user: all of src/ but the simulator, which speaks to
+# developers in English. (dtucfg's own messages are English too, and need no entries.)
+folders=()
+for d in src/*/; do
+  d=${d%/}
+  [ "$d" = src/sim ] || folders+=("$d")
+done
 "$LUPDATE" -silent -no-obsolete -locations none -source-language zh_CN -target-language en \
-  src/text src/state src/log src/script src/link src/protocol src/params src/profile src/session \
-  src/widgets src/app src/tools -I src -ts "$ts"
+  "${folders[@]}" -I src -ts "$ts"

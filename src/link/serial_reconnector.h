@@ -40,7 +40,7 @@ public:
     // Test seam: what the platform lists now (at the open, at the loss and at every attempt).
     void setLister(std::function<QList<PortIdentity>()> lister) { m_lister = std::move(lister); }
 
-    static QString WaitingText(const QString &port) { return port + QCoreApplication::translate("LinkTexts", "已断开，等待设备重新连接..."); }
+    static QString WaitingText(const QString &port) { return QCoreApplication::translate("LinkTexts", "%1已断开，等待设备重新连接...").arg(port); }
     static QString ReconnectedText() { return QCoreApplication::translate("LinkTexts", "[串口已重新连接]"); }
 
 signals:

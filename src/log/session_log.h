@@ -66,7 +66,7 @@ public:
     }
     static QString RecoveredText(const QString &path, qint64 lostLines)
     {
-        return QCoreApplication::translate("LogTexts", "日志文件恢复写入：%1（其间%2行未能写入）").arg(path).arg(lostLines);
+        return QCoreApplication::translate("LogTexts", "日志文件恢复写入：%1（其间%2行未能写入）").arg(path, QString::number(lostLines));
     }
 
 signals:

@@ -59,6 +59,7 @@ bool ParamOps::readExtParams(OpSink &sink)
 
 bool ParamOps::readAddressedParams(OpSink &sink)
 {
+    m_lastReplyCheck = frame::DataCheck::Ok;
     sink.hideEditors();
     sink.setPanel(ReadingText());
     bool ok = true;
@@ -107,6 +108,7 @@ bool ParamOps::ReadParamList(ParamTable &table, const QByteArray &readList, OpSi
         return false;
     }
     const frame::ParamReply r = frame::CheckParamReply(bytes, expected, m_s.state.LastPrefix.size());
+    m_lastReplyCheck = r.status;
     const QString failure = ReadFailureText(r.status);
     if (!failure.isEmpty()) {
         sink.setPanel(failure);

@@ -50,12 +50,16 @@ public:
     static QString WriteResultText(int code);
     // The failure text of a parameter-read reply; empty for a good one.
     static QString ReadFailureText(frame::DataCheck status);
+    // How the last read's reply checked: Ok also when the read ended before a reply was asked
+    // for (its reason then went to the sink's error or message).
+    frame::DataCheck lastReplyCheck() const { return m_lastReplyCheck; }
 
 private:
     bool readPrologue(OpSink &sink);
 
     ParamContext m_s;
     std::function<void(int)> m_select;
+    frame::DataCheck m_lastReplyCheck = frame::DataCheck::Ok;
 };
 
 // Dotted IPv4 text to four bytes; empty when it is not four decimal parts 0..255.

@@ -185,7 +185,8 @@ OpOutcome DeviceCommands::ReadVersion()
     out.code = text.isEmpty() ? rcNoReply : rcOk;
     if (text.isEmpty())
         out.stateLogLines << VersionFailedText();
-    out.stateLogLines << VersionLine(GbkDecode(text));
+    out.valueText = GbkDecode(text);
+    out.stateLogLines << VersionLine(out.valueText);
     return out;
 }
 

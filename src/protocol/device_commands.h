@@ -18,6 +18,7 @@ struct OpOutcome {
     QStringList logLines;   // lines for the main log, in order
     QString messageText;      // a message box: missing input or no data channel
     QString errorText;        // the application's error box: script error, send failure
+    QString valueText;        // the text read (version), as data rather than as a shown line
     bool busy = false;        // refused, nothing sent: another exchange is running (told in the
                               // panel and the main log, not in a box)
 };

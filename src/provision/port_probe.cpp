@@ -3,15 +3,6 @@
 #include "protocol/device_commands.h"
 #include "session/core_session.h"
 
-namespace {
-const QString kVersionPrefix = QStringLiteral("DTU版本号=");
-} // namespace
-
-QString VersionTextOf(const QStringList &stateLogLines)
-{
-    return stateLogLines.isEmpty() ? QString() : stateLogLines.last().mid(kVersionPrefix.size());
-}
-
 void PortProbe::run()
 {
     CoreSession core;
@@ -23,6 +14,6 @@ void PortProbe::run()
     DeviceCommands commands(core);
     const OpOutcome v = commands.ReadVersion();
     if (v.code == rcOk)
-        m_version = VersionTextOf(v.stateLogLines);
+        m_version = v.valueText;
     core.link.serial().close();
 }

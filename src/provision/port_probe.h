@@ -30,5 +30,3 @@ private:
     std::optional<QString> m_version;
 };
 
-// The version text of a version reply's log line.
-QString VersionTextOf(const QStringList &stateLogLines);

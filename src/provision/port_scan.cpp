@@ -64,7 +64,7 @@ std::optional<QStringList> ReadTcpHosts(const QString &path, QString &error)
         if (t.isEmpty() || t.startsWith(QLatin1Char('#')))
             continue;
         if (!hostRe.match(t).hasMatch()) {
-            error = QStringLiteral("%1 line %2: \"%3\" is not host[:port]").arg(path).arg(line).arg(t);
+            error = QStringLiteral("%1 line %2: \"%3\" is not host[:port]").arg(path, QString::number(line), t);
             return std::nullopt;
         }
         hosts << t;

@@ -77,7 +77,7 @@ void lintRows(const nlohmann::ordered_json &params, const QString &where, Script
     QHash<QString, int> seen;
     ParamTable scratch(false);
     for (const auto &[i, entry] : JsonIndexedEntries(params)) {
-        QString at = QStringLiteral("%1[%2]").arg(where).arg(i);
+        QString at = QStringLiteral("%1[%2]").arg(where, QString::number(i));
         if (!entry || !entry->is_object()) {
             problems << at + QStringLiteral(": not a JSON object");
             continue;
@@ -103,7 +103,7 @@ void lintRows(const nlohmann::ordered_json &params, const QString &where, Script
             problems << at + QStringLiteral(": CMDID \"%1\" is not four hex digits (not 0000)").arg(row.cmdId);
         const QString key = row.cmdId.toUpper();
         if (seen.contains(key))
-            problems << at + QStringLiteral(": code %1 repeats %2[%3]").arg(row.cmdId, where).arg(seen.value(key));
+            problems << at + QStringLiteral(": code %1 repeats %2[%3]").arg(row.cmdId, where, QString::number(seen.value(key)));
         else
             seen.insert(key, i);
         const QString digits = row.stored.mid(4);

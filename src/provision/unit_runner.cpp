@@ -22,12 +22,11 @@ struct Target {
     StoredValue value;
 };
 
-// Why a read failed, from what it told the sink.
-QString readFailure(const RecordingSink &sink, int logFrom)
+// Why a read failed: the reply's check, or what the read told the sink before any reply.
+QString readFailure(const ParamOps &ops, const RecordingSink &sink)
 {
-    for (int i = sink.log.size() - 1; i >= logFrom; --i)
-        if (sink.log.at(i).startsWith(QStringLiteral("[参数读取失败")))
-            return sink.log.at(i);
+    if (ops.lastReplyCheck() != frame::DataCheck::Ok)
+        return ParamOps::ReadFailureText(ops.lastReplyCheck());
     if (!sink.errors.isEmpty())
         return sink.errors.last();
     if (!sink.messages.isEmpty())
@@ -118,7 +117,6 @@ bool Run::prepare()
 
 bool Run::readAll(const QString &what)
 {
-    const int logFrom = m_sink.log.size();
     m_sink.messages.clear();
     m_sink.errors.clear();
     // Each table from its own parameter set, selected as the window does (the main tab reads
@@ -126,7 +124,7 @@ bool Run::readAll(const QString &what)
     m_commands.SelectParamChannel(m_core.state.MainParamChannel);
     if (m_ops.readMainParams(m_sink) && (tables() < 2 || m_ops.readExtParams(m_sink)))
         return true;
-    return fail(what + QStringLiteral(": ") + readFailure(m_sink, logFrom));
+    return fail(what + QStringLiteral(": ") + readFailure(m_ops, m_sink));
 }
 
 bool Run::writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &recorded)
@@ -168,7 +166,7 @@ bool Run::go(const UnitRunner::ValueSource &source)
     if (v.code != rcOk)
         return fail(QStringLiteral("no unit answered (reading the version: %1)")
                         .arg(v.stateLogLines.isEmpty() ? v.errorText + v.messageText : v.stateLogLines.first()));
-    m_rec.version = VersionTextOf(v.stateLogLines);
+    m_rec.version = v.valueText;
     m_rec.answered = true;
 
     step(QStringLiteral("read"));

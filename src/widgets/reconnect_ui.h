@@ -33,7 +33,7 @@ public:
     // Test seam: how a folder is shown to the user.
     std::function<bool(const QUrl &)> openUrl;
 
-    static QString LostText(const QString &port) { return port + QCoreApplication::translate("ReconnectTexts", "已断开"); }
+    static QString LostText(const QString &port) { return QCoreApplication::translate("ReconnectTexts", "%1已断开").arg(port); }
 
 private:
     void onSerialWaiting(const QString &port, const QString &reason);

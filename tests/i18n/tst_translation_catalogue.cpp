@@ -10,9 +10,14 @@
 namespace {
 const QString kSourceDir = QStringLiteral(DTU_SOURCE_DIR);
 const QString kCatalogue = kSourceDir + QStringLiteral("/i18n/dtu-config_en.ts");
-// The folders whose texts the window or dtucfg's device results show.
-const QStringList kScanned = {"text", "state", "script", "link", "protocol", "params",
-                              "profile", "session", "widgets", "app", "tools"};
+// Every folder whose texts can reach a user: all of src/ but the simulator's, which speaks to
+// developers only. A new folder is scanned without being named here.
+QStringList scannedFolders()
+{
+    QStringList folders = QDir(kSourceDir + QStringLiteral("/src")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    folders.removeAll(QStringLiteral("sim"));
+    return folders;
+}
 // A comment holding this keeps a literal out of the check (a text meant to read the same in
 // both languages).
 const QString kAsIsMarker = QStringLiteral("not translated:");
@@ -149,7 +154,10 @@ private slots:
     {
         QStringList found;
         int files = 0;
-        for (const QString &folder : kScanned) {
+        const QStringList folders = scannedFolders();
+        for (const char *name : {"log", "cli", "provision", "app", "tools", "protocol"})
+            QVERIFY2(folders.contains(QLatin1String(name)), name);
+        for (const QString &folder : folders) {
             QDirIterator it(kSourceDir + QStringLiteral("/src/") + folder, {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
                             QDir::Files, QDirIterator::Subdirectories);
             while (it.hasNext()) {
