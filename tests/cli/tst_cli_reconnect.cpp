@@ -1,6 +1,8 @@
 // dtucfg and a device that is not there yet, or goes away mid-command; its session log.
 #include "cli_rig.h"
 
+#include <sys/stat.h>
+
 #include <QTcpServer>
 
 namespace {
@@ -170,6 +172,18 @@ private slots:
         const QStringList warnings = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts).filter(QStringLiteral("/dev/full"));
         QCOMPARE(warnings.size(), 1);
         QVERIFY2(warnings.first().startsWith(QStringLiteral("warning: 日志文件无法写入：/dev/full")), qPrintable(r.err));
+    }
+
+    // A pipe as the log: refused at once with its reason, never a run that waits for a reader.
+    void pipeAsLogIsRefusedNotWaitedOn()
+    {
+        CliRig rig;
+        QVERIFY2(rig.startSim(), qPrintable(rig.sim.errorText()));
+        const QString fifo = rig.dir.filePath(QStringLiteral("log.fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const CliResult r = rig.run({QStringLiteral("--log"), fifo, QStringLiteral("status")});
+        CLI_EXPECT(r, 7);
+        QVERIFY2(r.err.contains(QStringLiteral("a pipe cannot hold the log")), qPrintable(r.err));
     }
 };
 
