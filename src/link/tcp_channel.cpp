@@ -21,6 +21,13 @@ TcpChannel::TcpChannel(QObject *parent) : Channel(parent), m_socket(this), m_con
             [this](QAbstractSocket::SocketError) { m_error = m_socket.errorString(); });
 }
 
+TcpChannel::~TcpChannel()
+{
+    // The socket closes in its own destructor, after the timer is gone; its last state change
+    // must not reach this half-destroyed channel.
+    disconnect(&m_socket, nullptr, this, nullptr);
+}
+
 void TcpChannel::SplitAddress(const QString &address, QString *host, quint16 *port)
 {
     const QString text = address.trimmed();

@@ -23,6 +23,7 @@ public:
     static constexpr int kUserTimeoutMs = 30000;
 
     explicit TcpChannel(QObject *parent = nullptr);
+    ~TcpChannel() override;
 
     // "host" or "host:port" (extension: a port overrides 8888). Does nothing while active.
     void connectTo(const QString &address);
