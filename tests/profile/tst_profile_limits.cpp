@@ -122,7 +122,7 @@ private slots:
         const qint64 grown = PeakResidentMb() - before;
         qInfo("pipe of %lld MB refused after %lld MB; peak resident grew by %lld MB", total >> 20, written >> 20,
               static_cast<long long>(grown));
-        QVERIFY2(grown < 48, qPrintable(QString::number(grown)));
+        QVERIFY2(grown < MemoryBoundMb(48), qPrintable(QString::number(grown)));
         expectGoodKept(rig, dir);
 
         // A pipe within the limit loads as a file does.
