@@ -527,6 +527,25 @@
     </message>
 </context>
 <context>
+    <name>LabelTexts</name>
+    <message>
+        <source>标签文件夹无法创建：%1</source>
+        <translation>Cannot create the label folder %1</translation>
+    </message>
+    <message>
+        <source>标签文件无法写入：%1（%2）</source>
+        <translation>Cannot write the label file %1 (%2)</translation>
+    </message>
+    <message>
+        <source>找不到打印机：%1</source>
+        <translation>No printer named %1</translation>
+    </message>
+    <message>
+        <source>打印机无法打印：%1</source>
+        <translation>The printer %1 cannot print</translation>
+    </message>
+</context>
+<context>
     <name>LinkTexts</name>
     <message>
         <source>读取数据出错</source>

@@ -53,9 +53,18 @@ std::optional<nlohmann::ordered_json> readJson(const QString &path, QStringList 
 QStringList calledFunctions(const QString &expr)
 {
     static const QRegularExpression callRe(QStringLiteral("(?<![.\\w$])([A-Za-z_$][\\w$]*)\\s*\\("));
+    // Words of the language that take parentheses are not calls of the script's functions.
+    static const QSet<QString> keywords = {
+        QStringLiteral("function"), QStringLiteral("if"),     QStringLiteral("for"),   QStringLiteral("while"),
+        QStringLiteral("switch"),   QStringLiteral("catch"),  QStringLiteral("return"), QStringLiteral("typeof"),
+        QStringLiteral("void"),     QStringLiteral("delete"), QStringLiteral("in"),    QStringLiteral("of"),
+        QStringLiteral("new"),      QStringLiteral("with"),   QStringLiteral("do"),    QStringLiteral("else")};
     QStringList names;
-    for (auto it = callRe.globalMatch(expr); it.hasNext();)
-        names << it.next().captured(1);
+    for (auto it = callRe.globalMatch(expr); it.hasNext();) {
+        const QString name = it.next().captured(1);
+        if (!keywords.contains(name))
+            names << name;
+    }
     names.removeDuplicates();
     return names;
 }

@@ -341,6 +341,8 @@ private slots:
             row.arg("0006", "badlist", "HEX:01", "SetU8()", "GetU8()", "[[\\\"a\\\"],[\\\"00\\\",\\\"01\\\"]]"),
             row.arg("XYZ", "badcode", "", "", "", ""),
             QStringLiteral("{\"CMDID\": \"0007\", \"PNAME\": \"short\"}"),
+            row.arg("0008", "wrapped", "HEX:01", "(function(){ if (1) { return SetU8(); } })()",
+                    "(function(){ return typeof(GetU8) ? GetU8() : 0; })()", ""),
         };
         rig.dir.writeUtf8(QStringLiteral("bad.txt"), QStringLiteral("{\"Params\": [\n") + rows.join(QStringLiteral(",\n")) + QStringLiteral("\n]}\n"));
         r = rig.runRaw({QStringLiteral("lint"), QStringLiteral("bad.txt"), QStringLiteral("--json")});
@@ -368,6 +370,8 @@ private slots:
                  (QJsonArray{QStringLiteral("Params[6] (XYZ): no PVALUE, not written (each unit keeps its own value)"),
                              QStringLiteral("Params[7] (0007): no PVALUE, not written (each unit keeps its own value)")}));
         QVERIFY(!all.contains(QStringLiteral("not written")));
+        // Keywords before a parenthesis are no calls: the wrapped row has no problem.
+        QVERIFY2(!all.contains(QStringLiteral("Params[8]")), qPrintable(all));
     }
 };
 

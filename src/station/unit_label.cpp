@@ -1,0 +1,32 @@
+#include "station/unit_label.h"
+
+#include <QStringList>
+
+QString LabelPayload(const UnitLabel &label)
+{
+    QStringList lines;
+    for (const auto &value : label.values)
+        lines << value.first + QLatin1Char('=') + value.second;
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString LabelFileBaseName(const UnitLabel &label)
+{
+    QStringList parts;
+    for (const auto &value : label.values)
+        parts << value.second;
+    QString name = parts.join(QLatin1Char('_'));
+    // Separators, reserved characters and control codes would name another folder or no file.
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))
+            c = QLatin1Char('_');
+    }
+    name = name.trimmed();
+    while (name.startsWith(QLatin1Char('.')))
+        name.remove(0, 1);
+    if (name.size() > 120)
+        name.truncate(120);
+    if (name.isEmpty())
+        name = QStringLiteral("label-") + label.date.toString(QStringLiteral("yyyy-MM-dd"));
+    return name;
+}

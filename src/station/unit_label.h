@@ -1,0 +1,17 @@
+#pragma once
+// What a unit's label says: the values handed out to it, its version and the date.
+#include <QDate>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+struct UnitLabel {
+    QList<QPair<QString, QString>> values;  // name → value, in the recipe's order
+    QString version;
+    QDate date;
+};
+
+// The QR code's content: one "name=value" line per handed-out value (UTF-8 when encoded).
+QString LabelPayload(const UnitLabel &label);
+// A file name (without extension) made of the handed-out values, safe on every file system.
+QString LabelFileBaseName(const UnitLabel &label);
