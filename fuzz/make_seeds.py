@@ -81,3 +81,5 @@ for i, onlist in enumerate(lists[:4]):
 write("fuzz_value_conv", "float", b"\x08" + b"0000C03F" + b"\x06" + b" 1.5e3" + b"\x00\x0a0123456789")
 write("fuzz_hex", "digits", b"0123456789abcdefABCDEF")
 write("fuzz_hex", "bytes", bytes(range(0, 256, 7)))
+write("fuzz_units_csv", "plain", "设备ID,0F02\n10000001,ab\n10000002,\"c,d\"\n".encode("utf-8"))
+write("fuzz_units_csv", "gbk_quoted", "设备ID,备注\r\n\"1\"\"2\",\"行\n二\"\r\n\r\n3,空\r\n".encode("gb18030"))
