@@ -89,7 +89,7 @@ std::optional<Recipe> ParseRecipe(const QByteArray &json, QString &error)
     if (o.contains("unique")) {
         const Json &u = o["unique"];
         if (!u.is_object()) {
-            error = QStringLiteral("\"unique\" in the recipe must be an object such as {\"设备ID\": \"{seq:10000001}\"}");
+            error = QStringLiteral("\"unique\" in the recipe must be an object of NAME: \"TEMPLATE\" such as \"{seq:10000001}\"");
             return std::nullopt;
         }
         for (auto it = u.begin(); it != u.end(); ++it) {

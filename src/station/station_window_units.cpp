@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QCheckBox>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace {
