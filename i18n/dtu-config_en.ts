@@ -1356,6 +1356,14 @@
         <source>一次通过率 –</source>
         <translation>First-pass yield –</translation>
     </message>
+    <message>
+        <source>此版本的工位页面还不能打印标签（%1）</source>
+        <translation>This version of the station page cannot print labels yet (%1)</translation>
+    </message>
+    <message>
+        <source>标签打印失败：%1</source>
+        <translation>Label printing failed: %1</translation>
+    </message>
 </context>
 <context>
     <name>TimedQueryTexts</name>

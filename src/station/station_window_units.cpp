@@ -116,6 +116,11 @@ void StationWindow::refreshCounts()
                                 : tr("一次通过率 –"));
 }
 
-void StationWindow::printLabel(const QString &)
+void StationWindow::printLabel(const QString &port)
 {
+    // Until the label printer joins this page, a recipe that names one is told so on every
+    // label, never passed over in silence.
+    const QString why = tr("此版本的工位页面还不能打印标签（%1）").arg(m_recipe.printer);
+    tileFor(port)->setPrintResult(why);
+    addFailure(port, tr("标签打印失败：%1").arg(why), -1);
 }
