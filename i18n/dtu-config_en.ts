@@ -745,6 +745,10 @@
         <source>文件收发测试</source>
         <translation>File Transfer Test</translation>
     </message>
+    <message>
+        <source>生产工位</source>
+        <translation>Production Station</translation>
+    </message>
 </context>
 <context>
     <name>ModemPageTexts</name>
@@ -919,6 +923,77 @@
     </message>
 </context>
 <context>
+    <name>RecipeEditor</name>
+    <message>
+        <source>编辑配方 %1</source>
+        <translation>Edit Recipe %1</translation>
+    </message>
+    <message>
+        <source>只写与单元不同的参数</source>
+        <translation>Write only what differs from the unit</translation>
+    </message>
+    <message>
+        <source>工位名称</source>
+        <translation>Station name</translation>
+    </message>
+    <message>
+        <source>标准参数文件</source>
+        <translation>Golden profile</translation>
+    </message>
+    <message>
+        <source>脚本文件</source>
+        <translation>Script file</translation>
+    </message>
+    <message>
+        <source>端口（逗号分隔）</source>
+        <translation>Ports (comma separated)</translation>
+    </message>
+    <message>
+        <source>TCP主机文件</source>
+        <translation>TCP hosts file</translation>
+    </message>
+    <message>
+        <source>每台唯一值（每行 名称=模板）</source>
+        <translation>Unique per unit (NAME=TEMPLATE a line)</translation>
+    </message>
+    <message>
+        <source>单元值文件</source>
+        <translation>Units file</translation>
+    </message>
+    <message>
+        <source>记录数据库</source>
+        <translation>Records database</translation>
+    </message>
+    <message>
+        <source>目标数量（0：不限）</source>
+        <translation>Target (0: none)</translation>
+    </message>
+    <message>
+        <source>标签打印机（pdf:文件夹 或打印机名）</source>
+        <translation>Label printer (pdf:FOLDER or a printer name)</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存配方需要二级权限</source>
+        <translation>Saving the recipe needs privilege level 2</translation>
+    </message>
+    <message>
+        <source>每台唯一值的一行不是 名称=模板：%1</source>
+        <translation>A line of the unique values is not NAME=TEMPLATE: %1</translation>
+    </message>
+    <message>
+        <source>配方未保存：%1</source>
+        <translation>Recipe not saved: %1</translation>
+    </message>
+</context>
+<context>
     <name>ReconnectTexts</name>
     <message>
         <source>连接</source>
@@ -943,6 +1018,73 @@
     <message>
         <source>%1已断开</source>
         <translation>%1 disconnected</translation>
+    </message>
+</context>
+<context>
+    <name>RecordDialog</name>
+    <message>
+        <source>单元记录 %1</source>
+        <translation>Unit Record %1</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>PASS</translation>
+    </message>
+    <message>
+        <source>已做过</source>
+        <translation>DONE BEFORE</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>FAIL</translation>
+    </message>
+    <message>
+        <source>端口：%1    结果：%2    用时 %3 秒</source>
+        <translation>Port: %1    Result: %2    Time: %3 s</translation>
+    </message>
+    <message>
+        <source>开始：%1    工位：%2    版本：%3</source>
+        <translation>Started: %1    Station: %2    Version: %3</translation>
+    </message>
+    <message>
+        <source>分配的值：%1</source>
+        <translation>Values given: %1</translation>
+    </message>
+    <message>
+        <source>原因：%1</source>
+        <translation>Reason: %1</translation>
+    </message>
+    <message>
+        <source>代码</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>参数</source>
+        <translation>Parameter</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>Written</translation>
+    </message>
+    <message>
+        <source>读回</source>
+        <translation>Read back</translation>
+    </message>
+    <message>
+        <source>一致</source>
+        <translation>Same</translation>
+    </message>
+    <message>
+        <source>（未读回）</source>
+        <translation>(not read back)</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>no</translation>
     </message>
 </context>
 <context>
@@ -1088,6 +1230,161 @@
     </message>
 </context>
 <context>
+    <name>StationWindow</name>
+    <message>
+        <source>生产工位</source>
+        <translation>Production Station</translation>
+    </message>
+    <message>
+        <source>未打开配方</source>
+        <translation>No recipe open</translation>
+    </message>
+    <message>
+        <source>打开配方</source>
+        <translation>Open Recipe</translation>
+    </message>
+    <message>
+        <source>编辑配方</source>
+        <translation>Edit Recipe</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>不合格时响铃</source>
+        <translation>Beep on FAIL</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>原因</source>
+        <translation>Reason</translation>
+    </message>
+    <message>
+        <source>最近的不合格</source>
+        <translation>Last failures</translation>
+    </message>
+    <message>
+        <source>工位运行中，请先停止再打开配方</source>
+        <translation>The station is running; stop it before opening a recipe</translation>
+    </message>
+    <message>
+        <source>无法打开配方：%1</source>
+        <translation>Cannot open the recipe: %1</translation>
+    </message>
+    <message>
+        <source>配方：%1    工位：%2</source>
+        <translation>Recipe: %1    Station: %2</translation>
+    </message>
+    <message>
+        <source>配方 (*.json);;所有文件 (*)</source>
+        <translation>Recipes (*.json);;All files (*)</translation>
+    </message>
+    <message>
+        <source>编辑配方需要二级权限</source>
+        <translation>Editing the recipe needs privilege level 2</translation>
+    </message>
+    <message>
+        <source>新建配方</source>
+        <translation>New Recipe</translation>
+    </message>
+    <message>
+        <source>配方 (*.json)</source>
+        <translation>Recipes (*.json)</translation>
+    </message>
+    <message>
+        <source>请先打开配方</source>
+        <translation>Open a recipe first</translation>
+    </message>
+    <message>
+        <source>工位无法开始：%1</source>
+        <translation>The station cannot start: %1</translation>
+    </message>
+    <message>
+        <source>配方没有端口，也没有TCP主机</source>
+        <translation>The recipe names no ports and no TCP hosts</translation>
+    </message>
+    <message>
+        <source>已达到目标</source>
+        <translation>Target reached</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>正在开始…</source>
+        <translation>Starting…</translation>
+    </message>
+    <message>
+        <source>运行中</source>
+        <translation>Running</translation>
+    </message>
+    <message>
+        <source>正在停止，等待进行中的单元完成…</source>
+        <translation>Stopping: finishing the units in progress…</translation>
+    </message>
+    <message>
+        <source>关闭工位</source>
+        <translation>Close the Station</translation>
+    </message>
+    <message>
+        <source>还有 %1 台单元正在进行。停止工位，等它们完成并记录后关闭？</source>
+        <translation>%1 unit(s) are in progress. Stop the station and close once they are finished and recorded?</translation>
+    </message>
+    <message>
+        <source>合格 %1</source>
+        <translation>Passed %1</translation>
+    </message>
+    <message>
+        <source>不合格 %1</source>
+        <translation>Failed %1</translation>
+    </message>
+    <message>
+        <source>完成 %1/%2</source>
+        <translation>Done %1/%2</translation>
+    </message>
+    <message>
+        <source>完成 %1</source>
+        <translation>Done %1</translation>
+    </message>
+    <message>
+        <source>每小时 %1 台</source>
+        <translation>%1 units/h</translation>
+    </message>
+    <message>
+        <source>每小时 – 台</source>
+        <translation>– units/h</translation>
+    </message>
+    <message>
+        <source>一次通过率 %1%</source>
+        <translation>First-pass yield %1%</translation>
+    </message>
+    <message>
+        <source>一次通过率 –</source>
+        <translation>First-pass yield –</translation>
+    </message>
+    <message>
+        <source>此版本的工位页面还不能打印标签（%1）</source>
+        <translation>This version of the station page cannot print labels yet (%1)</translation>
+    </message>
+    <message>
+        <source>标签打印失败：%1</source>
+        <translation>Label printing failed: %1</translation>
+    </message>
+</context>
+<context>
     <name>TimedQueryTexts</name>
     <message>
         <source>设置失败:定时查询周期不能为空!</source>
@@ -1175,6 +1472,49 @@
     <message>
         <source>文字输入窗口</source>
         <translation>Text Input</translation>
+    </message>
+</context>
+<context>
+    <name>UnitTile</name>
+    <message>
+        <source>补打标签</source>
+        <translation>Reprint</translation>
+    </message>
+    <message>
+        <source>等待</source>
+        <translation>Waiting</translation>
+    </message>
+    <message>
+        <source>写入 %1/%2</source>
+        <translation>Writing %1/%2</translation>
+    </message>
+    <message>
+        <source>校验 %1/%2</source>
+        <translation>Verifying %1/%2</translation>
+    </message>
+    <message>
+        <source>读取中</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>%1  用时 %2 秒</source>
+        <translation>%1  %2 s</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>PASS</translation>
+    </message>
+    <message>
+        <source>已做过</source>
+        <translation>DONE BEFORE</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>FAIL</translation>
+    </message>
+    <message>
+        <source>标签打印失败：%1</source>
+        <translation>Label printing failed: %1</translation>
     </message>
 </context>
 <context>

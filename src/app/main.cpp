@@ -1,6 +1,7 @@
 #include "widgets/app_icon.h"
 #include "widgets/dialogs.h"
 #include "app/main_window.h"
+#include "station/station_window.h"
 #include "session/core_session.h"
 #include "tools/command_window.h"
 #include "tools/file_test_window.h"
@@ -11,6 +12,7 @@
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char **argv)
@@ -38,6 +40,16 @@ int main(int argc, char **argv)
     const QCommandLineOption windowOption(QStringLiteral("screenshot-window"),
                                           QStringLiteral("With --screenshot: picture the command or filetest window instead."),
                                           QStringLiteral("NAME"));
+    const QCommandLineOption stationOption(QStringLiteral("station"),
+                                           QStringLiteral("Open straight into the station page with this recipe (a bench PC at log-in)."),
+                                           QStringLiteral("RECIPE"));
+    const QCommandLineOption startOption(QStringLiteral("start"), QStringLiteral("With --station: start the station at once."));
+    const QCommandLineOption delayOption(QStringLiteral("screenshot-delay"),
+                                         QStringLiteral("With --screenshot: wait this long before the picture (default 500)."),
+                                         QStringLiteral("MS"), QStringLiteral("500"));
+    parser.addOption(stationOption);
+    parser.addOption(startOption);
+    parser.addOption(delayOption);
     parser.addOption(profileOption);
     parser.addOption(screenshotOption);
     parser.addOption(langOption);
@@ -66,18 +78,30 @@ int main(int argc, char **argv)
     if (parser.isSet(tabOption))
         if (auto *tabs = form1.findChild<QTabWidget *>())
             tabs->setCurrentIndex(parser.value(tabOption).toInt());
-    form1.show();
+    QWidget *pictured = &form1;
+    if (parser.isSet(stationOption)) {
+        StationWindow &station = form1.stationWindow();
+        if (parser.isSet(screenshotOption))
+            station.resize(1366, 768);
+        else
+            station.showMaximized();
+        station.show();
+        if (station.openRecipe(parser.value(stationOption)) && parser.isSet(startOption))
+            station.startStation();
+        pictured = &station;
+    } else {
+        form1.show();
+    }
 
     if (parser.isSet(screenshotOption)) {
         const QString file = parser.value(screenshotOption);
         const QString which = parser.value(windowOption);
-        QWidget *pictured = &form1;
         if (which == QLatin1String("command"))
             pictured = &form2;
         else if (which == QLatin1String("filetest"))
             pictured = &fileTest;
         pictured->show();
-        QTimer::singleShot(500, &form1, [pictured, &app, file] {
+        QTimer::singleShot(std::max(0, parser.value(delayOption).toInt()), &form1, [pictured, &app, file] {
             const bool saved = pictured->grab().save(file);
             if (!saved)
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(file));

@@ -20,6 +20,7 @@
 #include "tools/file_test_window.h"
 #include "tools/transparent_page.h"
 #include "tools/batched_memo.h"
+#include "station/station_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -163,11 +164,27 @@ void MainWindow::buildMenu()
     m_fastRepliesAction->setChecked(false);
     m_fileMenu->addAction(m_fastRepliesAction);
     m_otherActionsAction = action(MainWindowTexts::tr("其他操作"), false);
+    m_stationAction = action(MainWindowTexts::tr("生产工位"), true);
     m_menuBar->addAction(m_factoryDefaultsAction);
     m_menuBar->addAction(m_resetDeviceAction);
     m_menuBar->addAction(m_autoReadAction);
     m_menuBar->addMenu(m_fileMenu);
     m_menuBar->addAction(m_otherActionsAction);
+    m_menuBar->addAction(m_stationAction);
+    connect(m_stationAction, &QAction::triggered, this, [this] {
+        StationWindow &w = stationWindow();
+        w.show();
+        w.raise();
+        w.activateWindow();
+    });
+}
+
+StationWindow &MainWindow::stationWindow()
+{
+    if (!m_stationWindow)
+        m_stationWindow = new StationWindow(m_session.state, m_dialogs, this);
+    m_stationWindow->setWindowFlag(Qt::Window);
+    return *m_stationWindow;
 }
 
 void MainWindow::buildPages()
@@ -247,6 +264,11 @@ bool MainWindow::event(QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // A station with units in progress closes only once they are recorded (it may ask first).
+    if (m_stationWindow && m_stationWindow->isVisible() && !m_stationWindow->close()) {
+        event->ignore();
+        return;
+    }
     // Every wait ends at once; the tool windows close too, so no window is left to keep the
     // application running once this one has closed.
     m_session.state.requestClose();
@@ -340,6 +362,7 @@ void MainWindow::nameControls()
     m_batchWriteAction->setObjectName(QStringLiteral("N4"));
     m_fastRepliesAction->setObjectName(QStringLiteral("NFast"));
     m_otherActionsAction->setObjectName(QStringLiteral("N7"));
+    m_stationAction->setObjectName(QStringLiteral("NStation"));
     m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
     m_portCaptionLabel->setObjectName(QStringLiteral("StatusBar1Panel0"));
     m_portStatusLabel->setObjectName(QStringLiteral("StatusBar1Panel1"));

@@ -29,6 +29,7 @@ class QPlainTextEdit;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class StationWindow;
 class TransparentPage;
 class FileTestWindow;
 struct ProfileLoadResult;
@@ -89,6 +90,8 @@ public:
     // The other two windows, for the handlers that show them.
     QWidget *commandWindow = nullptr;
     QWidget *fileTestWindow = nullptr;
+    // Menu "生产工位": the station page, made on first use.
+    StationWindow &stationWindow();
     // Hands the tool windows what they need from this window; called once after they exist.
     void attachToolWindows(QWidget &commands, FileTestWindow &fileTest);
 
@@ -102,6 +105,7 @@ public:
     QAction *m_batchWriteAction;
     QAction *m_otherActionsAction;
     QAction *m_fastRepliesAction;
+    QAction *m_stationAction;
 
     QTabWidget *m_tabs;
     CommPage *m_commPage;
@@ -150,4 +154,5 @@ private:
     std::unique_ptr<GuiSink> m_sink;
     std::unique_ptr<ParamOps> m_ops;
     DeviceActions *m_deviceActions = nullptr;
+    StationWindow *m_stationWindow = nullptr;
 };

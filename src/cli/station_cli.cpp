@@ -3,8 +3,10 @@
 #include "cli/cli_output.h"
 #include "cli/exit_codes.h"
 #include "provision/port_scan.h"
+#include "provision/recipe.h"
 
 #include <CLI/CLI.hpp>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cstring>
 #include <iostream>
@@ -86,13 +88,19 @@ int RunStationCli(int argc, char **argv)
     app.add_flag("--json", json, provision ? "one JSON object per unit on stdout" : "the records as a JSON array");
 
     ProvisionArgs p;
-    std::string golden, script = "script.js", tcpHosts, units, baud, format;
+    std::string golden, script = "script.js", tcpHosts, units, baud, format, recipe, stationName;
+    int target = 0;
     std::vector<std::string> ports, uniques;
     int timeoutMs = 3000;
     ReportArgs r;
     std::string since, csv;
     if (provision) {
-        app.add_option("--golden", golden, "the profile whose values every unit gets")->required();
+        app.add_option("--recipe", recipe, "station recipe (JSON): what these options say, paths relative to it; "
+                                           "options given beside it override it");
+        app.add_option("--golden", golden, "the profile whose values every unit gets (required without --recipe)");
+        app.add_option("--station", stationName, "the station's name in the records (default: the host's name)");
+        app.add_option("--target", target, "station mode: stop once this many units passed (0: never)")
+            ->check(CLI::NonNegativeNumber);
         app.add_option("--ports", ports, "device paths and shell-style patterns (quoted), comma or blank separated")
             ->delimiter(',');
         app.add_option("--tcp-hosts", tcpHosts, "file of units reached over TCP, one host[:port] a line");
@@ -145,30 +153,61 @@ int RunStationCli(int argc, char **argv)
 
     StationConfig &c = p.station;
     p.json = json;
-    c.db = q(db);
-    c.plan.goldenPath = q(golden);
-    c.plan.scriptPath = q(script);
+    // Without a recipe every option counts; with one, only those given replace its settings.
+    auto given = [&](const char *name) { return recipe.empty() || app.count(name) > 0; };
+    if (!recipe.empty()) {
+        QString error;
+        const auto read = ReadRecipe(q(recipe), error);
+        if (!read)
+            return CliOutput(false).finish(exOther, error);
+        const bool onlyChanged = c.plan.onlyChanged;
+        if (!ApplyRecipe(*read, QFileInfo(q(recipe)).absolutePath(), c, error))
+            return CliOutput(false).finish(exOther, error);
+        c.plan.onlyChanged = c.plan.onlyChanged || onlyChanged;
+    }
+    if (given("--db"))
+        c.db = q(db);
+    if (given("--golden"))
+        c.plan.goldenPath = q(golden);
+    if (given("--script"))
+        c.plan.scriptPath = q(script);
+    if (given("--station"))
+        c.name = q(stationName);
+    if (given("--target"))
+        c.target = target;
     c.plan.link.baud = q(baud);
     c.plan.link.format = q(format);
     c.plan.link.timeoutMs = timeoutMs;
-    for (const QString &port : qList(ports))
-        for (const QString &part : port.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            c.ports << part;
-    c.unitsFile = q(units);
-    for (const QString &u : qList(uniques)) {
-        QString error;
-        const auto spec = ParseUniqueSpec(u, error);
-        if (!spec)
-            return usage(error);
-        c.uniques << *spec;
+    if (given("--ports")) {
+        c.ports.clear();
+        for (const QString &port : qList(ports))
+            for (const QString &part : port.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                c.ports << part;
     }
-    if (!tcpHosts.empty()) {
-        QString error;
-        const auto hosts = ReadTcpHosts(q(tcpHosts), error);
-        if (!hosts)
-            return usage(error);
-        c.tcpHosts = *hosts;
+    if (given("--units"))
+        c.unitsFile = q(units);
+    if (given("--unique")) {
+        c.uniques.clear();
+        for (const QString &u : qList(uniques)) {
+            QString error;
+            const auto spec = ParseUniqueSpec(u, error);
+            if (!spec)
+                return usage(error);
+            c.uniques << *spec;
+        }
     }
+    if (given("--tcp-hosts")) {
+        c.tcpHosts.clear();
+        if (!tcpHosts.empty()) {
+            QString error;
+            const auto hosts = ReadTcpHosts(q(tcpHosts), error);
+            if (!hosts)
+                return usage(error);
+            c.tcpHosts = *hosts;
+        }
+    }
+    if (c.plan.goldenPath.isEmpty())
+        return usage(QStringLiteral("no golden profile: give --golden FILE or \"golden\" in the recipe"));
     if (c.ports.isEmpty() && c.tcpHosts.isEmpty())
         return usage(QStringLiteral("no units: give --ports and/or --tcp-hosts FILE"));
     if (c.watch && c.ports.isEmpty())

@@ -62,25 +62,24 @@ void StationProgress::started(const QString &port)
         put(stderr, port + QStringLiteral(": started\n"));
 }
 
-void StationProgress::progress(const QString &port, const QString &step, int n, int total)
+void StationProgress::progress(const QString &port, UnitStep step, const QString &code, int n, int total)
 {
+    static const char *const names[] = {"open", "version", "read", "values", "write", "verify"};
     Line &l = m_lines[port];
-    const bool writing = step.startsWith(QLatin1String("write "));
+    const bool writing = step == UnitStep::Write;
     // Plain output names the phases, not every single write.
-    const bool show = !writing || !l.state.startsWith(QLatin1String("write "));
-    l.state = QStringLiteral("%1 %2/%3").arg(step).arg(n).arg(total);
+    const bool show = !writing || n == 1;
+    const QString name = QLatin1String(names[int(step)]);
+    l.state = writing ? QStringLiteral("write %1 %2/%3").arg(code).arg(n).arg(total)
+                            : step == UnitStep::Verify ? QStringLiteral("%1 %2/%3").arg(name).arg(n).arg(total)
+                          : name;
     if (!m_live && !m_json && show)
         put(stderr, QStringLiteral("%1: %2\n").arg(port, writing ? QStringLiteral("writing %1/%2").arg(n).arg(total) : l.state));
 }
 
 void StationProgress::finished(const UnitRecord &r)
 {
-    if (r.result == UnitRecord::Passed)
-        ++m_passed;
-    else if (r.result == UnitRecord::Skipped)
-        ++m_skipped;
-    else
-        ++m_failed;
+    m_tally.add(r);
     Line &l = m_lines[r.port];
     l.state = ResultLine(r);
     l.over = true;
@@ -143,15 +142,15 @@ void StationProgress::summary()
     if (m_live)
         redraw();
     const double hours = double(m_run.elapsed()) / 3600000.0;
-    const double rate = hours > 0 ? m_passed / hours : 0;
+    const double rate = hours > 0 ? passed() / hours : 0;
     const QString text = QStringLiteral("done %1, failed %2, skipped %3 in %4 (%5 units/h)")
-                             .arg(m_passed).arg(m_failed).arg(m_skipped).arg(seconds(m_run.elapsed()))
+                             .arg(passed()).arg(failed()).arg(skipped()).arg(seconds(m_run.elapsed()))
                              .arg(qRound(rate));
     if (m_json) {
         const QJsonObject o{{QStringLiteral("summary"), true},
-                            {QStringLiteral("passed"), m_passed},
-                            {QStringLiteral("failed"), m_failed},
-                            {QStringLiteral("skipped"), m_skipped},
+                            {QStringLiteral("passed"), passed()},
+                            {QStringLiteral("failed"), failed()},
+                            {QStringLiteral("skipped"), skipped()},
                             {QStringLiteral("elapsed_ms"), m_run.elapsed()},
                             {QStringLiteral("units_per_hour"), rate}};
         put(stdout, QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));

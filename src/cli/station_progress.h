@@ -1,7 +1,8 @@
 #pragma once
 // What `provision` shows while it runs: one live line per port on a terminal, plain lines
 // otherwise, one JSON object per unit with --json, and the summary at the end.
-#include "provision/unit_record.h"
+#include "provision/station_tally.h"
+#include "provision/unit_runner.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -16,7 +17,7 @@ public:
     StationProgress(bool json, bool live, bool resultsOut, QObject *parent = nullptr);
 
     void started(const QString &port);
-    void progress(const QString &port, const QString &step, int n, int total);
+    void progress(const QString &port, UnitStep step, const QString &code, int n, int total);
     void finished(const UnitRecord &r);
     // Station mode: nobody answers on the port yet.
     void waiting(const QString &port);
@@ -25,9 +26,9 @@ public:
     // The closing lines: done / failed / skipped and the rate per hour.
     void summary();
 
-    int passed() const { return m_passed; }
-    int failed() const { return m_failed; }
-    int skipped() const { return m_skipped; }
+    int passed() const { return m_tally.passed(); }
+    int failed() const { return m_tally.failed(); }
+    int skipped() const { return m_tally.skipped(); }
 
     // The one-line result of a unit, as plain output and the live line's end state show it.
     static QString ResultLine(const UnitRecord &r);
@@ -49,7 +50,5 @@ private:
     int m_drawn = 0;
     QTimer m_tick;
     QElapsedTimer m_run;
-    int m_passed = 0;
-    int m_failed = 0;
-    int m_skipped = 0;
+    StationTally m_tally;
 };

@@ -10,6 +10,7 @@
 
 Station::Station(StationConfig config, QObject *parent) : QObject(parent), m_c(std::move(config))
 {
+    m_c.plan.station = m_c.name;
     m_scan.setInterval(m_c.scanMs);
     connect(&m_scan, &QTimer::timeout, this, &Station::scan);
     m_probe.setInterval(m_c.probeMs);
@@ -118,8 +119,15 @@ void Station::scan()
         return;
     const QStringList present = ExpandPorts(m_c.ports, false);
     // A port that vanished has been unplugged: the next unit on it is a new one.
-    for (auto it = m_idle.begin(); it != m_idle.end();)
-        it = present.contains(it.key()) ? std::next(it) : m_idle.erase(it);
+    for (auto it = m_idle.begin(); it != m_idle.end();) {
+        if (present.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        const QString gone = it.key();
+        it = m_idle.erase(it);
+        emit unitGone(gone);
+    }
     for (const QString &p : present)
         if (!m_runners.contains(p) && !m_idle.contains(p) && !m_probes.contains(p))
             launch(p);
@@ -152,8 +160,10 @@ void Station::probeDone(PortProbe *p)
     const std::optional<QString> answer = p->version();
     if (!answer) {
         // A few silent probes: the unit is gone, the next answer is a new one.
-        if (++it->misses >= 3)
+        if (++it->misses >= 3 && it->version) {
             it->version.reset();
+            emit unitGone(it.key());
+        }
         return;
     }
     it->misses = 0;
@@ -237,6 +247,11 @@ void Station::unitDone(UnitRunner *runner)
     if (m_c.watch && !IsTcpAddress(r.port))
         m_idle.insert(r.port, Idle{r.answered ? std::optional<QString>(r.version) : std::nullopt, 0});
     emit unitFinished(r);
+    if (r.result == UnitRecord::Passed && m_c.watch && m_c.target > 0 && ++m_passed >= m_c.target && !m_stopping) {
+        emit targetReached();
+        stop();
+        return;
+    }
     if (m_c.watch && !m_stopping)
         scan();
     finishIfIdle();

@@ -22,6 +22,8 @@ class CoreSession;
 
 struct StationConfig {
     UnitPlan plan;
+    QString name;               // the station's name in the records; empty: the host's
+    int target = 0;             // station mode: stop once this many units passed (0: never)
     QStringList ports;          // device paths and patterns
     QStringList tcpHosts;       // host[:port]
     QList<UniqueSpec> uniques;
@@ -49,10 +51,14 @@ public:
 
 signals:
     void unitStarted(const QString &port);
-    void unitProgress(const QString &port, const QString &step, int n, int total);
+    void unitProgress(const QString &port, UnitStep step, const QString &code, int n, int total);
     void unitFinished(const UnitRecord &record);
     // Station mode: nobody answered on the port; it is watched for a unit.
     void portWaiting(const QString &port);
+    // Station mode: the unit on the port was removed (the port vanished or stays silent).
+    void unitGone(const QString &port);
+    // Station mode: the target was reached; the station stops.
+    void targetReached();
     void warning(const QString &text);
     void finished();
 
@@ -83,6 +89,7 @@ private:
     QTimer m_probe;
     QList<UnitRecord> m_records;
     QTimer m_scan;
+    int m_passed = 0;
     bool m_started = false;
     bool m_stopping = false;
     std::atomic<bool> m_closing{false};

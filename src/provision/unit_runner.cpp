@@ -64,7 +64,10 @@ public:
     qint64 wireBytes() const { return m_counter ? m_counter->total() : 0; }
 
 private:
-    void step(const QString &what) { emit m_owner.progress(m_port, what, ++m_step, m_total); }
+    void step(UnitStep s, const QString &code = QString(), int n = 1, int total = 1)
+    {
+        emit m_owner.progress(m_port, s, code, n, total);
+    }
     bool fail(const QString &why)
     {
         m_rec.result = UnitRecord::Failed;
@@ -72,7 +75,7 @@ private:
         return false;
     }
     bool prepare();
-    bool readAll(const QString &what);
+    bool readAll(const QString &what, bool readBack = false);
     int tables() const { return m_core.state.ExtTabVisible ? 2 : 1; }
     ParamTable &table(int t) { return t == 0 ? m_core.mainTable : m_core.extTable; }
     // The row of `key` (code or name), the main table first; {-1, -1} when none.
@@ -95,8 +98,6 @@ private:
     RecordingSink m_sink;
     std::unique_ptr<CountingChannel> m_counter;
     QVector<ParamRow> m_golden[2];
-    int m_step = 0;
-    int m_total = 5;   // open, version, read, values, read back; writes are added once known
 };
 
 bool Run::prepare()
@@ -115,24 +116,33 @@ bool Run::prepare()
     return true;
 }
 
-bool Run::readAll(const QString &what)
+bool Run::readAll(const QString &what, bool readBack)
 {
     m_sink.messages.clear();
     m_sink.errors.clear();
     // Each table from its own parameter set, selected as the window does (the main tab reads
     // whichever set is selected, so the main one is selected first).
     m_commands.SelectParamChannel(m_core.state.MainParamChannel);
-    if (m_ops.readMainParams(m_sink) && (tables() < 2 || m_ops.readExtParams(m_sink)))
+    if (readBack)
+        step(UnitStep::Verify, QString(), 1, tables());
+    if (!m_ops.readMainParams(m_sink))
+        return fail(what + QStringLiteral(": ") + readFailure(m_ops, m_sink));
+    if (tables() < 2)
+        return true;
+    if (readBack)
+        step(UnitStep::Verify, QString(), 2, tables());
+    if (m_ops.readExtParams(m_sink))
         return true;
     return fail(what + QStringLiteral(": ") + readFailure(m_ops, m_sink));
 }
 
 bool Run::writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &recorded)
 {
+    int n = 0;
     for (auto it = writes.cbegin(); it != writes.cend(); ++it) {
         const ParamRow &g = m_golden[it.key().first].at(it.key().second);
         m_commands.SelectParamChannel(it.key().first == 0 ? m_core.state.MainParamChannel : 0);
-        step(QStringLiteral("write %1").arg(g.cmdId));
+        step(UnitStep::Write, g.cmdId, ++n, int(writes.size()));
         ParamTable &t = table(it.key().first);
         t.setStoredAndShown(it.key().second, it.value().stored, it.value().shown);
         recorded.insert(it.key(), m_rec.params.size());
@@ -152,7 +162,7 @@ bool Run::go(const UnitRunner::ValueSource &source)
     if (!prepare())
         return false;
 
-    step(QStringLiteral("open"));
+    step(UnitStep::Open);
     if (auto why = OpenUnitLink(m_core, m_port, m_plan.link))
         return fail(*why);
     if (!IsTcpAddress(m_port)) {
@@ -161,7 +171,7 @@ bool Run::go(const UnitRunner::ValueSource &source)
     }
     m_commands.SelectParamChannel(m_core.state.MainParamChannel);
 
-    step(QStringLiteral("version"));
+    step(UnitStep::Version);
     const OpOutcome v = m_commands.ReadVersion();
     if (v.code != rcOk)
         return fail(QStringLiteral("no unit answered (reading the version: %1)")
@@ -169,7 +179,7 @@ bool Run::go(const UnitRunner::ValueSource &source)
     m_rec.version = v.valueText;
     m_rec.answered = true;
 
-    step(QStringLiteral("read"));
+    step(UnitStep::Read);
     if (!readAll(QStringLiteral("reading the unit")))
         return false;
     QList<RowRef> uniqueRows;
@@ -187,7 +197,7 @@ bool Run::go(const UnitRunner::ValueSource &source)
     identity.shown = m_rec.identity;
     const QVector<ParamRow> current[2] = {m_core.mainTable.rows(), m_core.extTable.rows()};
 
-    step(QStringLiteral("values"));
+    step(UnitStep::Values);
     const UnitValues given = source(identity);
     if (given.skip) {
         m_rec.result = UnitRecord::Skipped;
@@ -224,16 +234,14 @@ bool Run::go(const UnitRunner::ValueSource &source)
         for (auto it = writes.begin(); it != writes.end();)
             it = sameStored(current[it.key().first].at(it.key().second).stored, it.value().stored) ? writes.erase(it)
                                                                                                     : std::next(it);
-    m_total += writes.size();
     QHash<RowRef, int> recorded;   // row → its entry in the record's parameters
     if (!writeAll(writes, recorded))
         return false;
 
-    step(QStringLiteral("verify"));
     // A parameter the unit leaves out of its answer must not pass with the value we wrote.
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
         table(it.key().first).setStoredAndShown(it.key().second, QString(), QString());
-    if (!readAll(QStringLiteral("reading back")))
+    if (!readAll(QStringLiteral("reading back"), true))
         return false;
     QStringList differences;
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
@@ -272,7 +280,7 @@ void UnitRunner::run()
     timer.start();
     m_record = UnitRecord();
     m_record.started = QDateTime::currentDateTimeUtc();
-    m_record.station = QHostInfo::localHostName();
+    m_record.station = m_plan.station.isEmpty() ? QHostInfo::localHostName() : m_plan.station;
     m_record.port = m_port;
     m_record.golden = QFileInfo(m_plan.goldenPath).fileName();
     {

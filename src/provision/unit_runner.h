@@ -10,6 +10,10 @@
 #include <QThread>
 #include <functional>
 
+// Where a unit's run is; writes and the read-back count their own steps.
+enum class UnitStep { Open, Version, Read, Values, Write, Verify };
+Q_DECLARE_METATYPE(UnitStep)
+
 // What every unit of a run gets.
 struct UnitPlan {
     QString goldenPath;
@@ -17,6 +21,7 @@ struct UnitPlan {
     LinkSettings link;
     bool onlyChanged = false;
     QStringList uniqueParams;   // names or codes read as the unit's identity before writing
+    QString station;            // the name records carry; empty: the host's name
 };
 
 // What a unit holds of its unique parameters before anything is written.
@@ -46,8 +51,9 @@ public:
     UnitRecord record() const { return m_record; }
 
 signals:
-    // Queued to the station: what the unit is doing, step `n` of `total`.
-    void progress(const QString &port, const QString &step, int n, int total);
+    // Queued to the station: what the unit is doing. Writes count `n` of `total` writes (`code`
+    // the parameter written), the read-back `n` of `total` tables; other steps are 1 of 1.
+    void progress(const QString &port, UnitStep step, const QString &code, int n, int total);
 
 protected:
     void run() override;

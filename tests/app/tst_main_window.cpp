@@ -95,8 +95,9 @@ void TestMainWindow::startsWithDefaultsAndNoDialog()
     QStringList names;
     for (QAction *a : w.m_menuBar->actions())
         names << (a->menu() ? a->menu()->objectName() : a->objectName());
-    // The two visible ways into the command window and the file test follow the original entries.
-    QCOMPARE(names, (QStringList{"N1", "N6", "N3", "N2", "N7", "NCmdWindow", "NFileTest"}));
+    // The station page and the two visible ways into the command window and the file test follow
+    // the original entries.
+    QCOMPARE(names, (QStringList{"N1", "N6", "N3", "N2", "N7", "NStation", "NCmdWindow", "NFileTest"}));
     QCOMPARE(w.m_fileMenu->actions().mid(0, 3), (QList<QAction *>{w.m_loadProfileAction, w.m_saveProfileAction, w.m_batchWriteAction}));
     QVERIFY(w.m_factoryDefaultsAction->isVisible() && w.m_resetDeviceAction->isVisible() && w.m_batchWriteAction->isVisible() && w.m_loadProfileAction->isVisible());
     QVERIFY(!w.m_autoReadAction->isVisible() && !w.m_saveProfileAction->isVisible() && !w.m_otherActionsAction->isVisible());

@@ -181,6 +181,40 @@ private slots:
                  qPrintable(r.err));
     }
 
+    void recipeRunsHeadlessAndOptionsOverrideIt()
+    {
+        CliRig rig;
+        Bench bench(rig);
+        QVERIFY(bench.add(QStringLiteral("r0")));
+        QVERIFY(bench.add(QStringLiteral("r1")));
+        rig.dir.writeUtf8(QStringLiteral("bench.json"),
+                          QStringLiteral("{\"station\": \"bench-7\", \"golden\": \"demo_profile.txt\", \"ports\": [\"r*\"],"
+                                         " \"unique\": {\"设备ID\": \"{seq:40000001}\"}, \"db\": \"recipe.sqlite\"}"));
+        // --db beside the recipe wins; the rest comes from the recipe, paths from its folder.
+        const CliResult r = rig.runRaw({QStringLiteral("provision"), QStringLiteral("--recipe"), rig.dir.filePath(QStringLiteral("bench.json")),
+                                        QStringLiteral("--db"), rig.dir.filePath(QStringLiteral("given.sqlite")), QStringLiteral("--json")});
+        CLI_EXPECT(r, 0);
+        QVERIFY(!QFileInfo::exists(rig.dir.filePath(QStringLiteral("recipe.sqlite"))));
+        StationDb db;
+        QString error;
+        QVERIFY2(db.open(rig.dir.filePath(QStringLiteral("given.sqlite")), error, true), qPrintable(error));
+        const auto records = db.records(QDateTime(), error);
+        QVERIFY2(records && records->size() == 2, qPrintable(error));
+        QSet<QString> ids;
+        for (const UnitRecord &u : *records) {
+            QCOMPARE(u.station, QStringLiteral("bench-7"));
+            QCOMPARE(u.result, UnitRecord::Passed);
+            ids << u.unique.value(QStringLiteral("0002"));
+        }
+        QCOMPARE(ids, (QSet<QString>{QStringLiteral("40000001"), QStringLiteral("40000002")}));
+
+        // A recipe with an unknown key names it and runs nothing.
+        rig.dir.writeUtf8(QStringLiteral("bad.json"), QStringLiteral("{\"golden\": \"demo_profile.txt\", \"port\": [\"r*\"]}"));
+        const CliResult bad = rig.runRaw({QStringLiteral("provision"), QStringLiteral("--recipe"), QStringLiteral("bad.json")});
+        CLI_EXPECT(bad, 7);
+        QVERIFY2(bad.err.contains(QStringLiteral("unknown key \"port\"")), qPrintable(bad.err));
+    }
+
     void indexKeyedProfileWithGaps()
     {
         CliRig rig;

@@ -1,0 +1,126 @@
+// The station page's units: tiles laid out in a grid, results, counts and the failures list.
+#include "station/record_dialog.h"
+#include "station/station_window.h"
+#include "station/unit_tile.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QFileInfo>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QCheckBox>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// The failures list keeps the last ones; the records keep them all.
+constexpr int kFailuresShown = 200;
+} // namespace
+
+UnitTile *StationWindow::tileFor(const QString &port)
+{
+    if (UnitTile *t = m_tiles.value(port))
+        return t;
+    auto *t = new UnitTile(port, m_tileArea);
+    connect(t, &UnitTile::opened, this, [this](const QString &p) {
+        for (int i = int(m_records.size()) - 1; i >= 0; --i)
+            if (m_records.at(i).port == p) {
+                openRecord(i);
+                return;
+            }
+    });
+    connect(t, &UnitTile::reprintRequested, this, &StationWindow::printLabel);
+    t->setReprintAvailable(!m_recipe.printer.isEmpty());
+    m_tiles.insert(port, t);
+    layTiles();
+    return t;
+}
+
+void StationWindow::layTiles()
+{
+    // Near-square grid, wider than tall: 16 tiles are 4 × 4, which fit 1366 × 768 unscrolled.
+    const int n = int(m_tiles.size());
+    const int columns = n <= 4 ? std::max(n, 1) : int(std::ceil(std::sqrt(double(n))));
+    // ttyUSB2 before ttyUSB10, as the bench's labels count.
+    QStringList ports = m_tiles.keys();
+    QCollator natural;
+    natural.setNumericMode(true);
+    std::sort(ports.begin(), ports.end(), natural);
+    int i = 0;
+    for (const QString &port : ports) {
+        UnitTile *t = m_tiles.value(port);
+        m_tileGrid->removeWidget(t);
+        m_tileGrid->addWidget(t, i / columns, i % columns);
+        t->show();
+        ++i;
+    }
+    for (int c = 0; c < m_tileGrid->columnCount(); ++c)
+        m_tileGrid->setColumnStretch(c, c < columns ? 1 : 0);
+}
+
+void StationWindow::unitFinished(const UnitRecord &record)
+{
+    m_records.append(record);
+    m_tally.add(record);
+    UnitTile *tile = tileFor(record.port);
+    tile->setResult(record);
+    if (record.result == UnitRecord::Failed) {
+        addFailure(record.port, record.failure, int(m_records.size()) - 1);
+        if (m_beepCheck->isChecked())
+            QApplication::beep();
+    } else if (record.result == UnitRecord::Passed && !m_recipe.printer.isEmpty()) {
+        printLabel(record.port);
+    }
+    refreshCounts();
+}
+
+void StationWindow::addFailure(const QString &port, const QString &reason, int recordIndex)
+{
+    const QString shown = port.startsWith(QLatin1String("/dev/")) ? port.mid(5) : QFileInfo(port).fileName();
+    auto *item = new QTreeWidgetItem({QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss")), shown, reason});
+    item->setData(0, Qt::UserRole, recordIndex);
+    item->setToolTip(1, port);
+    item->setToolTip(2, reason);
+    m_failures->insertTopLevelItem(0, item);
+    while (m_failures->topLevelItemCount() > kFailuresShown)
+        delete m_failures->takeTopLevelItem(m_failures->topLevelItemCount() - 1);
+}
+
+void StationWindow::openRecord(int recordIndex)
+{
+    if (recordIndex < 0 || recordIndex >= m_records.size())
+        return;
+    auto *d = new RecordDialog(m_records.at(recordIndex), this);
+    d->setWindowFlag(Qt::Window);
+    d->show();
+}
+
+void StationWindow::refreshCounts()
+{
+    m_passedLabel->setText(tr("合格 %1").arg(m_tally.passed()));
+    m_failedLabel->setText(tr("不合格 %1").arg(m_tally.failed()));
+    const int target = m_haveRecipe ? m_recipe.target : 0;
+    m_doneLabel->setText(target > 0 ? tr("完成 %1/%2").arg(m_tally.passed()).arg(target)
+                                    : tr("完成 %1").arg(m_tally.passed()));
+    m_progress->setVisible(target > 0);
+    m_progress->setRange(0, std::max(target, 1));
+    m_progress->setValue(std::min(m_tally.passed(), std::max(target, 1)));
+    const qint64 elapsed = m_runClock.isValid() ? m_runClock.elapsed() : 0;
+    m_rateLabel->setText(elapsed >= 60000 ? tr("每小时 %1 台").arg(qRound(m_tally.perHour(elapsed)))
+                                          : tr("每小时 – 台"));
+    const auto yield = m_tally.firstPassYield();
+    m_yieldLabel->setText(yield ? tr("一次通过率 %1%").arg(QString::number(*yield * 100.0, 'f', 1))
+                                : tr("一次通过率 –"));
+}
+
+void StationWindow::printLabel(const QString &port)
+{
+    // Until the label printer joins this page, a recipe that names one is told so on every
+    // label, never passed over in silence.
+    const QString why = tr("此版本的工位页面还不能打印标签（%1）").arg(m_recipe.printer);
+    tileFor(port)->setPrintResult(why);
+    addFailure(port, tr("标签打印失败：%1").arg(why), -1);
+}

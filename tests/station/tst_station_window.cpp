@@ -1,0 +1,185 @@
+// The station page driven through its widgets against simulated units on pseudo-terminals: tiles,
+// counts, the failures list, a record opened, Stop, closing while units run, the recipe's
+// privilege, and the same records as `dtucfg provision --recipe`.
+#include "provision/station_db.h"
+#include "state/app_state.h"
+#include "station/recipe_editor.h"
+#include "station/record_dialog.h"
+#include "station/station_window.h"
+#include "station/unit_tile.h"
+#include "support/scripted_dialogs.h"
+#include "support/station_rig.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+namespace {
+const QString kMisstore = QStringLiteral("read-back differs: 心跳间隔(秒) (0004): wrote \"60\", read back \"61\"");
+
+QString writeRecipe(Rig &rig)
+{
+    return rig.dir.writeUtf8(QStringLiteral("bench.json"),
+                             QStringLiteral("{\"station\": \"bench-1\", \"golden\": \"demo_profile.txt\", \"ports\": [\"unit*\"],"
+                                            " \"unique\": {\"设备ID\": \"{seq:20000001}\"}, \"db\": \"window.sqlite\", \"target\": 10}"));
+}
+
+template <typename T>
+T *child(QWidget &w, const char *name)
+{
+    return w.findChild<T *>(QLatin1String(name));
+}
+
+QString text(QWidget &w, const char *name) { return child<QLabel>(w, name)->text(); }
+
+// What two runs over the same units must agree on, by port; values handed out differ by run.
+QMap<QString, QString> comparable(const QList<UnitRecord> &records)
+{
+    QMap<QString, QString> out;
+    for (const UnitRecord &r : records) {
+        QStringList rows;
+        for (const WrittenParam &p : r.params)
+            if (p.code != kDeviceId)
+                rows << p.code + QLatin1Char('=') + p.written + QLatin1Char('/') + p.read;
+        out.insert(QFileInfo(r.port).fileName(), QStringList{UnitRecord::resultText(r.result), r.failure, r.station, r.version,
+                                                              r.unique.keys().join(QLatin1Char(',')), rows.join(QLatin1Char(' '))}
+                                                     .join(QLatin1Char('|')));
+    }
+    return out;
+}
+
+QList<UnitRecord> stored(const QString &path)
+{
+    StationDb db;
+    QString error;
+    if (!db.open(path, error, true))
+        return {};
+    return db.records(QDateTime(), error).value_or(QList<UnitRecord>());
+}
+} // namespace
+
+class TestStationWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void fourUnitsThreePassOneFails()
+    {
+        Rig rig;
+        for (const QStringList &faults : {QStringList{}, QStringList{}, {QStringLiteral("--delay"), QStringLiteral("150")},
+                                          {QStringLiteral("--misstore"), QStringLiteral("0004")}})
+            QVERIFY(rig.addUnit(QStringLiteral("unit%1").arg(rig.sims.size()), faults));
+        const QString recipe = writeRecipe(rig);
+        AppState state;
+        ScriptedDialogs dialogs;
+        StationWindow w(state, dialogs);
+        w.show();
+        QVERIFY(w.openRecipe(recipe));
+        QCOMPARE(w.findChildren<UnitTile *>().size(), 4);
+        child<QPushButton>(w, "startButton")->click();
+
+        // Closing while a unit runs asks first; No keeps the station going.
+        UnitTile *slow = w.tile(rig.dir.filePath(QStringLiteral("unit2")));
+        QTRY_VERIFY_WITH_TIMEOUT(slow->state() == UnitTile::State::Busy, 20000);
+        QVERIFY(!w.close());
+        QCOMPARE(dialogs.texts(QStringLiteral("confirm")).size(), 1);
+        QVERIFY(w.isVisible());
+
+        auto finished = [&] {
+            int n = 0;
+            for (const UnitTile *t : w.findChildren<UnitTile *>())
+                n += t->state() == UnitTile::State::Passed || t->state() == UnitTile::State::Failed;
+            return n;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(finished(), 4, 60000);
+        QSet<QString> values;
+        for (int i = 0; i < 3; ++i) {
+            UnitTile *t = w.tile(rig.dir.filePath(QStringLiteral("unit%1").arg(i)));
+            QCOMPARE(t->state(), UnitTile::State::Passed);
+            QCOMPARE(child<QLabel>(*t, "tileState")->text(), QStringLiteral("合格"));
+            values << child<QLabel>(*t, "tileValues")->text();
+        }
+        // Each its own value from the counter (the failed unit took one too).
+        QCOMPARE(values.size(), 3);
+        for (const QString &v : values)
+            QVERIFY2(QRegularExpression(QStringLiteral("^设备ID=2000000[1-4]$")).match(v).hasMatch(), qPrintable(v));
+        UnitTile *bad = w.tile(rig.dir.filePath(QStringLiteral("unit3")));
+        QCOMPARE(bad->state(), UnitTile::State::Failed);
+        QCOMPARE(child<QLabel>(*bad, "tileState")->text(), QStringLiteral("不合格"));
+        QCOMPARE(child<QLabel>(*bad, "tileReason")->text(), kMisstore);
+        QVERIFY(child<QLabel>(*bad, "tileDetail")->text().startsWith(QStringLiteral("DTUSIM-V1.0.3  用时 ")));
+
+        QCOMPARE(text(w, "passedLabel"), QStringLiteral("合格 3"));
+        QCOMPARE(text(w, "failedLabel"), QStringLiteral("不合格 1"));
+        QCOMPARE(text(w, "doneLabel"), QStringLiteral("完成 3/10"));
+        QCOMPARE(text(w, "yieldLabel"), QStringLiteral("一次通过率 75.0%"));
+        auto *failures = child<QTreeWidget>(w, "failuresList");
+        QCOMPARE(failures->topLevelItemCount(), 1);
+        QCOMPARE(failures->topLevelItem(0)->text(1), QStringLiteral("unit3"));
+        QCOMPARE(failures->topLevelItem(0)->text(2), kMisstore);
+
+        // The failure's record: every row written against read back, the wrong one marked.
+        emit failures->itemDoubleClicked(failures->topLevelItem(0), 0);
+        auto *record = w.findChild<RecordDialog *>();
+        QVERIFY(record);
+        QTableWidget *rows = record->table();
+        bool found = false;
+        for (int i = 0; i < rows->rowCount(); ++i)
+            if (rows->item(i, 0)->text() == QStringLiteral("0004"))
+                found = rows->item(i, 2)->text() == QStringLiteral("60") && rows->item(i, 3)->text() == QStringLiteral("61") &&
+                        rows->item(i, 4)->text() == QStringLiteral("否");
+        QVERIFY(found);
+        QVERIFY(rows->rowCount() >= 20);
+
+        // Stop ends cleanly; every unit is recorded.
+        child<QPushButton>(w, "stopButton")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.runState(), StationWindow::RunState::Idle, 20000);
+        QCOMPARE(text(w, "stationStateLabel"), QStringLiteral("已停止"));
+        QVERIFY(child<QPushButton>(w, "startButton")->isEnabled());
+        const QList<UnitRecord> windowRecords = stored(rig.dir.filePath(QStringLiteral("window.sqlite")));
+        QCOMPARE(windowRecords.size(), 4);
+        QCOMPARE(comparable(windowRecords), comparable(w.records()));
+
+        // The same recipe headless stores the same records (into a database of its own).
+        QProcess cli;
+        cli.start(QStringLiteral(DTU_BINARY_DIR "/src/dtucfg"),
+                  {QStringLiteral("provision"), QStringLiteral("--recipe"), recipe, QStringLiteral("--db"),
+                   rig.dir.filePath(QStringLiteral("cli.sqlite"))});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 1);
+        QCOMPARE(comparable(stored(rig.dir.filePath(QStringLiteral("cli.sqlite")))), comparable(windowRecords));
+    }
+
+    void onlyLevelTwoEditsTheRecipe()
+    {
+        Rig rig;
+        const QString recipe = writeRecipe(rig);
+        AppState state;
+        ScriptedDialogs dialogs;
+        StationWindow w(state, dialogs);
+        QVERIFY(w.openRecipe(recipe));
+        auto *edit = child<QPushButton>(w, "editRecipeButton");
+        edit->click();
+        QCOMPARE(dialogs.texts(QStringLiteral("error")), QStringList{QStringLiteral("编辑配方需要二级权限")});
+        QVERIFY(!w.findChild<RecipeEditor *>());
+
+        state.PrivilegeLevel = 2;
+        edit->click();
+        auto *editor = w.findChild<RecipeEditor *>();
+        QVERIFY(editor);
+        child<QSpinBox>(*editor, "targetSpin")->setValue(42);
+        // The level is asked again when saving.
+        state.PrivilegeLevel = 0;
+        QVERIFY(!editor->save());
+        QString error;
+        QCOMPARE(ReadRecipe(recipe, error)->target, 10);
+        state.PrivilegeLevel = 2;
+        child<QPushButton>(*editor, "saveRecipeButton")->click();
+        QCOMPARE(ReadRecipe(recipe, error)->target, 42);
+        QCOMPARE(text(w, "doneLabel"), QStringLiteral("完成 0/42"));
+    }
+};
+
+QTEST_MAIN(TestStationWindow)
+#include "tst_station_window.moc"
