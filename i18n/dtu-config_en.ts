@@ -1376,12 +1376,12 @@
         <translation>First-pass yield –</translation>
     </message>
     <message>
-        <source>此版本的工位页面还不能打印标签（%1）</source>
-        <translation>This version of the station page cannot print labels yet (%1)</translation>
-    </message>
-    <message>
         <source>标签打印失败：%1</source>
         <translation>Label printing failed: %1</translation>
+    </message>
+    <message>
+        <source>标签：%1</source>
+        <translation>Label: %1</translation>
     </message>
 </context>
 <context>

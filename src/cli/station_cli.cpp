@@ -4,6 +4,9 @@
 #include "cli/exit_codes.h"
 #include "provision/port_scan.h"
 #include "provision/recipe.h"
+#include "text/language.h"
+
+#include <cstdio>
 
 #include <CLI/CLI.hpp>
 #include <QFileInfo>
@@ -86,6 +89,8 @@ int RunStationCli(int argc, char **argv)
     app.add_option("--db", db, "SQLite file (created when missing) or postgresql://[user@][host][:port]/DBNAME[?host=/socket/folder]")
         ->capture_default_str();
     app.add_flag("--json", json, provision ? "one JSON object per unit on stdout" : "the records as a JSON array");
+    std::string lang;
+    app.add_option("--lang", lang, "zh|en: language of the device result texts (default: the window's setting)");
 
     ProvisionArgs p;
     std::string golden, script = "script.js", tcpHosts, units, baud, format, recipe, stationName;
@@ -135,6 +140,12 @@ int RunStationCli(int argc, char **argv)
         return out.finish(exUsage, text);
     }
     auto usage = [](const QString &text) { return CliOutput(false).finish(exUsage, text); };
+    UiLanguage language = UiLanguage::Chinese;
+    QString languageError;
+    if (!StartLanguage(q(lang), language, languageError))
+        return usage(languageError);
+    if (!ApplyLanguage(language))
+        return CliOutput(false).finish(exOther, QStringLiteral("the English texts are missing from this build"));
 
     if (!provision) {
         r.db = q(db);
@@ -164,6 +175,9 @@ int RunStationCli(int argc, char **argv)
         if (!ApplyRecipe(*read, QFileInfo(q(recipe)).absolutePath(), c, error))
             return CliOutput(false).finish(exOther, error);
         c.plan.onlyChanged = c.plan.onlyChanged || onlyChanged;
+        if (!read->printer.trimmed().isEmpty())
+            std::fprintf(stderr, "note: the recipe's printer (%s) prints labels from the station window; dtucfg prints none\n",
+                         read->printer.toUtf8().constData());
     }
     if (given("--db"))
         c.db = q(db);

@@ -1,10 +1,12 @@
 // The station page's units: tiles laid out in a grid, results, counts and the failures list.
+#include "station/label_printer.h"
 #include "station/record_dialog.h"
 #include "station/station_window.h"
 #include "station/unit_tile.h"
 
 #include <QApplication>
 #include <QCollator>
+#include <QDir>
 #include <QFileInfo>
 #include <QDateTime>
 #include <QGridLayout>
@@ -18,6 +20,24 @@
 namespace {
 // The failures list keeps the last ones; the records keep them all.
 constexpr int kFailuresShown = 200;
+
+// What a passed unit's label says: the values handed out to it (its own identity when none
+// were), named as the tile names them.
+UnitLabel LabelFor(const UnitRecord &r)
+{
+    UnitLabel label;
+    const QMap<QString, QString> &values = r.unique.isEmpty() ? r.identity : r.unique;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        QString name = it.key();
+        for (const WrittenParam &p : r.params)
+            if (p.code.compare(it.key(), Qt::CaseInsensitive) == 0 && !p.name.isEmpty())
+                name = p.name;
+        label.values.append({name, it.value()});
+    }
+    label.version = r.version;
+    label.date = (r.started.isValid() ? r.started.toLocalTime() : QDateTime::currentDateTime()).date();
+    return label;
+}
 } // namespace
 
 UnitTile *StationWindow::tileFor(const QString &port)
@@ -118,9 +138,18 @@ void StationWindow::refreshCounts()
 
 void StationWindow::printLabel(const QString &port)
 {
-    // Until the label printer joins this page, a recipe that names one is told so on every
-    // label, never passed over in silence.
-    const QString why = tr("此版本的工位页面还不能打印标签（%1）").arg(m_recipe.printer);
+    const UnitRecord *passed = nullptr;
+    for (int i = int(m_records.size()) - 1; i >= 0 && !passed; --i)
+        if (m_records.at(i).port == port && m_records.at(i).result == UnitRecord::Passed)
+            passed = &m_records.at(i);
+    if (!passed)
+        return;
+    const LabelPrinter printer(m_recipe.printer, QFileInfo(m_recipePath).absolutePath());
+    QString written;
+    const QString why = printer.print(LabelFor(*passed), &written);
     tileFor(port)->setPrintResult(why);
-    addFailure(port, tr("标签打印失败：%1").arg(why), -1);
+    if (!why.isEmpty())
+        addFailure(port, tr("标签打印失败：%1").arg(why), -1);
+    else if (!written.isEmpty())
+        tileFor(port)->setToolTip(tr("标签：%1").arg(QDir::toNativeSeparators(written)));
 }

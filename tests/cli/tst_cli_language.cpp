@@ -40,6 +40,17 @@ private slots:
         const CliResult bad = rig->run({QStringLiteral("--lang"), QStringLiteral("fr"), QStringLiteral("status")});
         CLI_EXPECT(bad, 2);
         QVERIFY2(bad.err.contains(QStringLiteral("--lang")), qPrintable(bad.err));
+
+        // The station's subcommands take it as well, before their name or after it.
+        const QString db = rig->dir.filePath(QStringLiteral("records.sqlite"));
+        const CliResult report = rig->runRaw({QStringLiteral("--lang"), QStringLiteral("en"), QStringLiteral("report"),
+                                             QStringLiteral("--db"), db});
+        // Accepted: what stops it is the missing database, not the option.
+        QVERIFY2(report.err.contains(QStringLiteral("no records database")), qPrintable(report.err));
+        const CliResult badReport = rig->runRaw({QStringLiteral("report"), QStringLiteral("--lang"), QStringLiteral("fr"),
+                                                QStringLiteral("--db"), db});
+        CLI_EXPECT(badReport, 2);
+        QVERIFY2(badReport.err.contains(QStringLiteral("--lang")), qPrintable(badReport.err));
     }
 
     void storedChoiceUnlessCommandLine()

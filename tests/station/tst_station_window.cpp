@@ -10,6 +10,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/station_rig.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -24,7 +25,8 @@ QString writeRecipe(Rig &rig)
 {
     return rig.dir.writeUtf8(QStringLiteral("bench.json"),
                              QStringLiteral("{\"station\": \"bench-1\", \"golden\": \"demo_profile.txt\", \"ports\": [\"unit*\"],"
-                                            " \"unique\": {\"设备ID\": \"{seq:20000001}\"}, \"db\": \"window.sqlite\", \"target\": 10}"));
+                                            " \"unique\": {\"设备ID\": \"{seq:20000001}\"}, \"db\": \"window.sqlite\", \"target\": 10,"
+                                            " \"printer\": \"pdf:labels/\"}"));
 }
 
 template <typename T>
@@ -102,8 +104,21 @@ private slots:
         }
         // Each its own value from the counter (the failed unit took one too).
         QCOMPARE(values.size(), 3);
-        for (const QString &v : values)
+        QStringList labels;
+        for (const QString &v : values) {
             QVERIFY2(QRegularExpression(QStringLiteral("^设备ID=2000000[1-4]$")).match(v).hasMatch(), qPrintable(v));
+            labels << v.mid(v.indexOf(QLatin1Char('=')) + 1) + QStringLiteral(".pdf");
+        }
+        // A label per passed unit, named after its value; none for the failed one. A reprint
+        // replaces its file.
+        const QDir labelDir(rig.dir.filePath(QStringLiteral("labels")));
+        labels.sort();
+        QCOMPARE(labelDir.entryList(QDir::Files, QDir::Name), labels);
+        UnitTile *first = w.tile(rig.dir.filePath(QStringLiteral("unit0")));
+        QVERIFY(child<QPushButton>(*first, "reprintButton")->isVisible());
+        child<QPushButton>(*first, "reprintButton")->click();
+        QCOMPARE(labelDir.entryList(QDir::Files, QDir::Name), labels);
+        QCOMPARE(child<QLabel>(*first, "tileReason")->text(), QString());
         UnitTile *bad = w.tile(rig.dir.filePath(QStringLiteral("unit3")));
         QCOMPARE(bad->state(), UnitTile::State::Failed);
         QCOMPARE(child<QLabel>(*bad, "tileState")->text(), QStringLiteral("不合格"));
