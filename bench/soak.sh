@@ -77,7 +77,7 @@ awk '
     for (i = 1; i <= n; i++) {
       r = order[i]
       printf "soak %s bytes/s: longest tick gap %.1f ms (old view %.1f ms, ratio %.2f) [goal <= %d ms] %s\n", r,
-             gap[r, "new"], gap[r, "old"], gap[r, "old"] > 0 ? gap[r, "new"] / gap[r, "old"] : 0, goal[r],
+             gap[r, "new"], gap[r, "old"], (gap[r, "old"] > 0 ? gap[r, "new"] / gap[r, "old"] : 0), goal[r],
              verdict(gap[r, "new"] <= goal[r])
       printf "soak %s bytes/s: resident growth %d kB over %s s (old view %d kB over %s s) [goal <= 10240 kB] %s\n", r,
              growth[r, "new"], secs[r, "new"], growth[r, "old"], secs[r, "old"], verdict(growth[r, "new"] <= 10240)

@@ -240,7 +240,9 @@ void ConversationView::placeChildren()
     if (m_findBar->isVisible()) {
         const QRect r = contentsRect();
         const int h = m_findBar->sizeHint().height();
-        m_findBar->setGeometry(r.left(), r.bottom() + 1 - h, r.width(), h);
+        // Beside the scroll bar, not over it.
+        const int bar = verticalScrollBar()->isVisible() ? verticalScrollBar()->width() : 0;
+        m_findBar->setGeometry(r.left(), r.bottom() + 1 - h, r.width() - bar, h);
     }
 }
 
