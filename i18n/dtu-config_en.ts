@@ -373,6 +373,48 @@
     </message>
 </context>
 <context>
+    <name>ConversationFindTexts</name>
+    <message>
+        <source>查找:</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>上一个</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>下一个</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>未找到</source>
+        <translation>Not found</translation>
+    </message>
+</context>
+<context>
+    <name>ConversationViewTexts</name>
+    <message>
+        <source>↓ 有新内容</source>
+        <translation>↓ New text</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Select All</translation>
+    </message>
+    <message>
+        <source>查找...</source>
+        <translation>Find...</translation>
+    </message>
+</context>
+<context>
     <name>DeviceCommandTexts</name>
     <message>
         <source>00-睡眠状态</source>

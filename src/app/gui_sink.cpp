@@ -5,10 +5,9 @@
 #include "params/ui/param_view.h"
 #include "protocol/device_commands.h"
 #include "session/core_session.h"
-#include "tools/batched_memo.h"
+#include "widgets/conversation_view.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 
 GuiSink::GuiSink(const Targets &targets) : m_t(targets) {}
 
@@ -24,7 +23,7 @@ QString GuiSink::panel() const
 
 void GuiSink::logLine(const QString &line)
 {
-    AppendCappedLine(m_t.log, line);
+    m_t.log->appendPlainText(line);
 }
 
 void GuiSink::message(const QString &text)
@@ -61,7 +60,7 @@ void GuiSink::clearEditorText()
         m_t.editor->clearEditorText();
 }
 
-void GuiSink::applyOutcome(const OpOutcome &outcome, QPlainTextEdit *stateLog)
+void GuiSink::applyOutcome(const OpOutcome &outcome, ConversationView *stateLog)
 {
     if (!outcome.messageText.isEmpty())
         message(outcome.messageText);

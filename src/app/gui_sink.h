@@ -8,7 +8,7 @@ class Dialogs;
 class ParamEditor;
 class ParamView;
 class QLabel;
-class QPlainTextEdit;
+class ConversationView;
 class QWidget;
 struct OpOutcome;
 
@@ -21,7 +21,7 @@ public:
         Dialogs &dialogs;
         QWidget *dialogParent;
         QLabel *resultPanel;
-        QPlainTextEdit *log;
+        ConversationView *log;
         ParamView *mainView;
         ParamView *extView;
         ParamEditor *editor;
@@ -40,7 +40,7 @@ public:
 
     // Shows the result of a device command: message or error box, panel 3, m_log and
     // state-log lines, in that order.
-    void applyOutcome(const OpOutcome &outcome, QPlainTextEdit *stateLog = nullptr);
+    void applyOutcome(const OpOutcome &outcome, ConversationView *stateLog = nullptr);
 
 private:
     Targets m_t;

@@ -1,4 +1,6 @@
 #include "app/main_window.h"
+
+#include "widgets/conversation_view.h"
 #include "widgets/password_echo.h"
 #include "widgets/reconnect_ui.h"
 #include "app/tool_handlers.h"
@@ -19,7 +21,6 @@
 #include "tools/send_text.h"
 #include "tools/file_test_window.h"
 #include "tools/transparent_page.h"
-#include "tools/batched_memo.h"
 #include "station/station_window.h"
 
 #include <QAction>
@@ -217,9 +218,7 @@ void MainWindow::buildLogPanel()
     m_passwordEdit->setFrame(false);
     m_passwordEdit->setVisible(false);
     layout->addWidget(m_passwordEdit);
-    m_log = new QPlainTextEdit(m_logPanel);
-    m_log->setReadOnly(true);
-    m_log->setMaximumBlockCount(20000);
+    m_log = new ConversationView(m_logPanel);
     layout->addWidget(m_log);
 }
 
@@ -316,7 +315,7 @@ bool MainWindow::isExtTabVisible() const
 
 void MainWindow::log(const QString &line)
 {
-    AppendCappedLine(m_log, line);
+    m_log->appendPlainText(line);
 }
 
 void MainWindow::setResultText(const QString &text)

@@ -25,7 +25,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
+class ConversationView;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
@@ -116,7 +116,7 @@ public:
 
     QSplitter *m_splitter;
     QFrame *m_logPanel;
-    QPlainTextEdit *m_log;
+    ConversationView *m_log;
     QLineEdit *m_passwordEdit;
     QStatusBar *m_statusBar;
     QLabel *m_portCaptionLabel;

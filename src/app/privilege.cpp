@@ -4,7 +4,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QWidget>
 
 int PasswordLevel(const QString &text)
 {
@@ -15,7 +15,7 @@ int PasswordLevel(const QString &text)
     return 0;
 }
 
-PrivilegeGate::PrivilegeGate(AppState &state, QPlainTextEdit *log, QLineEdit *passwordEdit, QObject *parent)
+PrivilegeGate::PrivilegeGate(AppState &state, QWidget *log, QLineEdit *passwordEdit, QObject *parent)
     : QObject(parent), m_state(state), m_log(log), m_box(passwordEdit)
 {
     // The log is read-only, so the key is caught before the widget handles it.

@@ -4,7 +4,7 @@
 
 class AppState;
 class QLineEdit;
-class QPlainTextEdit;
+class QWidget;
 
 // The level a password grants: 2 administrator, 1 service, 0 for any other text.
 int PasswordLevel(const QString &text);
@@ -12,7 +12,7 @@ int PasswordLevel(const QString &text);
 class PrivilegeGate : public QObject {
     Q_OBJECT
 public:
-    PrivilegeGate(AppState &state, QPlainTextEdit *log, QLineEdit *passwordEdit, QObject *parent = nullptr);
+    PrivilegeGate(AppState &state, QWidget *log, QLineEdit *passwordEdit, QObject *parent = nullptr);
 
     // Ctrl+A: shows the password box and gives it the focus.
     void askPassword();
@@ -24,6 +24,6 @@ protected:
 
 private:
     AppState &m_state;
-    QPlainTextEdit *m_log;
+    QWidget *m_log;
     QLineEdit *m_box;
 };

@@ -7,6 +7,7 @@
 #include "session/core_session.h"
 #include "tools/control_page.h"
 #include "tools/transparent_page.h"
+#include "widgets/conversation_view.h"
 
 #include <QAction>
 #include <QApplication>

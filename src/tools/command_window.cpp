@@ -1,6 +1,7 @@
 #include "tools/command_window.h"
 
 #include "widgets/busy_lock.h"
+#include "widgets/conversation_view.h"
 #include "widgets/dialogs.h"
 #include "profile/command_runner.h"
 #include "session/core_session.h"
@@ -8,7 +9,6 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -43,8 +43,7 @@ CommandWindow::CommandWindow(CoreSession &session, Dialogs &dialogs, QWidget *pa
     m_commandList->setMinimumWidth(170);
     body->addWidget(m_commandList);
 
-    m_outputBox = new QPlainTextEdit(this);
-    m_outputBox->setReadOnly(true);
+    m_outputBox = new ConversationView(this);
     QPalette p = m_outputBox->palette();
     p.setColor(QPalette::Base, QColor(0xA6, 0xCA, 0xF0));  // sky blue
     m_outputBox->setPalette(p);
@@ -75,12 +74,12 @@ namespace {
 // The window's output box and the main log.
 class WindowSink : public CommandRunSink {
 public:
-    WindowSink(QPlainTextEdit *output, AppState &state) : m_output(output), m_state(state) {}
+    WindowSink(ConversationView *output, AppState &state) : m_output(output), m_state(state) {}
     void outputLine(const QString &line) override { m_output->appendPlainText(line); }
     void logLine(const QString &line) override { m_state.log(line); }
 
 private:
-    QPlainTextEdit *m_output;
+    ConversationView *m_output;
     AppState &m_state;
 };
 } // namespace

@@ -3,9 +3,9 @@
 // Created hidden; closing only hides it.
 #include <QWidget>
 
+class ConversationView;
 class CoreSession;
 class Dialogs;
-class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
 
@@ -20,7 +20,7 @@ public:
     int answerTimeoutMs;
 
     QTreeView *m_commandList;
-    QPlainTextEdit *m_outputBox;
+    ConversationView *m_outputBox;
     QPushButton *m_okButton;
     QPushButton *m_cancelButton;
 

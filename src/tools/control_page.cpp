@@ -1,5 +1,7 @@
 #include "tools/control_page.h"
 
+#include "widgets/conversation_view.h"
+
 #include "widgets/key_swallower.h"
 #include "session/core_session.h"
 
@@ -44,9 +46,7 @@ ControlPage::ControlPage(CoreSession &session, Dialogs &dialogs, QWidget *parent
 
     auto *talk = new QGroupBox(ControlPageTexts::tr("对话显示窗口"), this);
     auto *talkLayout = new QVBoxLayout(talk);
-    m_stateLog = new QPlainTextEdit(talk);
-    m_stateLog->setReadOnly(true);
-    m_stateLog->setMaximumBlockCount(20000);
+    m_stateLog = new ConversationView(talk);
     talkLayout->addWidget(m_stateLog);
     top->addWidget(talk, 1);
 

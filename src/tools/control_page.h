@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+class ConversationView;
 class CoreSession;
 class Dialogs;
 class QCheckBox;
@@ -46,7 +47,7 @@ public:
     QPushButton *m_versionButton;
     QPushButton *m_readClockButton;
     QPushButton *m_setClockButton;
-    QPlainTextEdit *m_stateLog;
+    ConversationView *m_stateLog;
 
     QGroupBox *m_socketGroup;
     QLineEdit *m_localPortEdit;

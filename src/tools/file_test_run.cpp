@@ -4,13 +4,12 @@
 #include "widgets/dialogs.h"
 #include "protocol/exchange_engine.h"
 #include "session/core_session.h"
-#include "tools/batched_memo.h"
+#include "widgets/conversation_view.h"
 #include "tools/send_text.h"
 #include "tools/transparent_page.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QCoreApplication>
 
@@ -120,7 +119,6 @@ void FileTestWindow::sendNextPacket()
     }
     // A file of gigabytes is sent packet by packet; its log box keeps only the latest text.
     m_logBox->appendPlainText(DisplayBytes(packet));
-    TrimMemoText(m_logBox);
     QString error;
     if (!m_session.engine.SendLogged(packet, &error)) {
         endSending();

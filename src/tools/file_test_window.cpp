@@ -1,5 +1,7 @@
 #include "tools/file_test_window.h"
 
+#include "widgets/conversation_view.h"
+
 #include "session/core_session.h"
 
 #include <QCheckBox>
@@ -7,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -50,8 +51,7 @@ FileTestWindow::FileTestWindow(CoreSession &session, Dialogs &dialogs, QWidget *
     grid->addWidget(m_stopSendButton, 2, 2);
     top->addLayout(grid);
 
-    m_logBox = new QPlainTextEdit(this);
-    m_logBox->setMaximumBlockCount(20000);
+    m_logBox = new ConversationView(this);
     top->addWidget(m_logBox, 1);
 
     auto *recvRow = new QHBoxLayout;

@@ -5,11 +5,11 @@
 #include <QWidget>
 #include <functional>
 
+class ConversationView;
 class CoreSession;
 class Dialogs;
 class QCheckBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 class FileTestWindow : public QWidget {
@@ -31,7 +31,7 @@ public:
     QPushButton *m_stopSendButton;
     QLineEdit *m_intervalEdit;
     QLineEdit *m_packetLengthEdit;
-    QPlainTextEdit *m_logBox;
+    ConversationView *m_logBox;
     QCheckBox *m_receiveToFileCheck;
     QLineEdit *m_receiveFileEdit;
     QTimer m_packetTimer;  // packet clock, not started

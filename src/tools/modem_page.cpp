@@ -3,13 +3,12 @@
 #include "widgets/dialogs.h"
 #include "text/text_codec.h"
 #include "session/core_session.h"
-#include "tools/batched_memo.h"
+#include "widgets/conversation_view.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QVBoxLayout>
 #include <QCoreApplication>
 
@@ -30,13 +29,11 @@ ModemPage::ModemPage(CoreSession &session, Dialogs &dialogs, QWidget *parent)
     m_atCommandEdit->setAttribute(Qt::WA_InputMethodEnabled, false);
     entry->addWidget(m_atCommandEdit, 1);
     top->addLayout(entry);
-    m_replyBox = new QPlainTextEdit(this);
-    m_replyBox->setReadOnly(true);
+    m_replyBox = new ConversationView(this);
     top->addWidget(m_replyBox, 1);
 
-    m_replies = new BatchedMemo(m_replyBox, this);
     connect(&m_session.poll, &ReceivePoll::modemChunk, this,
-            [this](const QByteArray &bytes) { m_replies->appendLine(GbkDecode(bytes)); });
+            [this](const QByteArray &bytes) { m_replyBox->appendLine(GbkDecode(bytes)); });
     m_atCommandEdit->installEventFilter(this);
     nameControls();
 }

@@ -2,18 +2,17 @@
 // The "工业MODEM模式测试" tab: AT command entry and the reply box.
 #include <QWidget>
 
-class BatchedMemo;
+class ConversationView;
 class CoreSession;
 class Dialogs;
 class QLineEdit;
-class QPlainTextEdit;
 
 class ModemPage : public QWidget {
     Q_OBJECT
 public:
     ModemPage(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
-    BatchedMemo &replies() { return *m_replies; }
+    ConversationView &replies() { return *m_replyBox; }
 
     // Enter sends the entry + CR, Ctrl+Z the entry + 1A; the entry is emptied once sent.
     void sendAtCommand(char terminator);
@@ -23,11 +22,10 @@ protected:
 
 public:
     QLineEdit *m_atCommandEdit;
-    QPlainTextEdit *m_replyBox;
+    ConversationView *m_replyBox;
 
 private:
     void nameControls();
     CoreSession &m_session;
     Dialogs &m_dialogs;
-    BatchedMemo *m_replies;
 };

@@ -1,5 +1,6 @@
 // The control page's socket and data handlers.
 #include "tools/control_page.h"
+#include "widgets/conversation_view.h"
 
 #include "widgets/dialogs.h"
 #include "text/text_codec.h"

@@ -1,8 +1,8 @@
 #include "tools/transparent_page.h"
 
+#include "widgets/conversation_view.h"
 #include "widgets/key_swallower.h"
 #include "session/core_session.h"
-#include "tools/batched_memo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,8 +30,7 @@ TransparentPage::TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget
 
     auto *talk = new QGroupBox(TransparentPageTexts::tr("对话显示窗口"), this);
     auto *talkLayout = new QVBoxLayout(talk);
-    m_conversationBox = new QPlainTextEdit(talk);
-    m_conversationBox->setReadOnly(true);
+    m_conversationBox = new ConversationView(talk);
     talkLayout->addWidget(m_conversationBox);
     top->addWidget(talk, 3);
 
@@ -81,9 +80,8 @@ TransparentPage::TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget
     m_statusBar->addWidget(m_counterLabel, 1);
     top->addWidget(m_statusBar);
 
-    m_conversation = new BatchedMemo(m_conversationBox, this);
     ReceivePoll &poll = m_session.poll;
-    connect(&poll, &ReceivePoll::transparentLine, m_conversation, &BatchedMemo::appendLine);
+    connect(&poll, &ReceivePoll::transparentLine, m_conversationBox, &ConversationView::appendLine);
     connect(&poll, &ReceivePoll::countersChanged, m_counterLabel, &QLabel::setText);
     connect(m_hexCheck, &QCheckBox::toggled, this, [&poll](bool on) { poll.setHexMode(on); });
     poll.setHexMode(m_hexCheck->isChecked());

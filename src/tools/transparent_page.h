@@ -2,7 +2,7 @@
 // The "透明传输测试" tab: conversation box fed by the receive poll, input box, counters.
 #include <QWidget>
 
-class BatchedMemo;
+class ConversationView;
 class CoreSession;
 class Dialogs;
 class QCheckBox;
@@ -19,8 +19,8 @@ class TransparentPage : public QWidget {
 public:
     TransparentPage(CoreSession &session, Dialogs &dialogs, QWidget *parent = nullptr);
 
-    // Lines for m_conversationBox go through here: batched, capped.
-    BatchedMemo &conversation() { return *m_conversation; }
+    // Lines for m_conversationBox: batched, capped.
+    ConversationView &conversation() { return *m_conversationBox; }
     bool hexMode() const;
 
     // Sends the input box, as often as m_repeatCombo says; one conversation line.
@@ -31,7 +31,7 @@ public:
     void appendHexChar();
     void clearCounters();
 
-    QPlainTextEdit *m_conversationBox;
+    ConversationView *m_conversationBox;
     QGroupBox *m_inputGroup;
     QPlainTextEdit *m_inputEdit;
     QComboBox *m_repeatCombo;
@@ -51,5 +51,4 @@ private:
 
     CoreSession &m_session;
     Dialogs &m_dialogs;
-    BatchedMemo *m_conversation;
 };

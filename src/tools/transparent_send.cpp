@@ -5,7 +5,7 @@
 #include "text/text_codec.h"
 #include "text/hex.h"
 #include "session/core_session.h"
-#include "tools/batched_memo.h"
+#include "widgets/conversation_view.h"
 #include "tools/key_filters.h"
 #include "tools/send_text.h"
 
@@ -68,7 +68,7 @@ void TransparentPage::sendInput()
         AddToCounter(st.SentBytes, bytes.size());
         QCoreApplication::processEvents();
     }
-    m_conversation->appendLine(SentLine(bytes, hexMode(), QLatin1Char('[') + m_repeatCombo->currentText() +
+    m_conversationBox->appendLine(SentLine(bytes, hexMode(), QLatin1Char('[') + m_repeatCombo->currentText() +
                                                               TransparentPageTexts::tr("次]")));
     m_inputEdit->clear();
     m_hexMirrorBox->clear();

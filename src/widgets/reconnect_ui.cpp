@@ -2,6 +2,7 @@
 
 #include "session/core_session.h"
 #include "state/user_settings.h"
+#include "widgets/conversation_view.h"
 #include "widgets/view_log_tap.h"
 
 #include <QCoreApplication>
@@ -13,7 +14,6 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QUrl>
 
 ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings &settings)
@@ -95,7 +95,7 @@ void ReconnectUi::tapViews(QWidget *window, const QStringList &viewNames)
     if (!window)
         return;
     for (const QString &name : viewNames)
-        for (QPlainTextEdit *view : window->findChildren<QPlainTextEdit *>(name))
+        for (ConversationView *view : window->findChildren<ConversationView *>(name))
             ViewLogTap::attach(view, m_session.log);
 }
 

@@ -7,6 +7,7 @@
 #include "link/serial_channel.h"
 #include "link/tcp_channel.h"
 #include "tools/transparent_page.h"
+#include "widgets/conversation_view.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -185,7 +186,7 @@ void TestCommPage::receivePollShowsBytesInConversation()
     QVERIFY(fx.session->link.isSerialOpen());
 
     QVERIFY(pty.write(QByteArray("A\0B", 3)));
-    QPlainTextEdit *memo2 = w.m_transparentPage->m_conversationBox;
+    ConversationView *memo2 = w.m_transparentPage->m_conversationBox;
     QTRY_VERIFY(memo2->toPlainText().contains(QStringLiteral(" 收到数据：A\x01" "B")));
     QCOMPARE(fx.session->state.ReceivedBytes, 3);
     QTRY_COMPARE(w.m_transparentPage->m_counterLabel->text(), QStringLiteral("收：3字节，发:0字节"));

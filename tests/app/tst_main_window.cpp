@@ -8,7 +8,7 @@
 #include "params/ui/param_view.h"
 #include "profile/profile_session.h"
 #include "support/fake_channel.h"
-#include "tools/batched_memo.h"
+#include "widgets/conversation_view.h"
 #include "tools/command_window.h"
 #include "tools/control_page.h"
 #include "tools/file_test_window.h"
@@ -501,8 +501,8 @@ void TestMainWindow::mainLogKeepsItsCharacterCapForALongStream()
         fx.session->poll.pollOnce();
     }
     const QString text = w.m_log->toPlainText();
-    QVERIFY2(text.size() <= BatchedMemo::kMaxChars + 3 * chunk + 16, qPrintable(QString::number(text.size())));
-    QVERIFY(text.size() > BatchedMemo::kMaxChars / 2);
+    QVERIFY2(text.size() <= ConversationView::kMaxChars + 3 * chunk + 16, qPrintable(QString::number(text.size())));
+    QVERIFY(text.size() > ConversationView::kMaxChars / 2);
     QVERIFY2(text.trimmed().endsWith(QStringLiteral("41 63")), qPrintable(text.right(20)));
     fx.session->link.setOverrideChannel(nullptr);
 }

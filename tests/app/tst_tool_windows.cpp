@@ -3,7 +3,7 @@
 #include "window_fixture.h"
 
 #include "text/text_codec.h"
-#include "tools/batched_memo.h"
+#include "widgets/conversation_view.h"
 #include "tools/modem_page.h"
 #include "tools/command_window.h"
 #include "tools/file_test_window.h"
@@ -13,9 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBlock>
 #include <QTreeView>
-#include <QTextDocument>
 #include <QtTest>
 
 class TestToolWindows : public QObject {
@@ -33,9 +31,9 @@ void TestToolWindows::conversationLinesAreBatched()
 {
     WindowFixture fx;
     MainWindow &w = fx.create();
-    QPlainTextEdit *memo2 = w.m_transparentPage->m_conversationBox;
+    ConversationView *memo2 = w.m_transparentPage->m_conversationBox;
     QVERIFY(memo2->isReadOnly());
-    QSignalSpy changes(memo2->document(), &QTextDocument::contentsChange);
+    QSignalSpy changes(memo2, &ConversationView::linesAppended);
 
     for (int i = 0; i < 500; ++i)
         emit fx.session->poll.transparentLine(QStringLiteral("line %1").arg(i));
@@ -43,56 +41,55 @@ void TestToolWindows::conversationLinesAreBatched()
     QVERIFY(memo2->toPlainText().isEmpty());
     QTRY_COMPARE(memo2->blockCount(), 500);
     QVERIFY2(changes.count() <= 3, qPrintable(QString::number(changes.count())));
-    QCOMPARE(memo2->document()->findBlockByNumber(0).text(), QStringLiteral("line 0"));
-    QCOMPARE(memo2->document()->findBlockByNumber(499).text(), QStringLiteral("line 499"));
+    QCOMPARE(memo2->line(0), QStringLiteral("line 0"));
+    QCOMPARE(memo2->line(499), QStringLiteral("line 499"));
 }
 
 void TestToolWindows::conversationIsCapped()
 {
-    QPlainTextEdit memo;
-    BatchedMemo batch(&memo);
-    const int total = BatchedMemo::kMaxBlocks + 1500;
+    ConversationView memo;
+    ConversationView &batch = memo;
+    const int total = ConversationView::kMaxBlocks + 1500;
     for (int i = 0; i < total; ++i)
         batch.appendLine(QString::number(i));
-    QVERIFY(batch.pendingCount() <= BatchedMemo::kMaxBlocks);
+    QVERIFY(batch.pendingCount() <= ConversationView::kMaxBlocks);
     batch.flush();
-    QCOMPARE(memo.blockCount(), BatchedMemo::kMaxBlocks);
+    QCOMPARE(memo.blockCount(), ConversationView::kMaxBlocks);
     // The newest lines are the ones kept.
-    QCOMPARE(memo.document()->lastBlock().text(), QString::number(total - 1));
+    QCOMPARE(memo.lastLine(), QString::number(total - 1));
     batch.appendLine(QStringLiteral("more"));
     batch.flush();
-    QCOMPARE(memo.blockCount(), BatchedMemo::kMaxBlocks);
-    QCOMPARE(memo.document()->lastBlock().text(), QStringLiteral("more"));
+    QCOMPARE(memo.blockCount(), ConversationView::kMaxBlocks);
+    QCOMPARE(memo.lastLine(), QStringLiteral("more"));
 }
 
 // Long lines (a fast stream gives one of 100 000 characters per poll) are capped by their text,
 // not only by their number; the newest line always stays whole.
 void TestToolWindows::conversationIsCappedInCharacters()
 {
-    QPlainTextEdit memo;
-    BatchedMemo batch(&memo);
+    ConversationView memo;
+    ConversationView &batch = memo;
     const int lineLength = 100000;
     for (int i = 0; i < 100; ++i) {
         batch.appendLine(QString(lineLength, QLatin1Char('a' + i % 26)));
         if (i % 7 == 0)
             batch.flush();
-        QVERIFY(memo.document()->characterCount() <= BatchedMemo::kMaxChars + lineLength);
+        QVERIFY(memo.characterCount() <= ConversationView::kMaxChars + lineLength);
     }
     batch.flush();
-    QVERIFY(memo.document()->characterCount() <= BatchedMemo::kMaxChars + lineLength);
-    QVERIFY(memo.blockCount() >= BatchedMemo::kMaxChars / 4 * 3 / (lineLength + 1) - 2);
-    QCOMPARE(memo.document()->lastBlock().text(), QString(lineLength, QLatin1Char('a' + 99 % 26)));
+    QVERIFY(memo.characterCount() <= ConversationView::kMaxChars + lineLength);
+    QVERIFY(memo.blockCount() >= ConversationView::kMaxChars / 4 * 3 / (lineLength + 1) - 2);
+    QCOMPARE(memo.lastLine(), QString(lineLength, QLatin1Char('a' + 99 % 26)));
     // Whole lines are dropped: the first kept line is complete.
-    QCOMPARE(memo.document()->firstBlock().text().size(), lineLength);
+    QCOMPARE(memo.line(0).size(), lineLength);
     // Pending lines alone never pile up past the cap either.
     for (int i = 0; i < 100; ++i)
         batch.appendLine(QString(lineLength, QLatin1Char('z')));
-    QVERIFY(batch.pendingCount() * (lineLength + 1) <= BatchedMemo::kMaxChars + lineLength + 1);
+    QVERIFY(batch.pendingCount() * (lineLength + 1) <= ConversationView::kMaxChars + lineLength + 1);
     // One line over the cap on its own keeps its newest part.
-    QPlainTextEdit single;
-    single.appendPlainText(QString(BatchedMemo::kMaxChars, QLatin1Char('x')) + QStringLiteral("end"));
-    TrimMemoText(&single);
-    QVERIFY(single.document()->characterCount() <= BatchedMemo::kMaxChars);
+    ConversationView single;
+    single.appendPlainText(QString(ConversationView::kMaxChars, QLatin1Char('x')) + QStringLiteral("end"));
+    QVERIFY(single.characterCount() <= ConversationView::kMaxChars);
     QVERIFY(single.toPlainText().endsWith(QStringLiteral("xend")));
 }
 

@@ -10,6 +10,7 @@
 #include "support/isolated_home.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
+#include "widgets/conversation_view.h"
 
 #include <QComboBox>
 #include <QDir>

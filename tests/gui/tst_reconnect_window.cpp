@@ -8,6 +8,7 @@
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
 #include "state/user_settings.h"
+#include "widgets/conversation_view.h"
 #include "widgets/reconnect_ui.h"
 
 #include <QAction>
@@ -67,7 +68,7 @@ struct Rig {
     QString panel1() const { return child<QLabel>("StatusBar1Panel1")->text(); }
     QStringList lines(const char *memo) const
     {
-        return child<QPlainTextEdit>(memo)->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return child<ConversationView>(memo)->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
     void openPort(const QString &path)
     {

@@ -7,7 +7,6 @@
 #include "support/isolated_home.h"
 #include "support/scripted_dialogs.h"
 #include "support/sim_process.h"
-#include "tools/batched_memo.h"
 #include "tools/command_window.h"
 #include "tools/file_test_window.h"
 #include "tools/transparent_page.h"
@@ -17,6 +16,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include "widgets/conversation_view.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -26,13 +27,15 @@ inline const char *kScript = "var PREFIX = \"\";\n"
                              "function GetCmd(n) { return \"\"; }\n"
                              "function PrevCmd() { return PREFIX; }\n";
 
-inline QStringList lines(const QPlainTextEdit *memo)
+template <typename View>
+inline QStringList lines(const View *memo)
 {
     const QString text = memo->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
 }
 
-inline QStringList linesContaining(const QPlainTextEdit *memo, const QString &part)
+template <typename View>
+inline QStringList linesContaining(const View *memo, const QString &part)
 {
     return lines(memo).filter(part);
 }
@@ -94,7 +97,7 @@ struct Rig {
     }
 
     AppState &state() { return session->state; }
-    QPlainTextEdit *memo2() { return form->m_transparentPage->m_conversationBox; }
+    ConversationView *memo2() { return form->m_transparentPage->m_conversationBox; }
     QStringList memo1() const { return lines(form->m_log); }
     // Conversation lines, after writing what is pending.
     QStringList conversation()

@@ -294,17 +294,17 @@ void TestFileTest::fourGigabyteFileIsSentInBoundedMemory()
     startSending(rig, path, QStringLiteral("1"), QStringLiteral("99999"));
     QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
     // Enough packets to pass the text cap of both boxes more than once.
-    const int packets = 3 * BatchedMemo::kMaxChars / 99999;
+    const int packets = 3 * ConversationView::kMaxChars / 99999;
     QTRY_VERIFY_WITH_TIMEOUT(rig.state().SentBytes >= packets * 99999LL, 60000);
     QTest::mouseClick(w->m_stopSendButton, Qt::LeftButton);
     QVERIFY(finishedState(w));
     QCOMPARE(rig.state().SentBytes % 99999, 0);
-    const int logChars = w->m_logBox->document()->characterCount();
-    QVERIFY2(logChars <= BatchedMemo::kMaxChars + 100000, qPrintable(QString::number(logChars)));
-    QCOMPARE(w->m_logBox->document()->lastBlock().text().size(), 99999);
+    const int logChars = w->m_logBox->characterCount();
+    QVERIFY2(logChars <= ConversationView::kMaxChars + 100000, qPrintable(QString::number(logChars)));
+    QCOMPARE(w->m_logBox->lastLine().size(), 99999);
     rig.form->m_transparentPage->conversation().flush();
-    const int talkChars = rig.form->m_transparentPage->m_conversationBox->document()->characterCount();
-    QVERIFY2(talkChars <= BatchedMemo::kMaxChars + 200000, qPrintable(QString::number(talkChars)));
+    const int talkChars = rig.form->m_transparentPage->m_conversationBox->characterCount();
+    QVERIFY2(talkChars <= ConversationView::kMaxChars + 200000, qPrintable(QString::number(talkChars)));
 }
 
 QTEST_MAIN(TestFileTest)
