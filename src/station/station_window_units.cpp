@@ -3,9 +3,9 @@
 #include "station/record_dialog.h"
 #include "station/station_window.h"
 #include "station/unit_tile.h"
+#include "text/natural_order.h"
 
 #include <QApplication>
-#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 #include <QDateTime>
@@ -66,9 +66,7 @@ void StationWindow::layTiles()
     const int columns = n <= 4 ? std::max(n, 1) : int(std::ceil(std::sqrt(double(n))));
     // ttyUSB2 before ttyUSB10, as the bench's labels count.
     QStringList ports = m_tiles.keys();
-    QCollator natural;
-    natural.setNumericMode(true);
-    std::sort(ports.begin(), ports.end(), natural);
+    std::sort(ports.begin(), ports.end(), NaturalLess);
     int i = 0;
     for (const QString &port : ports) {
         UnitTile *t = m_tiles.value(port);
