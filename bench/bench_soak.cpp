@@ -1,6 +1,6 @@
 // Soak of the receive path: the transparent page taking a steady stream off the simulated
 // device's pseudo-terminal (port at 921600 baud) for minutes, as a user leaving it running.
-// Usage: bench_soak --port PTY --bytes N [--minutes M] [--view new|old]
+// Usage: bench_soak --port PTY --bytes N [--minutes M] [--view new|old] [--picture PNG]
 // Prints: resident memory at the start and the end, the longest gap between event-loop ticks,
 // and the bytes received against the bytes the device sent (N + the echoed trigger byte), then
 // one "soak-result" line for bench/soak.sh to compare. --view old shows the stream in the text
@@ -109,6 +109,10 @@ int main(int argc, char **argv)
     else
         page.conversation().flush();
     const qint64 endKb = residentKb();
+    // A picture of the page as the stream left it, to look at what a user would see.
+    const QString picture = bench::arg(args, QStringLiteral("--picture"));
+    if (!picture.isEmpty() && !page.grab().save(picture))
+        bench::fail(QStringLiteral("cannot save the picture ") + picture);
     const qint64 received = static_cast<uint32_t>(s.state.ReceivedBytes);
     bench::say(QStringLiteral("soak: %1 s, %2 ticks; resident %3 kB at start, %4 kB at end (growth %5 kB) [goal <= 10240 kB] %6")
                    .arg(seconds, 0, 'f', 0).arg(ticks).arg(startKb).arg(endKb).arg(endKb - startKb)
