@@ -200,7 +200,7 @@ void Station::launch(const QString &port)
 
 UnitValues Station::valuesFor(const UnitIdentity &identity)
 {
-    if (m_c.watch && !m_c.again && !identity.stored.isEmpty()) {
+    if (m_c.watch && !m_c.again && identity.mayBeDone && !identity.stored.isEmpty()) {
         QString error;
         const auto done = m_db.wasDone(identity.stored, identity.shown, error);
         UnitValues v;

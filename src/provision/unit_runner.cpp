@@ -75,6 +75,27 @@ private:
         return false;
     }
     bool prepare();
+    // A golden row is written unless it has no value or the tool does not write it.
+    bool isGoldenRow(const ParamRow &g) const
+    {
+        return !g.isHeading() && !g.stored.isEmpty() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel);
+    }
+    bool holdsGoldenIdentity(const QList<RowRef> &uniqueRows, const QVector<ParamRow> *current) const
+    {
+        for (const RowRef &at : uniqueRows)
+            if (!sameStored(current[at.first].at(at.second).stored, m_golden[at.first].at(at.second).stored))
+                return false;
+        return true;
+    }
+    bool holdsGoldenRest(const QList<RowRef> &uniqueRows, const QVector<ParamRow> *current) const
+    {
+        for (int t = 0; t < tables(); ++t)
+            for (int i = 0; i < m_golden[t].size(); ++i)
+                if (isGoldenRow(m_golden[t].at(i)) && !uniqueRows.contains(RowRef{t, i})
+                    && !sameStored(current[t].at(i).stored, m_golden[t].at(i).stored))
+                    return false;
+        return true;
+    }
     bool readAll(const QString &what, bool readBack = false);
     int tables() const { return m_core.state.ExtTabVisible ? 2 : 1; }
     ParamTable &table(int t) { return t == 0 ? m_core.mainTable : m_core.extTable; }
@@ -196,6 +217,7 @@ bool Run::go(const UnitRunner::ValueSource &source)
     }
     identity.shown = m_rec.identity;
     const QVector<ParamRow> current[2] = {m_core.mainTable.rows(), m_core.extTable.rows()};
+    identity.mayBeDone = !holdsGoldenIdentity(uniqueRows, current) || holdsGoldenRest(uniqueRows, current);
 
     step(UnitStep::Values);
     const UnitValues given = source(identity);
@@ -213,7 +235,7 @@ bool Run::go(const UnitRunner::ValueSource &source)
     for (int t = 0; t < tables(); ++t)
         for (int i = 0; i < m_golden[t].size(); ++i) {
             const ParamRow &g = m_golden[t].at(i);
-            if (!g.isHeading() && !g.stored.isEmpty() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel))
+            if (isGoldenRow(g))
                 wanted.insert({t, i}, StoredValue{g.stored, g.shown});
         }
     for (auto it = given.values.cbegin(); it != given.values.cend(); ++it) {

@@ -29,6 +29,9 @@ struct UnitIdentity {
     QString port;
     QMap<QString, QString> shown;    // code → shown value
     QMap<QString, QString> stored;   // code → stored value, "HEX:" and upper-case digits
+    // False for a unit that holds the golden's own identity but not the rest of the golden: a
+    // fresh unit, whatever records say of a done unit with the same values.
+    bool mayBeDone = true;
 };
 
 // The answer of the station to a unit that has been identified.

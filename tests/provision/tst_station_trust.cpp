@@ -168,6 +168,42 @@ private slots:
     }
 
 
+    // A fresh unit that holds the golden's own device ID (a counter started at it) but not the
+    // rest of the golden was never provisioned, whatever the records say of that ID.
+    void freshUnitWithTheGoldensIdentityIsProvisioned()
+    {
+        Rig rig;
+        QVERIFY(rig.addUnit(QStringLiteral("unit0"), {QStringLiteral("--swap-pause"), QStringLiteral("1000")}));
+        StationConfig c = rig.config();
+        QFile example(c.plan.goldenPath);
+        QVERIFY(example.open(QIODevice::ReadOnly));
+        QString golden = GbkDecode(example.readAll());
+        QVERIFY(golden.contains(QStringLiteral("\"PVALUE\": \"HEX:003C\"")));
+        golden.replace(QStringLiteral("\"PVALUE\": \"HEX:003C\""), QStringLiteral("\"PVALUE\": \"HEX:0078\""));
+        c.plan.goldenPath = rig.dir.filePath(QStringLiteral("golden.txt"));
+        QFile out(c.plan.goldenPath);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(GbkEncode(golden)) > 0);
+        out.close();
+        QString error;
+        c.uniques.clear();
+        c.uniques << *ParseUniqueSpec(QStringLiteral("设备ID={seq:10000001}"), error);
+        c.watch = true;
+        c.probeMs = 300;
+        Station station(c);
+        QSignalSpy finishedUnits(&station, &Station::unitFinished);
+        QVERIFY2(station.start(error), qPrintable(error));
+        QTRY_COMPARE_WITH_TIMEOUT(finishedUnits.size(), 1, 30000);
+        const UnitRecord first = finishedUnits.at(0).at(0).value<UnitRecord>();
+        QVERIFY2(first.result == UnitRecord::Passed, qPrintable(first.failure));
+        QCOMPARE(first.unique.value(kDeviceId), QStringLiteral("10000001"));
+        QVERIFY(rig.sims.back()->signal(SIGUSR2));
+        QTRY_COMPARE_WITH_TIMEOUT(finishedUnits.size(), 2, 30000);
+        const UnitRecord fresh = finishedUnits.at(1).at(0).value<UnitRecord>();
+        QVERIFY2(fresh.result == UnitRecord::Passed, qPrintable(fresh.failure));
+        QCOMPARE(fresh.unique.value(kDeviceId), QStringLiteral("10000002"));
+        station.stop();
+    }
+
     // Another station holding the counters: the unit fails within a bounded wait with nothing
     // taken, its record waits in the outbox and is stored once the database answers again.
     void lockedDatabaseFailsTheUnitAndKeepsItsRecord()
