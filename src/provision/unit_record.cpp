@@ -105,3 +105,17 @@ QList<WrittenParam> WrittenParamsFromJson(const QJsonArray &a)
     }
     return params;
 }
+
+QList<QPair<QString, QString>> NamedUnitValues(const UnitRecord &r)
+{
+    const QMap<QString, QString> &values = r.unique.isEmpty() ? r.identity : r.unique;
+    QList<QPair<QString, QString>> out;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        QString name = it.key();
+        for (const WrittenParam &p : r.params)
+            if (p.code.compare(it.key(), Qt::CaseInsensitive) == 0 && !p.name.isEmpty())
+                name = p.name;
+        out.append({name, it.value()});
+    }
+    return out;
+}

@@ -46,6 +46,10 @@ struct UnitRecord {
 
 Q_DECLARE_METATYPE(UnitRecord)
 
+// The values a unit was given (its own identity when none were), each named as its written
+// parameter is named (by its code when the record has no such parameter).
+QList<QPair<QString, QString>> NamedUnitValues(const UnitRecord &r);
+
 QJsonObject StringMapJson(const QMap<QString, QString> &m);
 QMap<QString, QString> StringMapFromJson(const QJsonObject &o);
 // The written parameters as the report and the database both hold them.

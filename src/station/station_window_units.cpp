@@ -26,14 +26,8 @@ constexpr int kFailuresShown = 200;
 UnitLabel LabelFor(const UnitRecord &r)
 {
     UnitLabel label;
-    const QMap<QString, QString> &values = r.unique.isEmpty() ? r.identity : r.unique;
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        QString name = it.key();
-        for (const WrittenParam &p : r.params)
-            if (p.code.compare(it.key(), Qt::CaseInsensitive) == 0 && !p.name.isEmpty())
-                name = p.name;
-        label.values.append({name, it.value()});
-    }
+    for (const auto &[name, value] : NamedUnitValues(r))
+        label.values.append({name, value});
     label.version = r.version;
     label.date = (r.started.isValid() ? r.started.toLocalTime() : QDateTime::currentDateTime()).date();
     return label;

@@ -116,15 +116,9 @@ void UnitTile::setBusy(UnitStep step, int n, int total)
 
 QString UnitTile::ValuesText(const UnitRecord &r)
 {
-    const QMap<QString, QString> &values = r.unique.isEmpty() ? r.identity : r.unique;
     QStringList parts;
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        QString name = it.key();
-        for (const WrittenParam &p : r.params)
-            if (p.code.compare(it.key(), Qt::CaseInsensitive) == 0 && !p.name.isEmpty())
-                name = p.name;
-        parts << name + QLatin1Char('=') + it.value();
-    }
+    for (const auto &[name, value] : NamedUnitValues(r))
+        parts << name + QLatin1Char('=') + value;
     return parts.join(QLatin1Char(' '));
 }
 
