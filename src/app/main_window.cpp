@@ -23,6 +23,7 @@
 #include "tools/transparent_page.h"
 #include "station/station_window.h"
 
+#include <utility>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -243,7 +244,7 @@ void MainWindow::startUp()
     // A script error while evaluating is ignored; the operations that need it report their own.
     m_session.script.evaluateFile(QLatin1String(kScriptPath), &fileError);
     if (!fileError.isEmpty())
-        m_dialogs.error(this, MainWindowTexts::tr("无法打开脚本文件 %1：%2").arg(QLatin1String(kScriptPath), fileError));
+        m_startUpError = MainWindowTexts::tr("无法打开脚本文件 %1：%2").arg(QLatin1String(kScriptPath), fileError);
     m_session.state.PasswordAccepted = false;
     m_session.state.WorkMode = 0;
     m_session.poll.lineGet().clear();
@@ -258,6 +259,12 @@ bool MainWindow::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate)
         onActivated();
+    if (event->type() == QEvent::Show && !m_startUpError.isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            const QString text = std::exchange(m_startUpError, QString());
+            if (!text.isEmpty())
+                m_dialogs.error(this, text);
+        });
     return QMainWindow::event(event);
 }
 

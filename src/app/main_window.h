@@ -139,6 +139,9 @@ private:
     void buildLogPanel();
     void buildStatusBar();
     void startUp();
+    // Shown when the window first shows: a station opened straight at log-in hides this window,
+    // and a box about its script must not hold the station up.
+    QString m_startUpError;
     void onActivated();
     void onTabShown(int index);
     void applyProfile(const ProfileLoadResult &result);
