@@ -20,6 +20,7 @@ public:
 
     // Checks and writes the form to the file; false (the reason shown) when refused.
     bool save();
+    const QString &path() const { return m_path; }
 
 signals:
     void saved(const QString &path, const Recipe &recipe);

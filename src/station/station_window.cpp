@@ -194,12 +194,15 @@ void StationWindow::editRecipe()
         m_recipePath = QFileInfo(path).absoluteFilePath();
         m_recipe = Recipe();
     }
+    // The form edits the recipe the page shows, not one opened before it.
+    if (m_editor && m_editor->path() != m_recipePath)
+        delete m_editor;
     if (!m_editor) {
         m_editor = new RecipeEditor(m_state, m_dialogs, m_recipePath, m_recipe, this);
         m_editor->setWindowFlag(Qt::Window);
         connect(m_editor, &RecipeEditor::saved, this, [this](const QString &path) {
             // A running station keeps the recipe it started with; the next Start reads the new one.
-            if (m_runState == RunState::Idle)
+            if (m_runState == RunState::Idle && path == m_recipePath)
                 openRecipe(path);
         });
     }

@@ -193,6 +193,21 @@ private slots:
         child<QPushButton>(*editor, "saveRecipeButton")->click();
         QCOMPARE(ReadRecipe(recipe, error)->target, 42);
         QCOMPARE(text(w, "doneLabel"), QStringLiteral("完成 0/42"));
+
+        // Another recipe opened: the form edits that one, and saving it leaves the first alone.
+        const QString other = rig.dir.writeUtf8(QStringLiteral("other.json"),
+                                                QStringLiteral("{\"station\": \"bench-2\", \"golden\": \"demo_profile.txt\", \"target\": 5}"));
+        QVERIFY(w.openRecipe(other));
+        edit->click();
+        editor = w.findChild<RecipeEditor *>();
+        QVERIFY(editor);
+        QCOMPARE(editor->path(), QFileInfo(other).absoluteFilePath());
+        QCOMPARE(child<QSpinBox>(*editor, "targetSpin")->value(), 5);
+        child<QSpinBox>(*editor, "targetSpin")->setValue(7);
+        child<QPushButton>(*editor, "saveRecipeButton")->click();
+        QCOMPARE(ReadRecipe(other, error)->target, 7);
+        QCOMPARE(ReadRecipe(recipe, error)->target, 42);
+        QCOMPARE(text(w, "doneLabel"), QStringLiteral("完成 0/7"));
     }
 };
 
