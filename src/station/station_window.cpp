@@ -163,12 +163,18 @@ bool StationWindow::openRecipe(const QString &path)
         m_dialogs.error(this, tr("无法打开配方：%1").arg(error));
         return false;
     }
+    const bool sameRecipe = m_haveRecipe && QFileInfo(path).absoluteFilePath() == m_recipePath;
+    if (!sameRecipe) {
+        // Another recipe is another job: its counts and its target start from nothing.
+        m_tally = StationTally();
+        m_runClock.invalidate();
+    }
     m_recipePath = QFileInfo(path).absoluteFilePath();
     m_recipe = *r;
     m_haveRecipe = true;
     m_recipeLabel->setText(tr("配方：%1    工位：%2").arg(QFileInfo(path).fileName(), r->station));
     m_recipeLabel->setToolTip(m_recipePath);
-    showRecipeTiles();
+    showRecipeTiles(sameRecipe);
     refreshCounts();
     setRunState(RunState::Idle);
     return true;
@@ -210,20 +216,25 @@ void StationWindow::editRecipe()
     m_editor->raise();
 }
 
-void StationWindow::showRecipeTiles()
+void StationWindow::showRecipeTiles(bool sameRecipe)
 {
-    if (m_runState == RunState::Idle) {
-        qDeleteAll(m_tiles);
-        m_tiles.clear();
-    }
     StationConfig c;
     QString error;
-    if (!ApplyRecipe(m_recipe, QFileInfo(m_recipePath).absolutePath(), c, error))
-        return;
-    for (const QString &p : ExpandPorts(c.ports, false))
-        tileFor(p);
+    const bool applied = ApplyRecipe(m_recipe, QFileInfo(m_recipePath).absolutePath(), c, error);
+    QStringList ports = applied ? ExpandPorts(c.ports, false) : QStringList();
     for (const QString &h : c.tcpHosts)
-        tileFor(TcpAddress(h));
+        ports << TcpAddress(h);
+    // A result stays on its tile while its unit may still be there.
+    for (auto it = m_tiles.begin(); m_runState == RunState::Idle && it != m_tiles.end();) {
+        if (!sameRecipe || !ports.contains(it.key())) {
+            delete it.value();
+            it = m_tiles.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const QString &p : ports)
+        tileFor(p);
 }
 
 void StationWindow::startStation()
@@ -248,6 +259,14 @@ void StationWindow::startStation()
         return;
     }
     c.watch = !c.ports.isEmpty();
+    // The target counts the recipe's units over every run of it, not each run from nothing.
+    if (c.target > 0) {
+        if (m_tally.passed() >= c.target) {
+            m_dialogs.information(this, tr("已达到目标：%1 台合格").arg(m_tally.passed()));
+            return;
+        }
+        c.target -= m_tally.passed();
+    }
     m_host = std::make_unique<StationHost>(c);
     StationHost *h = m_host.get();
     connect(h, &StationHost::started, this, [this] { setRunState(RunState::Running); });

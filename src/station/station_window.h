@@ -61,13 +61,15 @@ private:
     void setRunState(RunState s);
     UnitTile *tileFor(const QString &port);
     void layTiles();
-    void showRecipeTiles();
+    // `sameRecipe`: the shown recipe read again (at Start), whose tiles keep their results.
+    void showRecipeTiles(bool sameRecipe);
     void unitFinished(const UnitRecord &record);
     void addFailure(const QString &port, const QString &reason, int recordIndex);
     void openRecord(int recordIndex);
     void refreshCounts();
     void stationFinished();
     // Runs the unit's label through the recipe's printer; the failure is shown, never dropped.
+    void showLabelFile(const QString &port);
     void printLabel(const QString &port);
 
     AppState &m_state;
@@ -84,6 +86,8 @@ private:
     QElapsedTimer m_runClock;
     QTimer m_rateTimer;
     QMap<QString, UnitTile *> m_tiles;
+    QHash<QString, UnitRecord> m_lastPassed;   // port → the last unit that passed there
+    QHash<QString, QString> m_labelFiles;      // port → that unit's label file, when printed to one
     QPointer<RecipeEditor> m_editor;
 
     QLabel *m_recipeLabel;

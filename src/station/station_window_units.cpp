@@ -78,6 +78,18 @@ void StationWindow::unitFinished(const UnitRecord &record)
     m_records.append(record);
     m_tally.add(record);
     UnitTile *tile = tileFor(record.port);
+    // The unit that passed on this port is still there (Start again): it shows as passed, its
+    // label can still be printed again.
+    const auto passed = m_lastPassed.constFind(record.port);
+    if (record.result == UnitRecord::Skipped && passed != m_lastPassed.cend() && passed->unique == record.identity) {
+        tile->setResult(*passed);
+        showLabelFile(record.port);
+        refreshCounts();
+        return;
+    }
+    if (record.result == UnitRecord::Passed)
+        m_lastPassed.insert(record.port, record);
+    m_labelFiles.remove(record.port);
     tile->setResult(record);
     if (record.result == UnitRecord::Failed) {
         addFailure(record.port, record.failure, int(m_records.size()) - 1);
@@ -128,13 +140,17 @@ void StationWindow::refreshCounts()
                                 : tr("一次通过率 –"));
 }
 
+void StationWindow::showLabelFile(const QString &port)
+{
+    const QString file = m_labelFiles.value(port);
+    if (!file.isEmpty())
+        tileFor(port)->setToolTip(tr("标签：%1").arg(QDir::toNativeSeparators(file)));
+}
+
 void StationWindow::printLabel(const QString &port)
 {
-    const UnitRecord *passed = nullptr;
-    for (int i = int(m_records.size()) - 1; i >= 0 && !passed; --i)
-        if (m_records.at(i).port == port && m_records.at(i).result == UnitRecord::Passed)
-            passed = &m_records.at(i);
-    if (!passed)
+    const auto passed = m_lastPassed.constFind(port);
+    if (passed == m_lastPassed.cend())
         return;
     const LabelPrinter printer(m_recipe.printer, QFileInfo(m_recipePath).absolutePath());
     QString written;
@@ -143,5 +159,6 @@ void StationWindow::printLabel(const QString &port)
     if (!why.isEmpty())
         addFailure(port, tr("标签打印失败：%1").arg(why), -1);
     else if (!written.isEmpty())
-        tileFor(port)->setToolTip(tr("标签：%1").arg(QDir::toNativeSeparators(written)));
+        m_labelFiles.insert(port, written);
+    showLabelFile(port);
 }

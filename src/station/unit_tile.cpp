@@ -93,6 +93,7 @@ void UnitTile::showState(State state, const QString &words)
 void UnitTile::setWaiting()
 {
     m_record.reset();
+    setToolTip(QString());
     m_valuesLabel->clear();
     m_detailLabel->clear();
     m_reasonLabel->clear();
@@ -103,6 +104,7 @@ void UnitTile::setBusy(UnitStep step, int n, int total)
 {
     if (m_state != State::Busy) {
         m_record.reset();
+        setToolTip(QString());
         m_valuesLabel->clear();
         m_detailLabel->clear();
         m_reasonLabel->clear();

@@ -156,6 +156,22 @@ private slots:
         QCOMPARE(windowRecords.size(), 4);
         QCOMPARE(comparable(windowRecords), comparable(w.records()));
 
+        // Started again with the units still there: the passed ones stay passed, with their
+        // reprint; the failed one is tried again.
+        child<QPushButton>(w, "startButton")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.records().size(), 8, 60000);
+        QSet<QString> again;
+        for (int i = 0; i < 3; ++i) {
+            UnitTile *t = w.tile(rig.dir.filePath(QStringLiteral("unit%1").arg(i)));
+            QCOMPARE(t->state(), UnitTile::State::Passed);
+            QVERIFY(child<QPushButton>(*t, "reprintButton")->isVisible());
+            again << child<QLabel>(*t, "tileValues")->text();
+        }
+        QCOMPARE(again, values);
+        QCOMPARE(text(w, "doneLabel"), QStringLiteral("完成 3/10"));
+        child<QPushButton>(w, "stopButton")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.runState(), StationWindow::RunState::Idle, 20000);
+
         // The same recipe headless stores the same records (into a database of its own).
         QProcess cli;
         cli.start(QStringLiteral(DTU_BINARY_DIR "/src/dtucfg"),
@@ -164,6 +180,27 @@ private slots:
         QVERIFY(cli.waitForFinished(60000));
         QCOMPARE(cli.exitCode(), 1);
         QCOMPARE(comparable(stored(rig.dir.filePath(QStringLiteral("cli.sqlite")))), comparable(windowRecords));
+    }
+
+    // The target counts over every run of the recipe: once reached, Start says so.
+    void targetHoldsAcrossRuns()
+    {
+        Rig rig;
+        QVERIFY(rig.addUnit(QStringLiteral("unit0")));
+        const QString recipe = rig.dir.writeUtf8(QStringLiteral("one.json"),
+                                                 QStringLiteral("{\"golden\": \"demo_profile.txt\", \"ports\": [\"unit*\"],"
+                                                                " \"db\": \"one.sqlite\", \"target\": 1}"));
+        AppState state;
+        ScriptedDialogs dialogs;
+        StationWindow w(state, dialogs);
+        QVERIFY(w.openRecipe(recipe));
+        child<QPushButton>(w, "startButton")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(text(w, "stationStateLabel"), QStringLiteral("已达到目标"), 30000);
+        QCOMPARE(text(w, "doneLabel"), QStringLiteral("完成 1/1"));
+        child<QPushButton>(w, "startButton")->click();
+        QCOMPARE(dialogs.texts(QStringLiteral("information")), QStringList{QStringLiteral("已达到目标：1 台合格")});
+        QCOMPARE(w.runState(), StationWindow::RunState::Idle);
+        QCOMPARE(w.records().size(), 1);
     }
 
     void onlyLevelTwoEditsTheRecipe()
