@@ -29,7 +29,9 @@ UnitLabel LabelFor(const UnitRecord &r)
     for (const auto &[name, value] : NamedUnitValues(r))
         label.values.append({name, value});
     label.version = r.version;
-    label.date = (r.started.isValid() ? r.started.toLocalTime() : QDateTime::currentDateTime()).date();
+    const QDateTime started = r.started.isValid() ? r.started.toLocalTime() : QDateTime::currentDateTime();
+    label.date = started.date();
+    label.unit = started.toString(QStringLiteral("yyyy-MM-dd-HHmmss-zzz-")) + QFileInfo(r.port).fileName();
     return label;
 }
 } // namespace

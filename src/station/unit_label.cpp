@@ -16,6 +16,9 @@ QString LabelFileBaseName(const UnitLabel &label)
     for (const auto &value : label.values)
         parts << value.second;
     QString name = parts.join(QLatin1Char('_'));
+    // Without values each unit still gets a file of its own, not one that every unit replaces.
+    if (name.trimmed().isEmpty() && !label.unit.isEmpty())
+        name = QStringLiteral("label-") + label.unit;
     // Separators, reserved characters and control codes would name another folder or no file.
     for (QChar &c : name) {
         if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))

@@ -9,6 +9,7 @@ struct UnitLabel {
     QList<QPair<QString, QString>> values;  // name → value, in the recipe's order
     QString version;
     QDate date;
+    QString unit;   // names the unit's file when no values were handed out: its port and start time
 };
 
 // The QR code's content: one "name=value" line per handed-out value (UTF-8 when encoded).

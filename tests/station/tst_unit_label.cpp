@@ -52,7 +52,7 @@ private slots:
         for (const char *tool : {"pdftoppm", "zbarimg", "pdfinfo"})
             QVERIFY2(!QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty(), tool);
         QTemporaryDir dir;
-        const UnitLabel label{values, version, QDate(2026, 12, 10)};
+        const UnitLabel label{values, version, QDate(2026, 12, 10), QString()};
         const LabelPrinter printer(QStringLiteral("pdf:labels/"), dir.path());
         QVERIFY(printer.enabled());
         QString written;
@@ -85,6 +85,21 @@ private slots:
         QCOMPARE(QDir(dir.filePath(QStringLiteral("labels"))).entryList(QDir::Files).size(), 1);
     }
 
+    // With no values handed out, each unit's label is a file of its own; its reprint replaces it.
+    void labelsWithoutValuesKeepAFileEach()
+    {
+        QTemporaryDir dir;
+        const LabelPrinter printer(QStringLiteral("pdf:labels/"), dir.path());
+        const QDate day(2026, 12, 10);
+        for (const QString &unit : {QStringLiteral("2026-12-10-083001-000-ttyUSB0"), QStringLiteral("2026-12-10-083001-000-ttyUSB1"),
+                                    QStringLiteral("2026-12-10-083005-120-ttyUSB0"), QStringLiteral("2026-12-10-083001-000-ttyUSB0")}) {
+            QString written;
+            QVERIFY(printer.print(UnitLabel{{}, QStringLiteral("V1"), day, unit}, &written).isEmpty());
+            QCOMPARE(QFileInfo(written).fileName(), QStringLiteral("label-") + unit + QStringLiteral(".pdf"));
+        }
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("labels"))).entryList(QDir::Files).size(), 3);
+    }
+
     void printerSettingsAndTheirFailures_data()
     {
         QTest::addColumn<QString>("setting");
@@ -109,7 +124,7 @@ private slots:
         const LabelPrinter printer(setting, dir.path());
         QCOMPARE(printer.enabled(), enabled);
         QString written = QStringLiteral("stale");
-        const QString got = printer.print(UnitLabel{{{QStringLiteral("设备ID"), QStringLiteral("1")}}, {}, {}}, &written);
+        const QString got = printer.print(UnitLabel{{{QStringLiteral("设备ID"), QStringLiteral("1")}}, {}, {}, {}}, &written);
         QVERIFY2(error.isEmpty() ? got.isEmpty() : got.startsWith(error), qPrintable(got));
         QVERIFY(written.isEmpty());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
