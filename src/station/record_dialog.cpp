@@ -34,10 +34,15 @@ RecordDialog::RecordDialog(const UnitRecord &r, QWidget *parent) : QDialog(paren
     m_table->setHorizontalHeaderLabels({tr("代码"), tr("参数"), tr("写入"), tr("读回"), tr("一致")});
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->setVisible(false);
+    // The rows are read back together, after every write: an empty value read back is a value
+    // once any row came back (or the unit passed), and nothing read back before.
+    bool readBack = r.result == UnitRecord::Passed;
+    for (const WrittenParam &p : r.params)
+        readBack = readBack || !p.readHex.isEmpty();
     for (int i = 0; i < r.params.size(); ++i) {
         const WrittenParam &p = r.params.at(i);
-        const bool same = !p.readHex.isEmpty() && p.readHex.compare(p.writtenHex, Qt::CaseInsensitive) == 0;
-        const QString cells[] = {p.code, p.name, p.written, p.readHex.isEmpty() ? tr("（未读回）") : p.read,
+        const bool same = readBack && p.readHex.compare(p.writtenHex, Qt::CaseInsensitive) == 0;
+        const QString cells[] = {p.code, p.name, p.written, readBack ? p.read : tr("（未读回）"),
                                  same ? tr("是") : tr("否")};
         for (int c = 0; c < 5; ++c) {
             auto *item = new QTableWidgetItem(cells[c]);

@@ -146,6 +146,22 @@ private slots:
                         rows->item(i, 4)->text() == QStringLiteral("否");
         QVERIFY(found);
         QVERIFY(rows->rowCount() >= 20);
+        delete record;
+        // A passed unit's record agrees on every row, its empty values too.
+        emit first->opened(first->port());
+        record = w.findChild<RecordDialog *>();
+        QVERIFY(record);
+        rows = record->table();
+        QStringList differing;
+        bool emptyValue = false;
+        for (int i = 0; i < rows->rowCount(); ++i) {
+            emptyValue = emptyValue || rows->item(i, 2)->text().isEmpty();
+            if (rows->item(i, 4)->text() != QStringLiteral("是"))
+                differing << rows->item(i, 0)->text() + QLatin1Char('=') + rows->item(i, 3)->text();
+        }
+        QVERIFY(emptyValue);
+        QVERIFY2(differing.isEmpty(), qPrintable(differing.join(QLatin1Char(' '))));
+        delete record;
 
         // Stop ends cleanly; every unit is recorded.
         child<QPushButton>(w, "stopButton")->click();
