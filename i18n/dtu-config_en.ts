@@ -1425,6 +1425,10 @@
         <source>标签：%1</source>
         <translation>Label: %1</translation>
     </message>
+    <message>
+        <source>已达到目标：%1 台合格</source>
+        <translation>Target reached: %1 units passed</translation>
+    </message>
 </context>
 <context>
     <name>TimedQueryTexts</name>

@@ -50,8 +50,9 @@ ReadJson readJsonObjectFile(const QString &path, QString *error)
 {
     ReadJson out;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *error = ProfileTexts::tr("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(path), f.errorString());
+    QString openError;
+    if (!OpenForBoundedRead(f, &openError)) {
+        *error = ProfileTexts::tr("无法读取文件 %1：%2").arg(QDir::toNativeSeparators(path), openError);
         return out;
     }
     // Read with a bound, not after a size check: a pipe or FIFO has no size until it is read,

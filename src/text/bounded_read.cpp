@@ -3,6 +3,38 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool OpenForBoundedRead(QFile &f, QString *error)
+{
+    // Without O_NONBLOCK, opening a FIFO waits until a writer opens it. Once open, reads block
+    // again as usual: a pipe with a writer is read to its end, one without gives its end at once.
+    const int fd = ::open(QFile::encodeName(f.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (error)
+            *error = qt_error_string(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        if (error)
+            *error = qt_error_string(EISDIR);
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0 ||
+        !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (error)
+            *error = qt_error_string(errno);
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
 
 BoundedRead ReadBounded(QFile &f, qint64 maxBytes, QByteArray *bytes)
 {
@@ -24,11 +56,8 @@ BoundedRead ReadBounded(QFile &f, qint64 maxBytes, QByteArray *bytes)
 BoundedRead ReadFileBounded(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = f.errorString();
+    if (!OpenForBoundedRead(f, error))
         return BoundedRead::Failed;
-    }
     const BoundedRead r = ReadBounded(f, maxBytes, bytes);
     if (r == BoundedRead::Failed && error)
         *error = f.errorString();

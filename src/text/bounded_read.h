@@ -8,6 +8,11 @@ class QFile;
 
 enum class BoundedRead { Ok, TooLarge, Failed };
 
+// Opens `f` (its file name set) for reading without waiting for a FIFO's writer: a FIFO nobody
+// writes to reads as empty instead of holding the caller for ever. `error` is the system's
+// reason when it cannot be opened.
+bool OpenForBoundedRead(QFile &f, QString *error = nullptr);
+
 // Reads `f` (opened for reading) to its end, stopping one byte past `maxBytes`. `bytes` holds
 // what was read; TooLarge when the bound was passed, Failed on a read error.
 BoundedRead ReadBounded(QFile &f, qint64 maxBytes, QByteArray *bytes);

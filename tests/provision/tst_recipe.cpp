@@ -4,6 +4,8 @@
 #include "support/temp_file_dir.h"
 
 #include <QtTest>
+#include <future>
+#include <sys/stat.h>
 
 class TestRecipe : public QObject {
     Q_OBJECT
@@ -106,6 +108,23 @@ private slots:
         QVERIFY2(error.contains(QStringLiteral("1 MB")), qPrintable(error));
         QVERIFY(!ReadRecipe(dir.filePath(QStringLiteral("none.json")), error));
         QVERIFY2(error.contains(QStringLiteral("none.json")), qPrintable(error));
+        QVERIFY(!ReadRecipe(dir.path(), error));
+
+        // A FIFO nobody writes to is refused at once, not waited on for ever.
+        const QString fifo = dir.filePath(QStringLiteral("fifo.json"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        auto read = std::async(std::launch::async, [fifo] {
+            QString why;
+            return ReadRecipe(fifo, why).has_value();
+        });
+        const bool ended = read.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!ended) {
+            // Let the waiting reader go before failing.
+            QFile writer(fifo);
+            QVERIFY(writer.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(ended);
+        QVERIFY(!read.get());
     }
 };
 
