@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>BoundedRead</name>
+    <message>
+        <source>%1 秒内没有程序写入这个管道</source>
+        <translation>nothing wrote to this pipe within %1 s</translation>
+    </message>
+</context>
+<context>
     <name>ButtonTableTexts</name>
     <message>
         <source>命令名称</source>

@@ -1,17 +1,23 @@
 #include "text/bounded_read.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+constexpr int kFifoWriterWaitMs = 5000;
+} // namespace
+
 bool OpenForBoundedRead(QFile &f, QString *error)
 {
-    // Without O_NONBLOCK, opening a FIFO waits until a writer opens it. Once open, reads block
-    // again as usual: a pipe with a writer is read to its end, one without gives its end at once.
+    // Without O_NONBLOCK, opening a FIFO waits until a writer opens it, for ever if none does.
+    // Once open, reads block again as usual: a pipe is read to its writer's end.
     const int fd = ::open(QFile::encodeName(f.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (error)
@@ -24,6 +30,20 @@ bool OpenForBoundedRead(QFile &f, QString *error)
             *error = qt_error_string(EISDIR);
         ::close(fd);
         return false;
+    }
+    // A FIFO's writer may come a moment after us; one that never comes ends the wait.
+    if (S_ISFIFO(st.st_mode)) {
+        pollfd p{fd, POLLIN, 0};
+        int n;
+        do
+            n = ::poll(&p, 1, kFifoWriterWaitMs);
+        while (n < 0 && errno == EINTR);
+        if (n == 0) {
+            if (error)
+                *error = QCoreApplication::translate("BoundedRead", "%1 秒内没有程序写入这个管道").arg(kFifoWriterWaitMs / 1000);
+            ::close(fd);
+            return false;
+        }
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0 ||

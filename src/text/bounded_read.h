@@ -8,8 +8,8 @@ class QFile;
 
 enum class BoundedRead { Ok, TooLarge, Failed };
 
-// Opens `f` (its file name set) for reading without waiting for a FIFO's writer: a FIFO nobody
-// writes to reads as empty instead of holding the caller for ever. `error` is the system's
+// Opens `f` (its file name set) for reading; a FIFO nobody writes to within a few seconds is
+// refused instead of holding the caller for ever, and a folder is refused. `error` is the
 // reason when it cannot be opened.
 bool OpenForBoundedRead(QFile &f, QString *error = nullptr);
 
