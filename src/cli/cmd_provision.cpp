@@ -70,6 +70,7 @@ int RunProvision(const ProvisionArgs &args)
     QObject::connect(&station, &Station::unitFinished, &progress, &StationProgress::finished);
     QObject::connect(&station, &Station::portWaiting, &progress, &StationProgress::waiting);
     QObject::connect(&station, &Station::warning, &progress, &StationProgress::warning);
+    QObject::connect(&station, &Station::notice, &progress, &StationProgress::note);
     QObject::connect(&station, &Station::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 
     StopSignals stopSignals([&] {

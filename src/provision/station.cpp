@@ -262,7 +262,7 @@ void Station::flushOutbox()
     QString error;
     const int stored = m_outbox->flush(m_db, error);
     if (stored > 0)
-        emit warning(QStringLiteral("%1 record(s) from %2 stored").arg(stored).arg(m_outbox->path()));
+        emit notice(QStringLiteral("%1 record(s) from %2 stored").arg(stored).arg(m_outbox->path()));
     if (!error.isEmpty())
         emit warning(QStringLiteral("records still wait in %1: %2").arg(m_outbox->path(), error));
 }

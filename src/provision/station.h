@@ -60,6 +60,8 @@ signals:
     // Station mode: the target was reached; the station stops.
     void targetReached();
     void warning(const QString &text);
+    // What went well after a warning (records that waited are stored now): not a failure.
+    void notice(const QString &text);
     void finished();
 
 private:

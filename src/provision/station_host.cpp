@@ -17,6 +17,7 @@ StationHost::StationHost(StationConfig config, QObject *parent) : QObject(parent
             connect(m_station, &Station::portWaiting, this, &StationHost::portWaiting);
             connect(m_station, &Station::unitGone, this, &StationHost::unitGone);
             connect(m_station, &Station::warning, this, &StationHost::warning);
+            connect(m_station, &Station::notice, this, &StationHost::notice);
             connect(m_station, &Station::targetReached, this, &StationHost::targetReached);
             connect(m_station, &Station::finished, this, &StationHost::finished);
         },

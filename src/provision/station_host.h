@@ -27,6 +27,7 @@ signals:
     void portWaiting(const QString &port);
     void unitGone(const QString &port);
     void warning(const QString &text);
+    void notice(const QString &text);
     void targetReached();
     void finished();
 

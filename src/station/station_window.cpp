@@ -48,6 +48,8 @@ void StationWindow::buildHeader()
     auto *bar = new QHBoxLayout;
     m_recipeLabel = new QLabel(tr("未打开配方"), this);
     m_stateLabel = new QLabel(this);
+    m_noticeLabel = new QLabel(this);
+    m_noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     m_openButton = new QPushButton(tr("打开配方"), this);
     m_editButton = new QPushButton(tr("编辑配方"), this);
     m_startButton = new QPushButton(tr("开始"), this);
@@ -62,6 +64,7 @@ void StationWindow::buildHeader()
         b->setMinimumWidth(110);
     }
     bar->addWidget(m_recipeLabel, 1);
+    bar->addWidget(m_noticeLabel);
     bar->addWidget(m_stateLabel);
     bar->addWidget(m_beepCheck);
     bar->addWidget(m_openButton);
@@ -283,6 +286,8 @@ void StationWindow::startStation()
     connect(h, &StationHost::portWaiting, this, [this](const QString &port) { tileFor(port)->setWaiting(); });
     connect(h, &StationHost::unitGone, this, [this](const QString &port) { tileFor(port)->setWaiting(); });
     connect(h, &StationHost::warning, this, [this](const QString &text) { addFailure(QString(), text, -1); });
+    // Good news is not a failure: it goes beside the run state, not into the failures list.
+    connect(h, &StationHost::notice, this, [this](const QString &text) { m_noticeLabel->setText(text); });
     connect(h, &StationHost::targetReached, this, [this] { m_targetReached = true; });
     connect(h, &StationHost::finished, this, &StationWindow::stationFinished);
     m_targetReached = false;

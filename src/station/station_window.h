@@ -92,6 +92,7 @@ private:
 
     QLabel *m_recipeLabel;
     QLabel *m_stateLabel;
+    QLabel *m_noticeLabel;
     QPushButton *m_openButton;
     QPushButton *m_editButton;
     QPushButton *m_startButton;

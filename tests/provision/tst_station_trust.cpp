@@ -237,9 +237,20 @@ private slots:
             QVERIFY2(r.failure.contains(QStringLiteral("locked")) && r.params.isEmpty(), qPrintable(r.failure));
             QVERIFY(QFile::exists(outbox));
         }
-        // The next run stores the waiting record first; the failed attempt took no value.
-        const auto records = rig.run(c);
-        QCOMPARE(records.value(QStringLiteral("unit0")).unique.value(kDeviceId), QStringLiteral("20000001"));
+        // The next run stores the waiting record first, as good news, not as a warning; the
+        // failed attempt took no value.
+        Station again(c);
+        QSignalSpy notices(&again, &Station::notice);
+        QSignalSpy warnings(&again, &Station::warning);
+        QSignalSpy finished(&again, &Station::finished);
+        QString startError;
+        QVERIFY2(again.start(startError), qPrintable(startError));
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices.at(0).at(0).toString().startsWith(QStringLiteral("1 record(s) from ")), qPrintable(notices.at(0).at(0).toString()));
+        QCOMPARE(warnings.size(), 0);
+        QCOMPARE(again.records().size(), 1);
+        QCOMPARE(again.records().first().unique.value(kDeviceId), QStringLiteral("20000001"));
         QVERIFY(!QFile::exists(outbox));
         StationDb db;
         QString error;
