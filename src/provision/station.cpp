@@ -48,6 +48,12 @@ Station::~Station()
 bool Station::checkPlan(QString &error)
 {
     // The same checks every unit would make, once, before any unit is touched.
+    // Every unit reads the script and the golden again: a pipe would be empty after the first.
+    for (const QString &path : {m_c.plan.scriptPath, m_c.plan.goldenPath})
+        if (QFileInfo::exists(path) && !QFileInfo(path).isFile()) {
+            error = QStringLiteral("%1 is not a file: the script and the golden profile are read again for every unit").arg(path);
+            return false;
+        }
     m_golden = std::make_unique<CoreSession>();
     CoreSession &core = *m_golden;
     QString fileError;

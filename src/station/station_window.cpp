@@ -168,9 +168,11 @@ bool StationWindow::openRecipe(const QString &path)
     }
     const bool sameRecipe = m_haveRecipe && QFileInfo(path).absoluteFilePath() == m_recipePath;
     if (!sameRecipe) {
-        // Another recipe is another job: its counts and its target start from nothing.
+        // Another recipe is another job: its counts and its target start from nothing, and a
+        // form still open on the one before would save that one.
         m_tally = StationTally();
         m_runClock.invalidate();
+        delete m_editor;
     }
     m_recipePath = QFileInfo(path).absoluteFilePath();
     m_recipe = *r;
@@ -248,8 +250,9 @@ void StationWindow::startStation()
         m_dialogs.error(this, tr("请先打开配方"));
         return;
     }
-    // The recipe as it is on disk now: another station's engineer may have changed it.
-    if (!openRecipe(m_recipePath))
+    // The recipe as it is on disk now: another station's engineer may have changed it. A pipe
+    // was read once when it was opened and is not read again.
+    if (QFileInfo(m_recipePath).isFile() && !openRecipe(m_recipePath))
         return;
     StationConfig c;
     QString error;

@@ -69,6 +69,7 @@ private:
     void refreshCounts();
     void stationFinished();
     // Runs the unit's label through the recipe's printer; the failure is shown, never dropped.
+    void showRecord(const UnitRecord &record);
     void showLabelFile(const QString &port);
     void printLabel(const QString &port);
 

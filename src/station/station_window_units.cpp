@@ -41,12 +41,10 @@ UnitTile *StationWindow::tileFor(const QString &port)
     if (UnitTile *t = m_tiles.value(port))
         return t;
     auto *t = new UnitTile(port, m_tileArea);
-    connect(t, &UnitTile::opened, this, [this](const QString &p) {
-        for (int i = int(m_records.size()) - 1; i >= 0; --i)
-            if (m_records.at(i).port == p) {
-                openRecord(i);
-                return;
-            }
+    // The record the tile shows (a passed unit found again shows its passed record).
+    connect(t, &UnitTile::opened, this, [this, t] {
+        if (t->record())
+            showRecord(*t->record());
     });
     connect(t, &UnitTile::reprintRequested, this, &StationWindow::printLabel);
     t->setReprintAvailable(!m_recipe.printer.isEmpty());
@@ -117,9 +115,13 @@ void StationWindow::addFailure(const QString &port, const QString &reason, int r
 
 void StationWindow::openRecord(int recordIndex)
 {
-    if (recordIndex < 0 || recordIndex >= m_records.size())
-        return;
-    auto *d = new RecordDialog(m_records.at(recordIndex), this);
+    if (recordIndex >= 0 && recordIndex < m_records.size())
+        showRecord(m_records.at(recordIndex));
+}
+
+void StationWindow::showRecord(const UnitRecord &record)
+{
+    auto *d = new RecordDialog(record, this);
     d->setWindowFlag(Qt::Window);
     d->show();
 }

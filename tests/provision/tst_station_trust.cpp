@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 
 #include <csignal>
+#include <sys/stat.h>
 
 class TestStationTrust : public QObject {
     Q_OBJECT
@@ -50,19 +51,22 @@ private slots:
         QTest::addColumn<QStringList>("uniques");
         QTest::addColumn<QByteArray>("units");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("pipe");   // "golden" or "script": that file is a FIFO
         const QByteArray none;
         QTest::newRow("protected row") << QStringList{QStringLiteral("出厂序列号={seq:1}")} << none
-                                       << QStringLiteral("出厂序列号 (0091) is protected");
-        QTest::newRow("unknown row") << QStringList{QStringLiteral("序列号={seq:1}")} << none << QStringLiteral("no parameter \"序列号\"");
+                                       << QStringLiteral("出厂序列号 (0091) is protected") << QString();
+        QTest::newRow("unknown row") << QStringList{QStringLiteral("序列号={seq:1}")} << none << QStringLiteral("no parameter \"序列号\"") << QString();
         QTest::newRow("unique and units") << QStringList{QStringLiteral("设备ID={seq:1}")} << QByteArray("0002\n123\n")
-                                          << QStringLiteral("--unique 设备ID and --units column 0002 both name 设备ID (0002)");
+                                          << QStringLiteral("--unique 设备ID and --units column 0002 both name 设备ID (0002)") << QString();
         QTest::newRow("one row twice") << QStringList{QStringLiteral("设备ID={seq:1}"), QStringLiteral("0002={seq:9}")} << none
-                                       << QStringLiteral("both name 设备ID (0002)");
+                                       << QStringLiteral("both name 设备ID (0002)") << QString();
         QTest::newRow("refused cell") << QStringList() << QByteArray("设备名称,设备ID\nA,1\nB,12x\n")
-                                      << QStringLiteral("line 3, column 2: 设备ID (0002) does not accept the character 'x'");
-        QTest::newRow("repeated cell") << QStringList() << QByteArray("设备ID\n0100\n\n0100\n") << QStringLiteral("line 4, column 1: 0100 repeats line 2");
+                                      << QStringLiteral("line 3, column 2: 设备ID (0002) does not accept the character 'x'") << QString();
+        QTest::newRow("repeated cell") << QStringList() << QByteArray("设备ID\n0100\n\n0100\n") << QStringLiteral("line 4, column 1: 0100 repeats line 2") << QString();
         QTest::newRow("undecodable cell") << QStringList() << QByteArray("0002,0003\n1,ok\n2,\x81\x20\n")
-                                          << QStringLiteral("line 3, column 2 (0003): the value is neither UTF-8 nor GB18030");
+                                          << QStringLiteral("line 3, column 2 (0003): the value is neither UTF-8 nor GB18030") << QString();
+        for (const char *pipe : {"golden", "script"})
+            QTest::newRow(pipe) << QStringList() << none << QStringLiteral("is not a file") << QString::fromLatin1(pipe);
     }
 
     void startUpRefuses()
@@ -70,8 +74,14 @@ private slots:
         QFETCH(QStringList, uniques);
         QFETCH(QByteArray, units);
         QFETCH(QString, expected);
+        QFETCH(QString, pipe);
         Rig rig;
         StationConfig c = rig.config();
+        if (!pipe.isEmpty()) {
+            QString &path = pipe == QLatin1String("golden") ? c.plan.goldenPath : c.plan.scriptPath;
+            path = rig.dir.filePath(QStringLiteral("fifo"));
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
         c.uniques.clear();
         QString error;
         for (const QString &u : uniques)

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
@@ -184,6 +185,14 @@ private slots:
             again << child<QLabel>(*t, "tileValues")->text();
         }
         QCOMPARE(again, values);
+        // Its record is the passed one, not the skipped attempt that found it again.
+        emit first->opened(first->port());
+        auto *passedRecord = w.findChild<RecordDialog *>();
+        QVERIFY(passedRecord);
+        QVERIFY2(child<QLabel>(*passedRecord, "recordSummary")->text().contains(QStringLiteral("结果：合格")),
+                 qPrintable(child<QLabel>(*passedRecord, "recordSummary")->text()));
+        QVERIFY(passedRecord->table()->rowCount() >= 20);
+        delete passedRecord;
         QCOMPARE(text(w, "doneLabel"), QStringLiteral("完成 3/10"));
         child<QPushButton>(w, "stopButton")->click();
         QTRY_COMPARE_WITH_TIMEOUT(w.runState(), StationWindow::RunState::Idle, 20000);
@@ -247,10 +256,13 @@ private slots:
         QCOMPARE(ReadRecipe(recipe, error)->target, 42);
         QCOMPARE(text(w, "doneLabel"), QStringLiteral("完成 0/42"));
 
-        // Another recipe opened: the form edits that one, and saving it leaves the first alone.
+        // Another recipe opened while the form is open: the form on the first one goes, the
+        // next one edits the other, and saving it leaves the first alone.
         const QString other = rig.dir.writeUtf8(QStringLiteral("other.json"),
                                                 QStringLiteral("{\"station\": \"bench-2\", \"golden\": \"demo_profile.txt\", \"target\": 5}"));
+        QPointer<RecipeEditor> firstForm = editor;
         QVERIFY(w.openRecipe(other));
+        QVERIFY(!firstForm);
         edit->click();
         editor = w.findChild<RecipeEditor *>();
         QVERIFY(editor);
