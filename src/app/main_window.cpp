@@ -23,7 +23,6 @@
 #include "tools/transparent_page.h"
 #include "station/station_window.h"
 
-#include <utility>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -45,6 +44,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 struct MainWindowTexts {

@@ -168,12 +168,11 @@ bool StationWindow::openRecipe(const QString &path)
     }
     const bool sameRecipe = m_haveRecipe && QFileInfo(path).absoluteFilePath() == m_recipePath;
     if (!sameRecipe) {
-        // Another recipe is another job: its counts and its target start from nothing, and a
-        // form still open on the one before would save that one.
+        // Another recipe is another job: its counts and its target start from nothing.
         m_tally = StationTally();
         m_runClock.invalidate();
-        delete m_editor;
     }
+    discardEditorUnlessFor(QFileInfo(path).absoluteFilePath());
     m_recipePath = QFileInfo(path).absoluteFilePath();
     m_recipe = *r;
     m_haveRecipe = true;
@@ -205,9 +204,7 @@ void StationWindow::editRecipe()
         m_recipePath = QFileInfo(path).absoluteFilePath();
         m_recipe = Recipe();
     }
-    // The form edits the recipe the page shows, not one opened before it.
-    if (m_editor && m_editor->path() != m_recipePath)
-        delete m_editor;
+    discardEditorUnlessFor(m_recipePath);
     if (!m_editor) {
         m_editor = new RecipeEditor(m_state, m_dialogs, m_recipePath, m_recipe, this);
         m_editor->setWindowFlag(Qt::Window);
@@ -219,6 +216,17 @@ void StationWindow::editRecipe()
     }
     m_editor->show();
     m_editor->raise();
+}
+
+void StationWindow::discardEditorUnlessFor(const QString &recipePath)
+{
+    // A form on another recipe than the page's would save that one. Later, not now: the form
+    // may be the one whose save brought us here.
+    if (m_editor && m_editor->path() != recipePath) {
+        m_editor->hide();
+        m_editor->deleteLater();
+        m_editor = nullptr;
+    }
 }
 
 void StationWindow::showRecipeTiles(bool sameRecipe)

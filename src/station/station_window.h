@@ -63,14 +63,18 @@ private:
     void layTiles();
     // `sameRecipe`: the shown recipe read again (at Start), whose tiles keep their results.
     void showRecipeTiles(bool sameRecipe);
+    // Closes a recipe form open on another recipe than `recipePath`.
+    void discardEditorUnlessFor(const QString &recipePath);
     void unitFinished(const UnitRecord &record);
     void addFailure(const QString &port, const QString &reason, int recordIndex);
     void openRecord(int recordIndex);
     void refreshCounts();
     void stationFinished();
-    // Runs the unit's label through the recipe's printer; the failure is shown, never dropped.
     void showRecord(const UnitRecord &record);
+    // The last unit that passed on `port`, among this window's records.
+    const UnitRecord *lastPassedOn(const QString &port) const;
     void showLabelFile(const QString &port);
+    // Runs the unit's label through the recipe's printer; the failure is shown, never dropped.
     void printLabel(const QString &port);
 
     AppState &m_state;
@@ -87,7 +91,6 @@ private:
     QElapsedTimer m_runClock;
     QTimer m_rateTimer;
     QMap<QString, UnitTile *> m_tiles;
-    QHash<QString, UnitRecord> m_lastPassed;   // port → the last unit that passed there
     QHash<QString, QString> m_labelFiles;      // port → that unit's label file, when printed to one
     QPointer<RecipeEditor> m_editor;
 

@@ -26,8 +26,7 @@ constexpr int kFailuresShown = 200;
 UnitLabel LabelFor(const UnitRecord &r)
 {
     UnitLabel label;
-    for (const auto &[name, value] : NamedUnitValues(r))
-        label.values.append({name, value});
+    label.values = NamedUnitValues(r);
     label.version = r.version;
     const QDateTime started = r.started.isValid() ? r.started.toLocalTime() : QDateTime::currentDateTime();
     label.date = started.date();
@@ -80,15 +79,13 @@ void StationWindow::unitFinished(const UnitRecord &record)
     UnitTile *tile = tileFor(record.port);
     // The unit that passed on this port is still there (Start again): it shows as passed, its
     // label can still be printed again.
-    const auto passed = m_lastPassed.constFind(record.port);
-    if (record.result == UnitRecord::Skipped && passed != m_lastPassed.cend() && passed->unique == record.identity) {
+    const UnitRecord *passed = lastPassedOn(record.port);
+    if (record.result == UnitRecord::Skipped && passed && passed->unique == record.identity) {
         tile->setResult(*passed);
         showLabelFile(record.port);
         refreshCounts();
         return;
     }
-    if (record.result == UnitRecord::Passed)
-        m_lastPassed.insert(record.port, record);
     m_labelFiles.remove(record.port);
     tile->setResult(record);
     if (record.result == UnitRecord::Failed) {
@@ -144,6 +141,14 @@ void StationWindow::refreshCounts()
                                 : tr("一次通过率 –"));
 }
 
+const UnitRecord *StationWindow::lastPassedOn(const QString &port) const
+{
+    for (auto it = m_records.crbegin(); it != m_records.crend(); ++it)
+        if (it->port == port && it->result == UnitRecord::Passed)
+            return &*it;
+    return nullptr;
+}
+
 void StationWindow::showLabelFile(const QString &port)
 {
     const QString file = m_labelFiles.value(port);
@@ -153,8 +158,8 @@ void StationWindow::showLabelFile(const QString &port)
 
 void StationWindow::printLabel(const QString &port)
 {
-    const auto passed = m_lastPassed.constFind(port);
-    if (passed == m_lastPassed.cend())
+    const UnitRecord *passed = lastPassedOn(port);
+    if (!passed)
         return;
     const LabelPrinter printer(m_recipe.printer, QFileInfo(m_recipePath).absolutePath());
     QString written;

@@ -228,6 +228,34 @@ private slots:
         QCOMPARE(w.records().size(), 1);
     }
 
+    // A recipe made from nothing in the form: saved, it is the page's recipe; the form closes
+    // (the page opening the new recipe must not pull it away while it saves) and opens again on it.
+    void newRecipeFromTheForm()
+    {
+        Rig rig;
+        AppState state;
+        state.PrivilegeLevel = 2;
+        ScriptedDialogs dialogs;
+        const QString path = rig.dir.filePath(QStringLiteral("new.json"));
+        dialogs.fileAnswers << path;
+        StationWindow w(state, dialogs);
+        child<QPushButton>(w, "editRecipeButton")->click();
+        QPointer<RecipeEditor> editor = w.findChild<RecipeEditor *>();
+        QVERIFY(editor);
+        child<QSpinBox>(*editor, "targetSpin")->setValue(3);
+        child<QPushButton>(*editor, "saveRecipeButton")->click();
+        QVERIFY2(dialogs.texts(QStringLiteral("error")).isEmpty(), qPrintable(dialogs.texts(QStringLiteral("error")).join('|')));
+        QString error;
+        QCOMPARE(ReadRecipe(path, error)->target, 3);
+        QCOMPARE(text(w, "doneLabel"), QStringLiteral("完成 0/3"));
+        QTRY_VERIFY(!editor);
+        child<QPushButton>(w, "editRecipeButton")->click();
+        editor = w.findChild<RecipeEditor *>();
+        QVERIFY(editor);
+        QCOMPARE(editor->path(), QFileInfo(path).absoluteFilePath());
+        QCOMPARE(child<QSpinBox>(*editor, "targetSpin")->value(), 3);
+    }
+
     void onlyLevelTwoEditsTheRecipe()
     {
         Rig rig;
@@ -262,7 +290,7 @@ private slots:
                                                 QStringLiteral("{\"station\": \"bench-2\", \"golden\": \"demo_profile.txt\", \"target\": 5}"));
         QPointer<RecipeEditor> firstForm = editor;
         QVERIFY(w.openRecipe(other));
-        QVERIFY(!firstForm);
+        QTRY_VERIFY(!firstForm);
         edit->click();
         editor = w.findChild<RecipeEditor *>();
         QVERIFY(editor);
