@@ -1041,6 +1041,10 @@
         <source>配方未保存：%1</source>
         <translation>Recipe not saved: %1</translation>
     </message>
+    <message>
+        <source>设备标识参数（名称或代码）</source>
+        <translation>Unit identity parameter (name or code)</translation>
+    </message>
 </context>
 <context>
     <name>ReconnectTexts</name>
@@ -1134,6 +1138,10 @@
     <message>
         <source>否</source>
         <translation>no</translation>
+    </message>
+    <message>
+        <source>标准配置：%1（内容 %2）</source>
+        <translation>Golden: %1 (content %2)</translation>
     </message>
 </context>
 <context>
@@ -1528,6 +1536,177 @@
     </message>
 </context>
 <context>
+    <name>UnitFailure</name>
+    <message>
+        <source>没有应答</source>
+        <translation>No answer</translation>
+    </message>
+    <message>
+        <source>端口无法打开</source>
+        <translation>Port cannot be opened</translation>
+    </message>
+    <message>
+        <source>端口断开</source>
+        <translation>Port lost</translation>
+    </message>
+    <message>
+        <source>读取失败</source>
+        <translation>Read failed</translation>
+    </message>
+    <message>
+        <source>读回失败</source>
+        <translation>Read-back failed</translation>
+    </message>
+    <message>
+        <source>写入被拒绝</source>
+        <translation>Write refused</translation>
+    </message>
+    <message>
+        <source>读回不一致</source>
+        <translation>Read-back differs</translation>
+    </message>
+    <message>
+        <source>读回缺项</source>
+        <translation>Read-back missing</translation>
+    </message>
+    <message>
+        <source>没有可用的值</source>
+        <translation>No values left</translation>
+    </message>
+    <message>
+        <source>值被拒绝</source>
+        <translation>Value refused</translation>
+    </message>
+    <message>
+        <source>数据库没有应答</source>
+        <translation>Database not answering</translation>
+    </message>
+    <message>
+        <source>数据库错误</source>
+        <translation>Database error</translation>
+    </message>
+    <message>
+        <source>未能记录</source>
+        <translation>Not recorded</translation>
+    </message>
+    <message>
+        <source>标准配置无法读取</source>
+        <translation>Golden unreadable</translation>
+    </message>
+    <message>
+        <source>脚本无法使用</source>
+        <translation>Script unusable</translation>
+    </message>
+    <message>
+        <source>未知参数</source>
+        <translation>Unknown parameter</translation>
+    </message>
+    <message>
+        <source>设备标识为空</source>
+        <translation>Identity empty</translation>
+    </message>
+    <message>
+        <source>设备标识重复</source>
+        <translation>Identity on two ports</translation>
+    </message>
+    <message>
+        <source>工位关闭</source>
+        <translation>Station closing</translation>
+    </message>
+    <message>
+        <source>%1 (%2)：应为“%3”，设备的回答中没有这一项</source>
+        <translation>%1 (%2): expected "%3", missing from the unit's answer</translation>
+    </message>
+    <message>
+        <source>%1 (%2)：应为“%3”，读回“%4”</source>
+        <translation>%1 (%2): expected "%3", read back "%4"</translation>
+    </message>
+    <message>
+        <source>%1 (%2)：写入“%3”，读回“%4”</source>
+        <translation>%1 (%2): wrote "%3", read back "%4"</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>没有设备应答（读取版本：%1）</source>
+        <translation>no unit answered (reading the version: %1)</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：%2</source>
+        <translation>cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source>端口 %1 已断开（%2）</source>
+        <translation>port %1 lost (%2)</translation>
+    </message>
+    <message>
+        <source>读取设备参数失败：%1</source>
+        <translation>reading the unit failed: %1</translation>
+    </message>
+    <message>
+        <source>读回参数失败：%1</source>
+        <translation>reading back failed: %1</translation>
+    </message>
+    <message>
+        <source>写入 %1 (%2)=%3 失败：%4</source>
+        <translation>writing %1 (%2)=%3 failed: %4</translation>
+    </message>
+    <message>
+        <source>读回不一致：%1</source>
+        <translation>read-back differs: %1</translation>
+    </message>
+    <message>
+        <source>%1 中已没有可用的值（每一行的值都已发出）</source>
+        <translation>no values left in %1 (every row's values handed out)</translation>
+    </message>
+    <message>
+        <source>设备值被拒绝，未写入任何参数：%1</source>
+        <translation>unit value refused, nothing written: %1</translation>
+    </message>
+    <message>
+        <source>数据库没有应答（%1）：%2</source>
+        <translation>database not answering (%1): %2</translation>
+    </message>
+    <message>
+        <source>数据库错误：%1</source>
+        <translation>database error: %1</translation>
+    </message>
+    <message>
+        <source>已写入但未能记录：%1</source>
+        <translation>provisioned but not recorded: %1</translation>
+    </message>
+    <message>
+        <source>无法读取标准配置 %1：%2</source>
+        <translation>golden unreadable %1: %2</translation>
+    </message>
+    <message>
+        <source>无法使用脚本文件 %1：%2</source>
+        <translation>cannot use the script file %1: %2</translation>
+    </message>
+    <message>
+        <source>标准配置中没有参数“%1”</source>
+        <translation>no parameter "%1" in the golden profile</translation>
+    </message>
+    <message>
+        <source>设备的 %1 (%2) 为空，无法识别这台设备，未发出任何值</source>
+        <translation>the unit's %1 (%2) is empty: it cannot be told apart, nothing was handed out</translation>
+    </message>
+    <message>
+        <source>设备标识 %1 同时出现在两个端口上（%2 和 %3）</source>
+        <translation>identity %1 answers on two ports (%2 and %3)</translation>
+    </message>
+    <message>
+        <source>工位正在关闭</source>
+        <translation>the station is closing</translation>
+    </message>
+    <message>
+        <source>已完成（设备仍保存着标准配置和发给它的值）</source>
+        <translation>already done (the unit still holds the golden and its values)</translation>
+    </message>
+</context>
+<context>
     <name>UnitTile</name>
     <message>
         <source>补打标签</source>
@@ -1568,6 +1747,18 @@
     <message>
         <source>标签打印失败：%1</source>
         <translation>Label printing failed: %1</translation>
+    </message>
+    <message>
+        <source>标识 %1</source>
+        <translation>ID %1</translation>
+    </message>
+    <message>
+        <source>（沿用先前发给它的值）</source>
+        <translation>(the values it was given before)</translation>
+    </message>
+    <message>
+        <source>原有：%1</source>
+        <translation>held before: %1</translation>
     </message>
 </context>
 <context>

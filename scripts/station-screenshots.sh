@@ -13,7 +13,7 @@ trap cleanup EXIT
 cp examples/script.js examples/demo_profile.txt examples/demo_ext.txt "$work/"
 sim() {  # NAME [FAULTS...]
   local name=$1; shift
-  "$bin/dtusim" --pty --link "$work/$name" --profile "$work/demo_profile.txt" "$@" > "$work/$name.log" 2>&1 &
+  "$bin/dtusim" --pty --link "$work/$name" --profile "$work/demo_profile.txt" --identity auto "$@" > "$work/$name.log" 2>&1 &
   pids+=($!)
 }
 for lang in zh en; do
@@ -28,7 +28,7 @@ for lang in zh en; do
   for i in 14 15; do sim "ttyUSB$i" --silent all; done
   for _ in $(seq 1 50); do [ "$(ls "$work"/ttyUSB* 2>/dev/null | wc -l)" -ge 16 ] && break; sleep 0.1; done
   cat > "$work/bench.json" <<JSON
-{"station": "bench-1", "golden": "demo_profile.txt", "ports": ["ttyUSB*"],
+{"station": "bench-1", "golden": "demo_profile.txt", "ports": ["ttyUSB*"], "identity": "出厂序列号",
  "unique": {"设备ID": "{seq:20000001}"}, "db": "station.sqlite", "target": 500}
 JSON
   out=docs/station.png

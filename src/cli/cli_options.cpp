@@ -56,10 +56,11 @@ QString CliHelpText()
                "  at LINE               send LINE and a carriage return, show the answer\n"
                "  button NAME           run a command button of the profile\n"
                "  diff PROFILE [--ext]  list the parameters whose value on the device differs from PROFILE (exit 1 when any)\n"
-               "  lint PROFILE          check PROFILE without a device, one line per problem (exit 1 when any)\n"
+               "  lint PROFILE          check PROFILE without a device, one line per problem (exit 1 when any);\n"
+               "                        --units FILE also checks a station's units file against it\n"
                "\n"
                "Production (own options, see dtucfg provision --help / dtucfg report --help):\n"
-               "  dtucfg provision --golden PROFILE --ports PATTERNS [--unique NAME={seq:N}] [--watch] [--db FILE|URL]\n"
+               "  dtucfg provision --golden PROFILE --ports PATTERNS [--identity NAME] [--unique NAME={seq:N}] [--watch] [--db FILE|URL]\n"
                "  dtucfg report [--db FILE|URL] [--since WHEN] [--csv FILE | --json]\n"
                "\n") +
            ExitCodesHelp();
@@ -88,7 +89,8 @@ bool ParseCliOptions(const QStringList &arguments, CliOptions &o, QString &error
     p.addOptions({help, port, baud, format, tcp, timeout, profile, script, trace, json, strict, ext, out, hex, set, lang});
     const QCommandLineOption waitPort(QStringLiteral("wait-port"), QString(), QStringLiteral("SECONDS"));
     const QCommandLineOption log(QStringLiteral("log"), QString(), QStringLiteral("FILE"));
-    p.addOptions({waitPort, log});
+    const QCommandLineOption units(QStringLiteral("units"), QString(), QStringLiteral("FILE"));
+    p.addOptions({waitPort, log, units});
     if (!p.parse(arguments)) {
         error = p.errorText();
         return false;
@@ -108,6 +110,7 @@ bool ParseCliOptions(const QStringList &arguments, CliOptions &o, QString &error
     o.strictTiming = p.isSet(strict);
     o.ext = p.isSet(ext);
     o.out = p.value(out);
+    o.units = p.value(units);
     o.hexGiven = p.isSet(hex);
     o.hex = p.value(hex);
     o.setClock = p.isSet(set);

@@ -23,6 +23,7 @@ struct CliOptions {
     // Subcommand switches
     bool ext = false;      // read/get/apply: the extended table
     QString out;           // dump --out FILE
+    QString units;         // lint --units FILE
     QString hex;           // send --hex HEX
     bool hexGiven = false;
     bool setClock = false; // clock --set

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "provision/profile_diff.h"
 #include "provision/profile_lint.h"
+#include "provision/value_pool.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -62,6 +63,19 @@ int RunLint(CliSession &s, QString &error)
         problems << QStringLiteral("error in the script file %1: %2").arg(s.options().script, r.error);
     QStringList notWritten;
     problems << LintProfile(file, s.core().script, &notWritten);
+    if (!s.options().units.isEmpty()) {
+        // The same checks a station makes at start-up, so that a units file is fixed at the desk.
+        QString unitsError;
+        const auto units = ReadUnitsCsv(s.options().units, unitsError);
+        s.core().profile.setExtBesideProfile(true);
+        ValuePool pool;
+        if (!units)
+            problems << unitsError;
+        else if (!s.core().profile.LoadProfile(file).ok)
+            problems << QStringLiteral("%1: not checked, the profile does not load").arg(s.options().units);
+        else if (!pool.prepare(s.core(), {}, units, s.options().units, true, unitsError))
+            problems << unitsError;
+    }
     s.out().set(QStringLiteral("problems"), QJsonArray::fromStringList(problems));
     s.out().set(QStringLiteral("not_written"), QJsonArray::fromStringList(notWritten));
     for (const QString &p : problems)

@@ -3,6 +3,7 @@
 #include "cli/exit_codes.h"
 #include "cli/station_cli.h"
 #include "cli/station_progress.h"
+#include "provision/db_watch.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -20,6 +21,8 @@ void onSignal(int)
     // A second Ctrl-C ends at once, even while the event loop is held up.
     if (++g_signals >= 2)
         ::_exit(130);
+    // A wait on a database that stopped answering would hold the event loop: it ends soon.
+    dbwatch::RequestAbort();
     const char c = 1;
     // Only async-signal-safe work here; the event loop does the rest.
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);

@@ -1,10 +1,13 @@
 // report: the production records as a table, CSV or JSON.
 #include "cli/cli_output.h"
+#include "provision/unit_failure.h"
 #include "cli/exit_codes.h"
 #include "cli/station_cli.h"
 #include "provision/outbox.h"
 
 #include <QFile>
+#include <QMap>
+#include <algorithm>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
@@ -32,6 +35,8 @@ QString mapText(const QMap<QString, QString> &m)
     return parts.join(QLatin1Char(' '));
 }
 
+QString goldenHashText(const UnitRecord &r) { return r.extHash.isEmpty() ? r.goldenHash : r.goldenHash + QLatin1Char('+') + r.extHash; }
+
 QString paramsText(const QList<WrittenParam> &params)
 {
     QStringList parts;
@@ -42,11 +47,13 @@ QString paramsText(const QList<WrittenParam> &params)
 
 QByteArray csvOf(const QList<UnitRecord> &records)
 {
-    QStringList lines{QStringLiteral("id,time,station,port,golden,version,identity,unique,result,failure,duration_ms,params")};
+    QStringList lines{QStringLiteral("id,time,station,port,golden,version,identity,unique,result,failure,duration_ms,params,"
+                                     "unit_id,golden_hash,failure_code,failure_args")};
     for (const UnitRecord &r : records) {
         const QStringList cells{r.id > 0 ? QString::number(r.id) : QStringLiteral("pending"), r.started.toString(Qt::ISODateWithMs), r.station, r.port, r.golden,
                                 r.version, mapText(r.identity), mapText(r.unique), UnitRecord::resultText(r.result),
-                                r.failure, QString::number(r.durationMs), paramsText(r.params)};
+                                r.failureText(), QString::number(r.durationMs), paramsText(r.params), r.unitId,
+                                goldenHashText(r), r.failureCode, r.failureArgs.join(QLatin1Char('\t'))};
         QStringList out;
         for (const QString &c : cells)
             out << csvCell(c);
@@ -96,20 +103,30 @@ int RunReport(const ReportArgs &args)
         return exOk;
     }
     QList<QStringList> rows{{QStringLiteral("ID"), QStringLiteral("TIME"), QStringLiteral("STATION"), QStringLiteral("PORT"),
-                             QStringLiteral("RESULT"), QStringLiteral("VALUES"), QStringLiteral("SECONDS"),
-                             QStringLiteral("FAILURE")}};
+                             QStringLiteral("UNIT"), QStringLiteral("RESULT"), QStringLiteral("VALUES"), QStringLiteral("GOLDEN"),
+                             QStringLiteral("SECONDS"), QStringLiteral("FAILURE")}};
     int passed = 0;
     int waiting = 0;
+    QMap<QString, int> kinds;   // failures by kind, for the count below the table
     for (const UnitRecord &r : *records) {
         passed += r.result == UnitRecord::Passed;
         waiting += r.id == 0;
+        if (r.result == UnitRecord::Failed)
+            ++kinds[r.failureCode];
         rows << QStringList{r.id > 0 ? QString::number(r.id) : QStringLiteral("pending"), r.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                            r.station, r.port, UnitRecord::resultText(r.result), mapText(r.unique),
-                            QString::number(double(r.durationMs) / 1000.0, 'f', 1), r.failure};
+                            r.station, r.port, r.unitId, UnitRecord::resultText(r.result), mapText(r.unique),
+                            goldenHashText(r), QString::number(double(r.durationMs) / 1000.0, 'f', 1), r.failureText()};
     }
     for (const QString &line : FormatTable(rows))
         out.line(line);
     out.line(QStringLiteral("%1 record(s), %2 passed").arg(records->size()).arg(passed) +
              (waiting > 0 ? QStringLiteral(", %1 pending in %2").arg(waiting).arg(outbox.path()) : QString()));
+    // Most frequent first; failures from before codes were kept count as one kind of their own.
+    QList<QPair<int, QString>> byCount;
+    for (auto it = kinds.cbegin(); it != kinds.cend(); ++it)
+        byCount.append({it.value(), it.key()});
+    std::sort(byCount.begin(), byCount.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    for (const auto &[count, code] : byCount)
+        out.line(QStringLiteral("  %1 × %2").arg(count).arg(code.isEmpty() ? QStringLiteral("(other)") : failure::KindName(code)));
     return out.finish(exOk, QString());
 }

@@ -93,7 +93,7 @@ int RunStationCli(int argc, char **argv)
     app.add_option("--lang", lang, "zh|en: language of the device result texts (default: the window's setting)");
 
     ProvisionArgs p;
-    std::string golden, script = "script.js", tcpHosts, units, baud, format, recipe, stationName;
+    std::string golden, script = "script.js", tcpHosts, units, baud, format, recipe, stationName, identity;
     int target = 0;
     std::vector<std::string> ports, uniques;
     int timeoutMs = 3000;
@@ -109,6 +109,8 @@ int RunStationCli(int argc, char **argv)
         app.add_option("--ports", ports, "device paths and shell-style patterns (quoted), comma or blank separated")
             ->delimiter(',');
         app.add_option("--tcp-hosts", tcpHosts, "file of units reached over TCP, one host[:port] a line");
+        app.add_option("--identity", identity, "the parameter (name or code) each unit carries from its own factory, "
+                                               "such as a serial number: how a unit is known again");
         app.add_option("--unique", uniques, "NAME=TEMPLATE: a value per unit, {seq:START} is the next free counter value");
         app.add_option("--units", units, "CSV file: first line the parameter names, then one line of values per unit");
         app.add_flag("--only-changed", p.station.plan.onlyChanged, "write only what differs from what the unit holds");
@@ -200,6 +202,8 @@ int RunStationCli(int argc, char **argv)
     }
     if (given("--units"))
         c.unitsFile = q(units);
+    if (given("--identity"))
+        c.identity = q(identity);
     if (given("--unique")) {
         c.uniques.clear();
         for (const QString &u : qList(uniques)) {

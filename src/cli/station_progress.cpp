@@ -39,12 +39,17 @@ QString StationProgress::ResultLine(const UnitRecord &r)
                                                : r.result == UnitRecord::Skipped ? QStringLiteral("SKIP")
                                                                                  : QStringLiteral("FAIL"),
                                                r.port);
-    const QString values = uniqueText(r.unique.isEmpty() ? r.identity : r.unique);
-    if (!values.isEmpty())
-        line += QLatin1Char(' ') + values;
+    if (!r.unitId.isEmpty())
+        line += QStringLiteral(" [%1]").arg(r.unitId);
+    // What was handed out, and apart from it what the unit held before (never as if given).
+    const QString given = uniqueText(r.unique);
+    if (!given.isEmpty())
+        line += QLatin1Char(' ') + given + (r.reused ? QStringLiteral(" (given before)") : QString());
+    else if (!r.identity.isEmpty())
+        line += QStringLiteral(" held %1").arg(uniqueText(r.identity));
     line += QLatin1Char(' ') + seconds(r.durationMs);
-    if (r.result != UnitRecord::Passed && !r.failure.isEmpty())
-        line += QStringLiteral(": ") + r.failure;
+    if (r.result != UnitRecord::Passed && !r.failureText().isEmpty())
+        line += QStringLiteral(": ") + r.failureText();
     return line;
 }
 

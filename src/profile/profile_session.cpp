@@ -138,7 +138,11 @@ void ProfileSession::addParamRows(const ordered_json &params, ParamTable &table,
 QString ProfileSession::resolveExtPath(const QString &exParamFile) const
 {
     const QFileInfo asWritten(exParamFile);
-    if (asWritten.isAbsolute() || asWritten.exists())
+    if (asWritten.isAbsolute())
+        return exParamFile;
+    if (m_extBesideProfile)
+        return QFileInfo(m_path).absoluteDir().filePath(exParamFile);
+    if (asWritten.exists())
         return exParamFile;
     // Not in the working directory: a file beside the profile is the likely meaning.
     const QString besideProfile = QFileInfo(m_path).absoluteDir().filePath(exParamFile);

@@ -52,6 +52,10 @@ public:
     // Loads a main profile: clears and fills the main table, the extended table (when named),
     // the command buttons; sets MainParamChannel, ParamChannel and ExtTabVisible.
     ProfileLoadResult LoadProfile(const QString &path);
+    // A relative ExParamFile is looked up in the current folder first, then beside the profile
+    // (the window's rule); with `besideProfile` only beside the profile (a station's golden,
+    // whose namesake in the folder the station was started from must never be written).
+    void setExtBesideProfile(bool besideProfile) { m_extBesideProfile = besideProfile; }
 
     bool isLoaded() const { return m_root.has_value(); }
     QString path() const { return m_path; }
@@ -90,6 +94,7 @@ private:
     std::optional<nlohmann::ordered_json> m_extRoot;
     QString m_path;
     QString m_extPath;
+    bool m_extBesideProfile = false;
     int m_lineCount = 0;
     TextEncoding m_encoding = TextEncoding::Gbk;
 };

@@ -1,11 +1,14 @@
 #pragma once
 // Records the database could not take (the server went away after the unit was written), kept
-// in a file beside the station, one JSON object a line, until the database answers again.
+// in a file beside the station, one JSON object a line, until the database answers again. Every
+// access holds a lock file beside it, and each record carries its own id, which the database
+// stores once: stations sharing an outbox neither lose a record nor store one twice.
 #include "provision/unit_record.h"
 
 #include <QList>
 #include <QString>
 
+class QLockFile;
 class StationDb;
 
 class Outbox {
@@ -23,6 +26,8 @@ public:
     int flush(StationDb &db, QString &error);
 
 private:
+    bool lock(QLockFile &l, QString &error) const;
+    QList<UnitRecord> read(QString &error) const;
     bool rewrite(const QList<UnitRecord> &records, QString &error);
 
     QString m_path;

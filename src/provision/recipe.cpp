@@ -14,8 +14,8 @@
 namespace {
 using Json = nlohmann::ordered_json;
 
-const char *const kKeys[] = {"station", "golden", "script", "ports", "tcpHosts", "unique",
-                             "units",   "db",     "onlyChanged", "target", "printer"};
+const char *const kKeys[] = {"station", "golden", "script", "ports",       "tcpHosts", "identity",
+                             "unique",  "units",  "db",     "onlyChanged", "target",   "printer"};
 
 QString q(const std::string &s) { return QString::fromStdString(s); }
 std::string s(const QString &t) { return t.toStdString(); }
@@ -43,7 +43,7 @@ bool Recipe::operator==(const Recipe &o) const
 {
     return station == o.station && golden == o.golden && script == o.script && ports == o.ports &&
            tcpHosts == o.tcpHosts && unique == o.unique && units == o.units && db == o.db &&
-           onlyChanged == o.onlyChanged && target == o.target && printer == o.printer;
+           onlyChanged == o.onlyChanged && target == o.target && printer == o.printer && identity == o.identity;
 }
 
 std::optional<Recipe> ParseRecipe(const QByteArray &json, QString &error)
@@ -72,7 +72,7 @@ std::optional<Recipe> ParseRecipe(const QByteArray &json, QString &error)
     Recipe r;
     if (!text(o, "station", r.station, error) || !text(o, "golden", r.golden, error) || !text(o, "script", r.script, error) ||
         !text(o, "tcpHosts", r.tcpHosts, error) || !text(o, "units", r.units, error) || !text(o, "db", r.db, error) ||
-        !text(o, "printer", r.printer, error))
+        !text(o, "printer", r.printer, error) || !text(o, "identity", r.identity, error))
         return std::nullopt;
     if (o.contains("ports")) {
         const Json &p = o["ports"];
@@ -160,6 +160,7 @@ QByteArray RecipeJson(const Recipe &r)
     for (const QString &p : r.ports)
         o["ports"].push_back(s(p));
     o["tcpHosts"] = s(r.tcpHosts);
+    o["identity"] = s(r.identity);
     o["unique"] = Json::object();
     for (const auto &u : r.unique)
         o["unique"][s(u.first)] = s(u.second);
@@ -213,6 +214,7 @@ bool ApplyRecipe(const Recipe &r, const QString &baseDir, StationConfig &c, QStr
         c.uniques << *spec;
     }
     c.unitsFile = RecipePath(baseDir, r.units);
+    c.identity = r.identity;
     c.db = isUrl(r.db) ? r.db : RecipePath(baseDir, r.db);
     c.target = r.target;
     return true;

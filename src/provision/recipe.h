@@ -16,6 +16,7 @@ struct Recipe {
     QString script = QStringLiteral("script.js");
     QStringList ports;                          // device paths and patterns
     QString tcpHosts;                           // file of host[:port] lines
+    QString identity;                           // the row each unit carries from its factory
     QList<QPair<QString, QString>> unique;      // parameter → template with {seq:START}
     QString units;                              // CSV file of values per unit
     QString db = QStringLiteral("provision.sqlite");

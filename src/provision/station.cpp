@@ -1,6 +1,8 @@
 #include "provision/station.h"
 
+#include "provision/golden.h"
 #include "provision/port_scan.h"
+#include "provision/unit_failure.h"
 #include "provision/unit_link.h"
 #include "session/core_session.h"
 
@@ -56,31 +58,42 @@ bool Station::checkPlan(QString &error)
         }
     m_golden = std::make_unique<CoreSession>();
     CoreSession &core = *m_golden;
-    QString fileError;
-    const ScriptResult s = core.script.evaluateFile(m_c.plan.scriptPath, &fileError);
-    if (!fileError.isEmpty()) {
-        error = QStringLiteral("cannot read the script file %1: %2").arg(m_c.plan.scriptPath, fileError);
-        return false;
-    }
-    if (!s.ok) {
-        error = QStringLiteral("error in the script file %1: %2").arg(m_c.plan.scriptPath, s.error);
-        return false;
-    }
-    if (!QFileInfo::exists(m_c.plan.goldenPath)) {
-        error = QStringLiteral("golden profile %1 does not exist").arg(m_c.plan.goldenPath);
-        return false;
-    }
-    const ProfileLoadResult p = core.profile.LoadProfile(m_c.plan.goldenPath);
-    if (!p.ok) {
-        error = QStringLiteral("cannot load the golden profile: ") + p.error;
+    const GoldenLoad g = LoadGolden(core, m_c.plan.scriptPath, m_c.plan.goldenPath);
+    if (!g.ok) {
+        error = failure::Text(g.failureCode, g.failureArgs);
         return false;
     }
     std::optional<UnitsFile> units;
     if (!m_c.unitsFile.isEmpty() && !(units = ReadUnitsCsv(m_c.unitsFile, error)))
         return false;
-    if (!m_values.prepare(core, m_c.uniques, units, m_c.unitsFile, error))
+    if (!m_values.prepare(core, m_c.uniques, units, m_c.unitsFile, !m_c.identity.isEmpty(), error))
         return false;
     m_c.plan.uniqueParams = m_values.codes();
+    m_c.plan.identityParam.clear();
+    m_probeCodes = m_values.codes();
+    if (!m_c.identity.isEmpty()) {
+        const ParamRow *row = nullptr;
+        for (const ParamTable *t : {&core.mainTable, &core.extTable}) {
+            int i = t->findByCode(m_c.identity);
+            for (int k = 0; i < 0 && k < t->size(); ++k)
+                if (!t->row(k).isHeading() && t->row(k).name == m_c.identity)
+                    i = k;
+            if (i >= 0 && (t == &core.mainTable || core.state.ExtTabVisible)) {
+                row = &t->row(i);
+                break;
+            }
+        }
+        if (!row) {
+            error = QStringLiteral("identity: no parameter \"%1\" in the golden profile").arg(m_c.identity);
+            return false;
+        }
+        if (m_probeCodes.contains(row->cmdId.toUpper())) {
+            error = QStringLiteral("identity: %1 (%2) is the unit's own and cannot also be handed out").arg(row->name, row->cmdId);
+            return false;
+        }
+        m_c.plan.identityParam = row->cmdId;
+        m_probeCodes = QStringList{row->cmdId.toUpper()};
+    }
     return true;
 }
 
@@ -93,6 +106,9 @@ bool Station::start(QString &error)
     m_outbox.emplace(Outbox::PathFor(m_c.db));
     flushOutbox();
     m_started = true;
+    if (m_c.watch && m_c.identity.isEmpty())
+        emit notice(QStringLiteral("no identity in the recipe: a unit swapped for an identical one on a port that stays "
+                                   "is noticed only once the port was silent"));
     for (const QString &h : m_c.tcpHosts)
         launch(TcpAddress(h));
     if (m_c.watch) {
@@ -132,6 +148,7 @@ void Station::scan()
         }
         const QString gone = it.key();
         it = m_idle.erase(it);
+        m_unitIds.remove(gone);
         emit unitGone(gone);
     }
     for (const QString &p : present)
@@ -145,7 +162,7 @@ void Station::probe()
     for (auto it = m_idle.cbegin(); it != m_idle.cend(); ++it) {
         if (m_probes.contains(it.key()) || m_runners.contains(it.key()))
             continue;
-        auto *p = new PortProbe(it.key(), m_c.plan.link, m_c.plan.scriptPath, m_c.plan.goldenPath);
+        auto *p = new PortProbe(it.key(), m_c.plan.link, m_c.plan.scriptPath, m_c.plan.goldenPath, m_probeCodes);
         connect(p, &QThread::finished, this, [this, q = QPointer<PortProbe>(p)] {
             if (q && m_probes.value(q->port()) == q)
                 probeDone(q);
@@ -163,21 +180,31 @@ void Station::probeDone(PortProbe *p)
     const auto it = m_idle.find(p->port());
     if (it == m_idle.end() || m_stopping)
         return;
-    const std::optional<QString> answer = p->version();
+    const std::optional<QString> answer = p->fingerprint();
     if (!answer) {
-        // A few silent probes: the unit is gone, the next answer is a new one.
-        if (++it->misses >= 3 && it->version) {
-            it->version.reset();
+        // Silent: the unit is gone (or going); the port waits, and its label is not reprinted.
+        ++it->misses;
+        if (it->fingerprint || it->baseline) {
+            it->fingerprint.reset();
+            it->baseline = false;
+            m_unitIds.remove(it.key());
             emit unitGone(it.key());
         }
         return;
     }
     it->misses = 0;
-    if (it->version && *it->version == *answer)
+    if (it->baseline) {
+        // The unit that failed is still there: it is not tried again by itself.
+        it->fingerprint = answer;
+        it->baseline = false;
+        return;
+    }
+    if (it->fingerprint && *it->fingerprint == *answer)
         return;
     // An answer after silence, or another unit answering: a new unit.
     const QString port = it.key();
     m_idle.erase(it);
+    m_unitIds.remove(port);
     launch(port);
 }
 
@@ -186,7 +213,7 @@ void Station::launch(const QString &port)
     auto source = [this](const UnitIdentity &identity) {
         UnitValues v;
         if (m_closing) {
-            v.error = QStringLiteral("the station is closing");
+            v.fail(failure::kStationClosing, {});
             return v;
         }
         QMetaObject::invokeMethod(this, [&] { v = valuesFor(identity); }, Qt::BlockingQueuedConnection);
@@ -206,18 +233,90 @@ void Station::launch(const QString &port)
 
 UnitValues Station::valuesFor(const UnitIdentity &identity)
 {
-    if (m_c.watch && !m_c.again && identity.mayBeDone && !identity.stored.isEmpty()) {
+    if (!identity.unitId.isEmpty())
+        return valuesForIdentified(identity);
+    // Without an identity a unit is known only by holding the current golden and values this
+    // database (or its outbox) handed out to a unit that passed.
+    if ((m_c.watch || m_c.skipDone) && !m_c.again && identity.holdsGolden && !identity.stored.isEmpty()) {
         QString error;
         const auto done = m_db.wasDone(identity.stored, identity.shown, error);
         UnitValues v;
-        if (!done)
-            v.error = error;
-        v.skip = done.value_or(false);
-        if (!done || *done)
+        if (!done) {
+            v.fail(m_db.notAnswering() ? failure::kDbNotAnswering : failure::kDbError,
+                   m_db.notAnswering() ? QStringList{m_db.describe(), error} : QStringList{error});
+            return v;
+        }
+        v.skip = *done;
+        QString outboxError;
+        for (const UnitRecord &r : m_outbox->pending(outboxError))
+            v.skip = v.skip || (r.result == UnitRecord::Passed && !r.held.isEmpty() && r.held == identity.stored);
+        if (v.skip)
             return v;
     }
     return m_values.take(m_db);
 }
+
+std::optional<QList<UnitRecord>> Station::recordsOf(const QString &unitId, UnitValues &failed)
+{
+    QString error;
+    auto stored = m_db.recordsOfUnit(unitId, error);
+    if (!stored) {
+        failed.fail(m_db.notAnswering() ? failure::kDbNotAnswering : failure::kDbError,
+                    m_db.notAnswering() ? QStringList{m_db.describe(), error} : QStringList{error});
+        return std::nullopt;
+    }
+    // What waits in the outbox happened after what the database holds.
+    QList<UnitRecord> waiting;
+    for (const UnitRecord &r : m_outbox->pending(error))
+        if (r.unitId == unitId)
+            waiting.prepend(r);
+    return waiting + *stored;
+}
+
+UnitValues Station::valuesForIdentified(const UnitIdentity &identity)
+{
+    UnitValues v;
+    // An identity is unique or it is no identity.
+    for (auto it = m_unitIds.cbegin(); it != m_unitIds.cend(); ++it)
+        if (it.key() != identity.port && it.value() == identity.unitId) {
+            v.fail(failure::kIdentityTwice, {identity.unitId, it.key(), identity.port});
+            return v;
+        }
+    m_unitIds.insert(identity.port, identity.unitId);
+    const auto records = recordsOf(identity.unitId, v);
+    if (!records)
+        return v;
+    if (!m_c.again)
+        for (const UnitRecord &r : *records) {
+            if (r.result != UnitRecord::Passed)
+                continue;
+            // Done: the same golden by content, and the unit still holds it and its values.
+            v.skip = r.goldenHash + QLatin1Char('+') + r.extHash == identity.goldenHash && identity.holdsGolden &&
+                     r.held == identity.stored;
+            if (v.skip)
+                return v;
+            break;
+        }
+    // The same unit back without them (reset, rework): written again with what it was given.
+    QStringList codes = m_values.codes();
+    codes.sort();
+    for (const UnitRecord &r : *records) {
+        if (r.unique.isEmpty())
+            continue;
+        QStringList given;
+        for (const QString &c : r.unique.keys())
+            given << c.toUpper();
+        given.sort();
+        if (given != codes)
+            break;   // the recipe hands out other rows now: new values
+        v.values = r.unique;
+        v.reused = true;
+        return v;
+    }
+    return m_values.take(m_db);
+}
+
+void Station::forgetUnitOn(const QString &port) { m_unitIds.remove(port); }
 
 void Station::unitDone(UnitRunner *runner)
 {
@@ -225,13 +324,20 @@ void Station::unitDone(UnitRunner *runner)
     UnitRecord r = runner->record();
     m_runners.remove(runner->port());
     runner->deleteLater();
-    if (m_c.watch && !IsTcpAddress(r.port) && !r.answered && !m_stopping) {
-        // Nobody on the port: it waits for a unit, with nothing to record.
-        m_idle.insert(r.port, Idle{});
-        emit portWaiting(r.port);
+    const bool nobody = !r.answered && (r.failureCode == failure::kNoAnswer || r.failureCode == failure::kOpenFailed ||
+                                        r.failureCode == failure::kPortLost);
+    if (m_c.watch && !IsTcpAddress(r.port) && nobody) {
+        // Nobody on the port (also when the station stops meanwhile): nothing to record.
+        forgetUnitOn(r.port);
+        if (!m_stopping) {
+            m_idle.insert(r.port, Idle{});
+            emit portWaiting(r.port);
+        }
         finishIfIdle();
         return;
     }
+    if (r.unitId.isEmpty() || r.failureCode == failure::kIdentityTwice)
+        forgetUnitOn(r.port);
     QString error;
     if (m_db.insert(r, error)) {
         flushOutbox();
@@ -243,15 +349,19 @@ void Station::unitDone(UnitRunner *runner)
             // A unit nobody can trace is not a passed unit.
             emit warning(error);
             emit warning(keepError);
-            if (r.result == UnitRecord::Passed) {
-                r.result = UnitRecord::Failed;
-                r.failure = QStringLiteral("provisioned but not recorded: ") + error;
-            }
+            if (r.result == UnitRecord::Passed)
+                r.fail(failure::kNotRecorded, {error});
         }
     }
     m_records.append(r);
-    if (m_c.watch && !IsTcpAddress(r.port))
-        m_idle.insert(r.port, Idle{r.answered ? std::optional<QString>(r.version) : std::nullopt, 0});
+    if (m_c.watch && !IsTcpAddress(r.port)) {
+        Idle idle;
+        if (!r.fingerprint.isEmpty())
+            idle.fingerprint = r.fingerprint;
+        else
+            idle.baseline = true;
+        m_idle.insert(r.port, idle);
+    }
     emit unitFinished(r);
     if (r.result == UnitRecord::Passed && m_c.watch && m_c.target > 0 && ++m_passed >= m_c.target && !m_stopping) {
         emit targetReached();

@@ -29,8 +29,12 @@ struct StationConfig {
     QList<UniqueSpec> uniques;
     QString unitsFile;
     QString db;
+    // Name or code of the row each unit carries from its own factory (serial number, IMEI): how
+    // the station knows a unit. Empty: units are told apart by the values handed out.
+    QString identity;
     bool watch = false;
-    bool again = false;         // station mode: provision a unit that was already done
+    bool skipDone = false;      // outside station mode too, a done unit is skipped (the window)
+    bool again = false;         // provision a unit that was already done
     int scanMs = 300;
     int probeMs = 1000;         // the light query on an idle port
 };
@@ -71,8 +75,12 @@ private:
     void finishIfIdle();
     // On the station's thread: the unit's values, or why it is skipped or fails.
     UnitValues valuesFor(const UnitIdentity &identity);
+    UnitValues valuesForIdentified(const UnitIdentity &identity);
+    // Records of the unit `unitId` in the database and the outbox, the latest first.
+    std::optional<QList<UnitRecord>> recordsOf(const QString &unitId, UnitValues &failed);
     bool checkPlan(QString &error);
     void flushOutbox();
+    void forgetUnitOn(const QString &port);
 
     StationConfig m_c;
     StationDb m_db;
@@ -81,13 +89,16 @@ private:
     ValuePool m_values;
     QHash<QString, UnitRunner *> m_runners;
     struct Idle {
-        std::optional<QString> version;   // the unit that was there; nullopt: nobody answers
-        int misses = 0;                    // probes in a row without an answer
+        std::optional<QString> fingerprint;   // the unit that is there; nullopt: nobody answers
+        bool baseline = false;                // the next answer is the unit that stayed (it failed)
+        int misses = 0;                       // probes in a row without an answer
     };
     void probe();
     void probeDone(PortProbe *p);
     QHash<QString, Idle> m_idle;          // ports between units
     QHash<QString, PortProbe *> m_probes;
+    QStringList m_probeCodes;             // the rows a probe reads besides the version
+    QHash<QString, QString> m_unitIds;    // port → identity of the unit there
     QTimer m_probe;
     QList<UnitRecord> m_records;
     QTimer m_scan;

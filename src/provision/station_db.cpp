@@ -1,4 +1,5 @@
 #include "provision/station_db.h"
+#include "provision/station_db_limits.h"
 #include "provision/unit_values.h"
 
 #include <QAtomicInt>
@@ -7,17 +8,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QUrlQuery>
+#include <QUuid>
 #include <QVariant>
 
 namespace {
 QAtomicInt g_connections;
 QAtomicInt g_takePauseMs;
-// How long a station waits for another one's lock on the database.
-constexpr int kLockWaitMs = 5000;
 
 // Each step brings the schema from its index to the next version.
 QStringList migrationSteps(int toVersion, bool postgres)
@@ -43,6 +44,19 @@ QStringList migrationSteps(int toVersion, bool postgres)
                                " taken_at TEXT NOT NULL, UNIQUE (code, value))"),
                 QStringLiteral("ALTER TABLE units ADD COLUMN done_key TEXT NOT NULL DEFAULT ''"),
                 QStringLiteral("CREATE INDEX IF NOT EXISTS units_done_key ON units (done_key, result)")};
+    case 4:
+        // A unit known by its own identity; the golden it got by content; failures as codes a
+        // report can count; and an id made with the record, so that a record sent twice (two
+        // stations flushing one outbox) is stored once.
+        return {QStringLiteral("ALTER TABLE units ADD COLUMN unit_id TEXT NOT NULL DEFAULT ''"),
+                QStringLiteral("ALTER TABLE units ADD COLUMN golden_hash TEXT NOT NULL DEFAULT ''"),
+                QStringLiteral("ALTER TABLE units ADD COLUMN ext_hash TEXT NOT NULL DEFAULT ''"),
+                QStringLiteral("ALTER TABLE units ADD COLUMN failure_code TEXT NOT NULL DEFAULT ''"),
+                QStringLiteral("ALTER TABLE units ADD COLUMN failure_args TEXT NOT NULL DEFAULT '[]'"),
+                QStringLiteral("ALTER TABLE units ADD COLUMN reused INTEGER NOT NULL DEFAULT 0"),
+                QStringLiteral("ALTER TABLE units ADD COLUMN record_uid TEXT"),
+                QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS units_record_uid ON units (record_uid)"),
+                QStringLiteral("CREATE INDEX IF NOT EXISTS units_unit_id ON units (unit_id, started_at)")};
     default:
         return {};
     }
@@ -51,8 +65,6 @@ QStringList migrationSteps(int toVersion, bool postgres)
 // A null QString binds as SQL NULL; the columns hold text, empty included.
 QVariant text(const QString &s) { return QVariant(s.isNull() ? QStringLiteral("") : s); }
 
-QString jsonText(const QJsonObject &o) { return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)); }
-QString jsonText(const QJsonArray &a) { return QString::fromUtf8(QJsonDocument(a).toJson(QJsonDocument::Compact)); }
 } // namespace
 
 StationDb::StationDb() : m_name(QStringLiteral("dtucfg-station-%1").arg(g_connections.fetchAndAddRelaxed(1))) {}
@@ -65,7 +77,7 @@ StationDb::~StationDb()
     }
 }
 
-int StationDb::CurrentSchemaVersion() { return 3; }
+int StationDb::CurrentSchemaVersion() { return 4; }
 
 void StationDb::SetTakePauseForTests(int ms) { g_takePauseMs.storeRelaxed(ms); }
 
@@ -113,8 +125,12 @@ bool StationDb::open(const QString &spec, QString &error, bool mustExist)
             db.setPassword(url.password());
         // Bounded waits: a counter locked by another station or a server that stops answering
         // fails the unit with the reason instead of holding the station.
-        db.setConnectOptions(QStringLiteral("connect_timeout=5;options='-c lock_timeout=%1 -c statement_timeout=%2'")
-                                 .arg(kLockWaitMs).arg(2 * kLockWaitMs));
+        // The client's bounds: the connection (libpq's least is 2 s), a peer gone without closing
+        // (keep-alive probes, unacknowledged data), and the watcher around every statement.
+        db.setConnectOptions(QStringLiteral("connect_timeout=3;keepalives=1;keepalives_idle=5;keepalives_interval=2;"
+                                            "keepalives_count=3;tcp_user_timeout=%3;"
+                                            "options='-c lock_timeout=%1 -c statement_timeout=%2'")
+                                 .arg(kLockWaitMs).arg(kStatementMs).arg(kClientWaitMs));
         m_describe = QStringLiteral("PostgreSQL database %1").arg(dbName);
     } else {
         if (spec.isEmpty()) {
@@ -141,14 +157,16 @@ bool StationDb::open(const QString &spec, QString &error, bool mustExist)
 bool StationDb::exec(const QString &sql, QString &error)
 {
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    if (q.exec(sql))
+    if (run(q, &sql))
         return true;
-    error = QStringLiteral("database error in \"%1\": %2").arg(sql.left(60), q.lastError().text());
+    error = failedText(QStringLiteral("database error in \"%1\"").arg(sql.left(60)), q.lastError());
     return false;
 }
 
 bool StationDb::begin(QString &error)
 {
+    if (!ensureConnected(error))
+        return false;
     // IMMEDIATE takes SQLite's write lock at once, so two writers queue instead of deadlocking.
     return exec(m_postgres ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), error);
 }
@@ -171,6 +189,9 @@ int StationDb::schemaVersion()
 
 bool StationDb::migrate(QString &error)
 {
+    // Up to date: nothing to write, so no write lock to wait for (another station may hold it).
+    if (schemaVersion() == CurrentSchemaVersion())
+        return true;
     if (!begin(error))
         return false;
     // Stations starting together would race to create the tables; one creates, the others wait.
@@ -233,38 +254,38 @@ std::optional<qint64> StationDb::nextCounterValue(const QString &name, qint64 st
 {
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     auto fail = [&]() -> std::optional<qint64> {
-        error = QStringLiteral("cannot take the next value of %1: %2").arg(name, q.lastError().text());
+        error = failedText(QStringLiteral("cannot take the next value of %1").arg(name), q.lastError());
         return std::nullopt;
     };
     // A counter kept under the name it was typed with goes on where it stopped.
     for (const QString &former : formerNames) {
         if (former == name)
             continue;
-        q.prepare(QStringLiteral("SELECT next_value FROM counters WHERE name = ?"));
+        prepare(q, QStringLiteral("SELECT next_value FROM counters WHERE name = ?"));
         q.addBindValue(former);
-        if (!q.exec())
+        if (!run(q))
             return fail();
         if (q.next())
             start = qMax(start, q.value(0).toLongLong());
     }
-    q.prepare(QStringLiteral("INSERT INTO counters (name, next_value) VALUES (?, ?) ON CONFLICT (name) DO NOTHING"));
+    prepare(q, QStringLiteral("INSERT INTO counters (name, next_value) VALUES (?, ?) ON CONFLICT (name) DO NOTHING"));
     q.addBindValue(name);
     q.addBindValue(start);
-    if (!q.exec())
+    if (!run(q))
         return fail();
     // The update locks the counter's row until the commit: a second station waits here.
-    q.prepare(QStringLiteral("UPDATE counters SET next_value = (CASE WHEN next_value < ? THEN ? ELSE next_value END) + 1"
+    prepare(q, QStringLiteral("UPDATE counters SET next_value = (CASE WHEN next_value < ? THEN ? ELSE next_value END) + 1"
                              " WHERE name = ?"));
     q.addBindValue(start);
     q.addBindValue(start);
     q.addBindValue(name);
-    if (!q.exec())
+    if (!run(q))
         return fail();
     if (const int pause = g_takePauseMs.loadRelaxed(); pause > 0)
         QThread::msleep(static_cast<unsigned long>(pause));
-    q.prepare(QStringLiteral("SELECT next_value FROM counters WHERE name = ?"));
+    prepare(q, QStringLiteral("SELECT next_value FROM counters WHERE name = ?"));
     q.addBindValue(name);
-    if (!q.exec() || !q.next())
+    if (!run(q) || !q.next())
         return fail();
     return q.value(0).toLongLong() - 1;
 }
@@ -277,14 +298,14 @@ bool StationDb::lockHandOut(QString &error)
 bool StationDb::issue(const QString &code, const QString &value, QString &error)
 {
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.prepare(QStringLiteral("INSERT INTO issued (code, value, taken_at) VALUES (?, ?, ?)"));
+    prepare(q, QStringLiteral("INSERT INTO issued (code, value, taken_at) VALUES (?, ?, ?)"));
     q.addBindValue(text(code));
     q.addBindValue(text(value));
     q.addBindValue(text(TimeText(QDateTime::currentDateTimeUtc())));
-    if (q.exec())
+    if (run(q))
         return true;
-    error = QStringLiteral("the database refuses to hand out %1=%2 (handed out before?): %3")
-                .arg(code, value, q.lastError().text());
+    error = failedText(QStringLiteral("the database refuses to hand out %1=%2 (handed out before?)").arg(code, value),
+                       q.lastError());
     return false;
 }
 
@@ -292,10 +313,10 @@ std::optional<QSet<QString>> StationDb::issuedValues(const QString &code, QStrin
 {
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT value FROM issued WHERE code = ?"));
+    prepare(q, QStringLiteral("SELECT value FROM issued WHERE code = ?"));
     q.addBindValue(text(code));
-    if (!q.exec()) {
-        error = QStringLiteral("cannot read the values handed out: ") + q.lastError().text();
+    if (!run(q)) {
+        error = failedText(QStringLiteral("cannot read the values handed out"), q.lastError());
         return std::nullopt;
     }
     QSet<QString> out;
@@ -304,78 +325,15 @@ std::optional<QSet<QString>> StationDb::issuedValues(const QString &code, QStrin
     return out;
 }
 
-std::optional<qint64> StationDb::takeCounter(const QString &name, qint64 start, QString &error)
+std::optional<bool> StationDb::isIssued(const QString &code, const QString &value, QString &error)
 {
-    std::optional<qint64> taken;
-    if (!transaction([&](QString &e) { return (taken = nextCounterValue(name, start, {}, e)).has_value(); }, error))
-        return std::nullopt;
-    return taken;
-}
-
-bool StationDb::insert(UnitRecord &r, QString &error)
-{
-    const QJsonArray params = WrittenParamsJson(r.params);
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.prepare(QStringLiteral("INSERT INTO units (started_at, station, port, golden, version, identity, unique_values,"
-                             " unique_key, params, result, failure, duration_ms, done_key) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)%1")
-                  .arg(m_postgres ? QStringLiteral(" RETURNING id") : QString()));
-    for (const QVariant &v : {text(TimeText(r.started)), text(r.station), text(r.port), text(r.golden), text(r.version),
-                              text(jsonText(StringMapJson(r.identity))), text(jsonText(StringMapJson(r.unique))),
-                              text(UniqueKey(r.unique)), text(jsonText(params)), text(UnitRecord::resultText(r.result)),
-                              text(r.failure), QVariant(r.durationMs), text(UniqueKey(r.held))})
-        q.addBindValue(v);
-    if (!q.exec()) {
-        error = QStringLiteral("cannot store the record of %1: %2").arg(r.port, q.lastError().text());
-        return false;
-    }
-    r.id = m_postgres ? (q.next() ? q.value(0).toLongLong() : 0) : q.lastInsertId().toLongLong();
-    return true;
-}
-
-std::optional<bool> StationDb::wasDone(const QMap<QString, QString> &held, const QMap<QString, QString> &shown,
-                                       QString &error)
-{
-    if (held.isEmpty())
-        return false;
-    QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.prepare(QStringLiteral("SELECT COUNT(*) FROM units WHERE (done_key = ? OR (done_key = '' AND unique_key = ?))"
-                             " AND result = ?"));
-    q.addBindValue(UniqueKey(held));
-    q.addBindValue(text(UniqueKey(shown)));
-    q.addBindValue(UnitRecord::resultText(UnitRecord::Passed));
-    if (!q.exec() || !q.next()) {
-        error = QStringLiteral("cannot look the unit up: ") + q.lastError().text();
+    prepare(q, QStringLiteral("SELECT COUNT(*) FROM issued WHERE code = ? AND value = ?"));
+    q.addBindValue(text(code));
+    q.addBindValue(text(value));
+    if (!run(q) || !q.next()) {
+        error = failedText(QStringLiteral("cannot read the values handed out"), q.lastError());
         return std::nullopt;
     }
     return q.value(0).toLongLong() > 0;
-}
-
-std::optional<QList<UnitRecord>> StationDb::records(const QDateTime &since, QString &error)
-{
-    QSqlQuery q(QSqlDatabase::database(m_name, false));
-    q.prepare(QStringLiteral("SELECT id, started_at, station, port, golden, version, identity, unique_values, params,"
-                             " result, failure, duration_ms FROM units WHERE started_at >= ? ORDER BY started_at, id"));
-    q.addBindValue(since.isValid() ? text(TimeText(since)) : text(QString()));
-    if (!q.exec()) {
-        error = QStringLiteral("cannot read the records: ") + q.lastError().text();
-        return std::nullopt;
-    }
-    QList<UnitRecord> out;
-    while (q.next()) {
-        UnitRecord r;
-        r.id = q.value(0).toLongLong();
-        r.started = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
-        r.station = q.value(2).toString();
-        r.port = q.value(3).toString();
-        r.golden = q.value(4).toString();
-        r.version = q.value(5).toString();
-        r.identity = StringMapFromJson(QJsonDocument::fromJson(q.value(6).toString().toUtf8()).object());
-        r.unique = StringMapFromJson(QJsonDocument::fromJson(q.value(7).toString().toUtf8()).object());
-        r.params = WrittenParamsFromJson(QJsonDocument::fromJson(q.value(8).toString().toUtf8()).array());
-        r.result = UnitRecord::resultFromText(q.value(9).toString()).value_or(UnitRecord::Failed);
-        r.failure = q.value(10).toString();
-        r.durationMs = q.value(11).toLongLong();
-        out.append(r);
-    }
-    return out;
 }

@@ -10,6 +10,9 @@
 #include <QSet>
 #include <QString>
 #include <functional>
+
+class QSqlError;
+class QSqlQuery;
 #include <optional>
 
 class StationDb {
@@ -27,6 +30,8 @@ public:
     // `spec` as it may be shown: a password in it masked.
     static QString Shown(const QString &spec);
     bool isPostgres() const { return m_postgres; }
+    // The last operation failed because the server did not answer (not because it refused).
+    bool notAnswering() const { return m_silent; }
     QString describe() const { return m_describe; }
 
     static int CurrentSchemaVersion();
@@ -48,9 +53,9 @@ public:
     bool issue(const QString &code, const QString &value, QString &error);
     // The values of `code` handed out so far.
     std::optional<QSet<QString>> issuedValues(const QString &code, QString &error);
-    // A transaction of its own around nextCounterValue().
-    std::optional<qint64> takeCounter(const QString &name, qint64 start, QString &error);
-    // Stores the record and sets its id.
+    // Whether `value` of `code` was handed out.
+    std::optional<bool> isIssued(const QString &code, const QString &value, QString &error);
+    // Stores the record and sets its id; a record whose uid is stored already is stored once.
     bool insert(UnitRecord &record, QString &error);
     // Whether a unit that passed held exactly these stored values of its unique parameters
     // (code → "HEX:…") when it was done; records from before they were kept match by the
@@ -61,12 +66,22 @@ public:
     static void SetTakePauseForTests(int ms);
     // Records started at or after `since` (all when invalid), oldest first.
     std::optional<QList<UnitRecord>> records(const QDateTime &since, QString &error);
+    // The records of the unit whose own identity is `unitId`, the latest first.
+    std::optional<QList<UnitRecord>> recordsOfUnit(const QString &unitId, QString &error);
 
     // The timestamp form stored: UTC, sortable as text.
     static QString TimeText(const QDateTime &t);
 
 private:
     bool migrate(QString &error);
+    // The connection's socket (PostgreSQL), -1 for none.
+    int socket() const;
+    // Prepares and runs the query with the client's bound on the wait.
+    bool prepare(QSqlQuery &q, const QString &sql);
+    bool run(QSqlQuery &q, const QString *sql = nullptr);
+    QString failedText(const QString &what, const QSqlError &e) const;
+    // After a connection was given up: a new one, or false with the reason.
+    bool ensureConnected(QString &error);
     bool begin(QString &error);
     bool commit(QString &error);
     void rollback();
@@ -75,4 +90,6 @@ private:
     QString m_name;
     QString m_describe;
     bool m_postgres = false;
+    bool m_broken = false;
+    bool m_silent = false;
 };

@@ -8,7 +8,10 @@ void StationTally::add(const UnitRecord &r)
         ++m_skipped;
         return;
     }
-    const bool retry = !r.identity.isEmpty() && m_failedValues.contains(UniqueKey(r.identity));
+    // A unit known by its identity is tried again when that identity failed before; without
+    // one, when it holds the values given to an attempt that failed.
+    const bool retry = !r.unitId.isEmpty() ? m_failedUnits.contains(r.unitId)
+                                           : !r.identity.isEmpty() && m_failedValues.contains(UniqueKey(r.identity));
     if (r.result == UnitRecord::Passed)
         ++m_passed;
     else
@@ -19,6 +22,8 @@ void StationTally::add(const UnitRecord &r)
     }
     if (r.result == UnitRecord::Failed && !r.unique.isEmpty())
         m_failedValues.insert(UniqueKey(r.unique));
+    if (r.result == UnitRecord::Failed && !r.unitId.isEmpty())
+        m_failedUnits.insert(r.unitId);
 }
 
 double StationTally::perHour(qint64 elapsedMs) const

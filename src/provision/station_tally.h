@@ -1,7 +1,7 @@
 #pragma once
 // The counts of a station's shift: passed, failed, skipped, units per hour and first-pass yield.
-// A unit tried again is known by holding, before the attempt, the values handed to an earlier
-// attempt that failed; only first attempts count towards the yield.
+// A unit tried again is known by its identity, or else by holding, before the attempt, the values
+// handed to an earlier attempt that failed; only first attempts count towards the yield.
 #include "provision/unit_record.h"
 
 #include <QSet>
@@ -25,4 +25,5 @@ private:
     int m_firstTries = 0;
     int m_firstPasses = 0;
     QSet<QString> m_failedValues;   // UniqueKey() of the values given to failed attempts
+    QSet<QString> m_failedUnits;    // identities of units that failed
 };

@@ -1,5 +1,7 @@
 #include "provision/unit_record.h"
 
+#include "provision/unit_failure.h"
+
 #include <QJsonArray>
 
 QString UnitRecord::resultText(Result r)
@@ -21,6 +23,19 @@ std::optional<UnitRecord::Result> UnitRecord::resultFromText(const QString &text
         if (resultText(r) == text)
             return r;
     return std::nullopt;
+}
+
+QString UnitRecord::failureText() const
+{
+    return failureCode.isEmpty() ? failure : failure::Text(failureCode, failureArgs);
+}
+
+void UnitRecord::fail(const QString &code, const QStringList &args)
+{
+    result = Failed;
+    failureCode = code;
+    failureArgs = args;
+    failure = failure::Text(code, args);
 }
 
 QJsonObject StringMapJson(const QMap<QString, QString> &m)
@@ -58,6 +73,20 @@ QJsonObject UnitRecord::toJson() const
         o.insert(QStringLiteral("bytes"), bytesOnWire);
     if (!held.isEmpty())
         o.insert(QStringLiteral("held"), StringMapJson(held));
+    if (!failureCode.isEmpty()) {
+        o.insert(QStringLiteral("failure_code"), failureCode);
+        o.insert(QStringLiteral("failure_args"), QJsonArray::fromStringList(failureArgs));
+    }
+    if (!unitId.isEmpty())
+        o.insert(QStringLiteral("unit_id"), unitId);
+    if (!goldenHash.isEmpty())
+        o.insert(QStringLiteral("golden_hash"), goldenHash);
+    if (!extHash.isEmpty())
+        o.insert(QStringLiteral("ext_hash"), extHash);
+    if (!uid.isEmpty())
+        o.insert(QStringLiteral("uid"), uid);
+    if (reused)
+        o.insert(QStringLiteral("reused"), true);
     return o;
 }
 
@@ -78,6 +107,14 @@ UnitRecord UnitRecord::fromJson(const QJsonObject &o)
     r.failure = o.value(QStringLiteral("failure")).toString();
     r.durationMs = o.value(QStringLiteral("duration_ms")).toInteger();
     r.bytesOnWire = o.value(QStringLiteral("bytes")).toInteger();
+    r.failureCode = o.value(QStringLiteral("failure_code")).toString();
+    for (const QJsonValue &v : o.value(QStringLiteral("failure_args")).toArray())
+        r.failureArgs << v.toString();
+    r.unitId = o.value(QStringLiteral("unit_id")).toString();
+    r.goldenHash = o.value(QStringLiteral("golden_hash")).toString();
+    r.extHash = o.value(QStringLiteral("ext_hash")).toString();
+    r.uid = o.value(QStringLiteral("uid")).toString();
+    r.reused = o.value(QStringLiteral("reused")).toBool();
     return r;
 }
 
@@ -108,7 +145,9 @@ QList<WrittenParam> WrittenParamsFromJson(const QJsonArray &a)
 
 QList<QPair<QString, QString>> NamedUnitValues(const UnitRecord &r)
 {
-    const QMap<QString, QString> &values = r.unique.isEmpty() ? r.identity : r.unique;
+    // A unit given no values is labelled with what it holds; a failed one's old values are
+    // never shown as if handed out.
+    const QMap<QString, QString> &values = r.unique.isEmpty() && r.result != UnitRecord::Failed ? r.identity : r.unique;
     QList<QPair<QString, QString>> out;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         QString name = it.key();

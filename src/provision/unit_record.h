@@ -32,10 +32,23 @@ struct UnitRecord {
     QMap<QString, QString> held;        // passed: code → stored value ("HEX:…") of each unique parameter read back
     QList<WrittenParam> params;
     Result result = Failed;
-    QString failure;
+    QString failure;                    // the failure as it was said then (older records: only this)
+    QString failureCode;                // failure:: code; empty for a pass or an older record
+    QStringList failureArgs;
     qint64 durationMs = 0;
     qint64 bytesOnWire = 0;             // sent and received
+    QString unitId;                     // the unit's own identity (the recipe's `identity` row)
+    QString goldenHash;                 // content of the golden profile and of its extended file
+    QString extHash;
+    QString uid;                        // made once per attempt: stored once however often it is sent
+    bool reused = false;                // the values are those given to this unit before
     bool answered = false;              // a unit answered on the port (not stored)
+    QString fingerprint;                // what a probe of the port sees of this unit (not stored)
+
+    // The failure in the current language.
+    QString failureText() const;
+    // Sets the failure code, its arguments and the text as said now.
+    void fail(const QString &code, const QStringList &args);
 
     static QString resultText(Result r);
     static std::optional<Result> resultFromText(const QString &text);

@@ -5,6 +5,8 @@
 #include "params/value_input.h"
 #include "link/serial_channel.h"
 #include "provision/counting_channel.h"
+#include "provision/golden.h"
+#include "provision/unit_failure.h"
 #include "provision/port_probe.h"
 #include "provision/value_pool.h"
 #include "protocol/device_commands.h"
@@ -14,6 +16,7 @@
 #include <QHash>
 #include <QFileInfo>
 #include <QHostInfo>
+#include <QUuid>
 
 namespace {
 
@@ -68,35 +71,37 @@ private:
     {
         emit m_owner.progress(m_port, s, code, n, total);
     }
-    bool fail(const QString &why)
+    bool fail(const QString &code, const QStringList &args)
     {
-        m_rec.result = UnitRecord::Failed;
-        m_rec.failure = why;
+        m_rec.fail(code, args);
         return false;
     }
-    bool prepare();
-    // A golden row is written unless it has no value or the tool does not write it.
-    bool isGoldenRow(const ParamRow &g) const
+    // A failure of the link: the port gone is said as such, whatever the exchange reported.
+    bool linkFail(const QString &code, const QStringList &args, const QString &doing)
     {
-        return !g.isHeading() && !g.stored.isEmpty() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel);
+        if (!IsTcpAddress(m_port) && !QFileInfo::exists(m_port))
+            return fail(failure::kPortLost, {m_port, doing});
+        return fail(code, args);
     }
-    bool holdsGoldenIdentity(const QList<RowRef> &uniqueRows, const QVector<ParamRow> *current) const
+    bool prepare();
+    // A golden row is written unless it has no value, the tool does not write it, or it is the
+    // unit's own identity.
+    bool isGoldenRow(int t, int i) const
     {
-        for (const RowRef &at : uniqueRows)
-            if (!sameStored(current[at.first].at(at.second).stored, m_golden[at.first].at(at.second).stored))
-                return false;
-        return true;
+        const ParamRow &g = m_golden[t].at(i);
+        return !g.isHeading() && !g.stored.isEmpty() && !IsProtectedRow(g.cmdId, m_core.state.PrivilegeLevel) &&
+               RowRef{t, i} != m_identityRow;
     }
     bool holdsGoldenRest(const QList<RowRef> &uniqueRows, const QVector<ParamRow> *current) const
     {
         for (int t = 0; t < tables(); ++t)
             for (int i = 0; i < m_golden[t].size(); ++i)
-                if (isGoldenRow(m_golden[t].at(i)) && !uniqueRows.contains(RowRef{t, i})
-                    && !sameStored(current[t].at(i).stored, m_golden[t].at(i).stored))
+                if (isGoldenRow(t, i) && !uniqueRows.contains(RowRef{t, i}) &&
+                    !sameStored(current[t].at(i).stored, m_golden[t].at(i).stored))
                     return false;
         return true;
     }
-    bool readAll(const QString &what, bool readBack = false);
+    bool readAll(bool readBack);
     int tables() const { return m_core.state.ExtTabVisible ? 2 : 1; }
     ParamTable &table(int t) { return t == 0 ? m_core.mainTable : m_core.extTable; }
     // The row of `key` (code or name), the main table first; {-1, -1} when none.
@@ -108,6 +113,8 @@ private:
         return {-1, -1};
     }
     bool writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &recorded);
+    bool compare(const QMap<RowRef, StoredValue> &wanted, const QHash<RowRef, int> &recorded);
+    QString fingerprint(const QList<RowRef> &rows);
 
     UnitRunner &m_owner;
     QString m_port;
@@ -119,42 +126,41 @@ private:
     RecordingSink m_sink;
     std::unique_ptr<CountingChannel> m_counter;
     QVector<ParamRow> m_golden[2];
+    RowRef m_identityRow{-1, -1};
 };
 
 bool Run::prepare()
 {
-    QString fileError;
-    const ScriptResult s = m_core.script.evaluateFile(m_plan.scriptPath, &fileError);
-    if (!fileError.isEmpty())
-        return fail(QStringLiteral("cannot read the script file %1: %2").arg(m_plan.scriptPath, fileError));
-    if (!s.ok)
-        return fail(QStringLiteral("error in the script file %1: %2").arg(m_plan.scriptPath, s.error));
-    const ProfileLoadResult p = m_core.profile.LoadProfile(m_plan.goldenPath);
-    if (!p.ok)
-        return fail(QStringLiteral("cannot load the golden profile: ") + p.error);
+    const GoldenLoad g = LoadGolden(m_core, m_plan.scriptPath, m_plan.goldenPath);
+    m_rec.goldenHash = g.goldenHash;
+    m_rec.extHash = g.extHash;
+    if (!g.ok)
+        return fail(g.failureCode, g.failureArgs);
     m_golden[0] = m_core.mainTable.rows();
     m_golden[1] = m_core.extTable.rows();
     return true;
 }
 
-bool Run::readAll(const QString &what, bool readBack)
+bool Run::readAll(bool readBack)
 {
     m_sink.messages.clear();
     m_sink.errors.clear();
+    const QString code = readBack ? failure::kReadBackFailed : failure::kReadFailed;
+    const QString doing = readBack ? QStringLiteral("reading back") : QStringLiteral("reading");
     // Each table from its own parameter set, selected as the window does (the main tab reads
     // whichever set is selected, so the main one is selected first).
     m_commands.SelectParamChannel(m_core.state.MainParamChannel);
     if (readBack)
         step(UnitStep::Verify, QString(), 1, tables());
     if (!m_ops.readMainParams(m_sink))
-        return fail(what + QStringLiteral(": ") + readFailure(m_ops, m_sink));
+        return linkFail(code, {readFailure(m_ops, m_sink)}, doing);
     if (tables() < 2)
         return true;
     if (readBack)
         step(UnitStep::Verify, QString(), 2, tables());
     if (m_ops.readExtParams(m_sink))
         return true;
-    return fail(what + QStringLiteral(": ") + readFailure(m_ops, m_sink));
+    return linkFail(code, {readFailure(m_ops, m_sink)}, doing);
 }
 
 bool Run::writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &recorded)
@@ -170,12 +176,47 @@ bool Run::writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &
         m_rec.params.append({g.cmdId, g.name, it.value().shown, QString(), t.row(it.key().second).hexDigits(), QString()});
         const int r = m_ops.WriteParam(g.cmdId, m_sink);
         if (r != rcOk)
-            return fail(QStringLiteral("writing %1 (%2)=%3: %4")
-                            .arg(g.name, g.cmdId, it.value().shown,
-                                 r == rcNotSent && !m_sink.log.isEmpty() ? m_sink.log.value(m_sink.log.size() - 2)
-                                                                         : ParamOps::WriteResultText(r)));
+            return linkFail(failure::kWriteRefused,
+                            {g.name, g.cmdId, it.value().shown,
+                             r == rcNotSent && !m_sink.log.isEmpty() ? m_sink.log.value(m_sink.log.size() - 2)
+                                                                     : ParamOps::WriteResultText(r)},
+                            QStringLiteral("writing %1").arg(g.cmdId));
     }
     return true;
+}
+
+bool Run::compare(const QMap<RowRef, StoredValue> &wanted, const QHash<RowRef, int> &recorded)
+{
+    QStringList differences;   // groups of five, as the failure code wants them
+    bool allMissing = true;
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
+        const ParamRow &r = table(it.key().first).row(it.key().second);
+        const bool written = recorded.contains(it.key());
+        if (written) {
+            WrittenParam &w = m_rec.params[recorded.value(it.key())];
+            w.read = r.shown;
+            w.readHex = r.hexDigits();
+        }
+        if (sameStored(r.stored, it.value().stored))
+            continue;
+        const bool missing = r.stored.isEmpty();
+        allMissing = allMissing && missing;
+        differences << (missing ? QStringLiteral("missing") : written ? QStringLiteral("wrote") : QStringLiteral("expected"))
+                    << r.name << r.cmdId << it.value().shown << (missing ? QString() : r.shown);
+    }
+    if (differences.isEmpty())
+        return true;
+    return fail(allMissing ? failure::kReadBackMissing : failure::kReadBackDiffers, differences);
+}
+
+QString Run::fingerprint(const QList<RowRef> &rows)
+{
+    QMap<QString, QString> stored;
+    for (const RowRef &at : rows) {
+        const ParamRow &r = table(at.first).row(at.second);
+        stored.insert(r.cmdId.toUpper(), CanonicalStored(r.stored));
+    }
+    return UnitFingerprint(m_rec.version, stored);
 }
 
 bool Run::go(const UnitRunner::ValueSource &source)
@@ -185,7 +226,7 @@ bool Run::go(const UnitRunner::ValueSource &source)
 
     step(UnitStep::Open);
     if (auto why = OpenUnitLink(m_core, m_port, m_plan.link))
-        return fail(*why);
+        return fail(failure::kOpenFailed, {m_port, *why});
     if (!IsTcpAddress(m_port)) {
         m_counter = std::make_unique<CountingChannel>(m_core.link.serial());
         m_core.link.setOverrideChannel(m_counter.get());
@@ -195,21 +236,37 @@ bool Run::go(const UnitRunner::ValueSource &source)
     step(UnitStep::Version);
     const OpOutcome v = m_commands.ReadVersion();
     if (v.code != rcOk)
-        return fail(QStringLiteral("no unit answered (reading the version: %1)")
-                        .arg(v.stateLogLines.isEmpty() ? v.errorText + v.messageText : v.stateLogLines.first()));
+        return linkFail(failure::kNoAnswer, {v.stateLogLines.isEmpty() ? v.errorText + v.messageText : v.stateLogLines.first()},
+                        QStringLiteral("reading the version"));
     m_rec.version = v.valueText;
     m_rec.answered = true;
 
     step(UnitStep::Read);
-    if (!readAll(QStringLiteral("reading the unit")))
+    // What the unit leaves out of its answer must not count as the golden's value it was loaded with.
+    for (int t = 0; t < 2; ++t)
+        for (int i = 0; i < table(t).size(); ++i)
+            if (!table(t).row(i).isHeading())
+                table(t).setStoredAndShown(i, QString(), QString());
+    if (!readAll(false))
         return false;
     QList<RowRef> uniqueRows;
     UnitIdentity identity;
     identity.port = m_port;
+    identity.goldenHash = m_rec.goldenHash + QLatin1Char('+') + m_rec.extHash;
+    // Who the unit is comes first: without it nothing is taken for it.
+    if (!m_plan.identityParam.isEmpty()) {
+        m_identityRow = find(m_plan.identityParam);
+        if (m_identityRow.first < 0)
+            return fail(failure::kUnknownParam, {m_plan.identityParam});
+        const ParamRow &r = table(m_identityRow.first).row(m_identityRow.second);
+        if (r.stored.isEmpty() || r.shown.trimmed().isEmpty())
+            return fail(failure::kIdentityEmpty, {r.name, r.cmdId});
+        m_rec.unitId = identity.unitId = r.shown;
+    }
     for (const QString &key : m_plan.uniqueParams) {
         const RowRef at = find(key);
         if (at.first < 0)
-            return fail(QStringLiteral("no parameter \"%1\" in the golden profile").arg(key));
+            return fail(failure::kUnknownParam, {key});
         uniqueRows << at;
         const ParamRow &r = table(at.first).row(at.second);
         m_rec.identity.insert(r.cmdId, r.shown);
@@ -217,36 +274,39 @@ bool Run::go(const UnitRunner::ValueSource &source)
     }
     identity.shown = m_rec.identity;
     const QVector<ParamRow> current[2] = {m_core.mainTable.rows(), m_core.extTable.rows()};
-    identity.mayBeDone = !holdsGoldenIdentity(uniqueRows, current) || holdsGoldenRest(uniqueRows, current);
+    identity.holdsGolden = holdsGoldenRest(uniqueRows, current);
+    const QList<RowRef> probed = m_identityRow.first >= 0 ? QList<RowRef>{m_identityRow} : uniqueRows;
 
     step(UnitStep::Values);
     const UnitValues given = source(identity);
     if (given.skip) {
         m_rec.result = UnitRecord::Skipped;
-        m_rec.failure = QStringLiteral("already done with these values");
+        m_rec.failureCode = failure::kAlreadyDone;
+        m_rec.failure = failure::Text(failure::kAlreadyDone, {});
+        m_rec.held = identity.stored;
+        m_rec.fingerprint = fingerprint(probed);
         return true;
     }
-    if (!given.error.isEmpty())
-        return fail(given.error);
+    if (given.failed())
+        return fail(given.failureCode, given.failureArgs);
+    m_rec.reused = given.reused;
 
     // Every value is converted before anything is written. A golden row without a value is
     // not part of the golden (the loader and diff treat it so): the unit keeps its own.
     QMap<RowRef, StoredValue> wanted;
     for (int t = 0; t < tables(); ++t)
-        for (int i = 0; i < m_golden[t].size(); ++i) {
-            const ParamRow &g = m_golden[t].at(i);
-            if (isGoldenRow(g))
-                wanted.insert({t, i}, StoredValue{g.stored, g.shown});
-        }
+        for (int i = 0; i < m_golden[t].size(); ++i)
+            if (isGoldenRow(t, i))
+                wanted.insert({t, i}, StoredValue{m_golden[t].at(i).stored, m_golden[t].at(i).shown});
     for (auto it = given.values.cbegin(); it != given.values.cend(); ++it) {
         const RowRef at = find(it.key());
         if (at.first < 0)
-            return fail(QStringLiteral("no parameter \"%1\" in the golden profile").arg(it.key()));
+            return fail(failure::kUnknownParam, {it.key()});
         const ParamRow &g = m_golden[at.first].at(at.second);
         QString why;
         const auto value = ConvertGivenValue(m_core.script, g, m_core.state.PrivilegeLevel, it.value(), why);
         if (!value)
-            return fail(QStringLiteral("unit value refused, nothing written: ") + why);
+            return fail(failure::kValueRefused, {why});
         wanted.insert(at, *value);
         m_rec.unique.insert(g.cmdId, value->shown);
     }
@@ -263,33 +323,25 @@ bool Run::go(const UnitRunner::ValueSource &source)
     // A parameter the unit leaves out of its answer must not pass with the value we wrote.
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
         table(it.key().first).setStoredAndShown(it.key().second, QString(), QString());
-    if (!readAll(QStringLiteral("reading back"), true))
+    if (!readAll(true))
         return false;
-    QStringList differences;
-    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
-        const ParamRow &r = table(it.key().first).row(it.key().second);
-        const bool written = recorded.contains(it.key());
-        if (written) {
-            WrittenParam &w = m_rec.params[recorded.value(it.key())];
-            w.read = r.shown;
-            w.readHex = r.hexDigits();
-        }
-        if (!sameStored(r.stored, it.value().stored))
-            differences << QStringLiteral("%1 (%2): %3 \"%4\", read back \"%5\"")
-                               .arg(r.name, r.cmdId, written ? QStringLiteral("wrote") : QStringLiteral("expected"),
-                                    it.value().shown, r.stored.isEmpty() ? QStringLiteral("(missing)") : r.shown);
-    }
-    if (!differences.isEmpty())
-        return fail(QStringLiteral("read-back differs: ") + differences.join(QStringLiteral("; ")));
+    if (!compare(wanted, recorded))
+        return false;
     // What the unit holds now is how it is known again when it comes back.
     for (const RowRef &at : uniqueRows) {
         const ParamRow &r = table(at.first).row(at.second);
         m_rec.held.insert(r.cmdId.toUpper(), CanonicalStored(r.stored));
     }
+    m_rec.fingerprint = fingerprint(probed);
     m_rec.result = UnitRecord::Passed;
     return true;
 }
 } // namespace
+
+QString UnitFingerprint(const QString &version, const QMap<QString, QString> &storedByCode)
+{
+    return version + QLatin1Char('\n') + UniqueKey(storedByCode);
+}
 
 UnitRunner::UnitRunner(const QString &port, const UnitPlan &plan, ValueSource source, QObject *parent)
     : QThread(parent), m_port(port), m_plan(plan), m_source(std::move(source))
@@ -305,6 +357,7 @@ void UnitRunner::run()
     m_record.station = m_plan.station.isEmpty() ? QHostInfo::localHostName() : m_plan.station;
     m_record.port = m_port;
     m_record.golden = QFileInfo(m_plan.goldenPath).fileName();
+    m_record.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
     {
         // Everything the unit uses is made, used and destroyed on this thread.
         Run run(*this, m_port, m_plan, m_record);

@@ -21,24 +21,39 @@ struct UnitPlan {
     LinkSettings link;
     bool onlyChanged = false;
     QStringList uniqueParams;   // names or codes read as the unit's identity before writing
+    QString identityParam;      // name or code of the unit's own identity row; empty: none
     QString station;            // the name records carry; empty: the host's name
 };
 
-// What a unit holds of its unique parameters before anything is written.
+// What a probe of an idle port compares to know the unit behind it: the version text and the
+// stored values of `codes` (the identity row, else the unique rows).
+QString UnitFingerprint(const QString &version, const QMap<QString, QString> &storedByCode);
+
+// Who the unit is and what it holds of its unique parameters before anything is written.
 struct UnitIdentity {
     QString port;
+    QString unitId;                  // its own identity (the plan's identity row); empty without one
     QMap<QString, QString> shown;    // code → shown value
     QMap<QString, QString> stored;   // code → stored value, "HEX:" and upper-case digits
-    // False for a unit that holds the golden's own identity but not the rest of the golden: a
-    // fresh unit, whatever records say of a done unit with the same values.
-    bool mayBeDone = true;
+    // It holds every other row of the golden (main and extended) as the golden has it.
+    bool holdsGolden = false;
+    QString goldenHash;              // of the golden and its extended file, as this unit got them
 };
 
 // The answer of the station to a unit that has been identified.
 struct UnitValues {
     bool skip = false;              // already done
-    QString error;                  // no values left, database failure: the unit fails
+    bool reused = false;            // the values given to this unit before (no new value taken)
+    QString failureCode;            // no values left, database failure…: the unit fails
+    QStringList failureArgs;
     QMap<QString, QString> values;  // parameter (name or code) → text, converted as `set` does
+
+    bool failed() const { return !failureCode.isEmpty(); }
+    void fail(const QString &code, const QStringList &args)
+    {
+        failureCode = code;
+        failureArgs = args;
+    }
 };
 
 class UnitRunner : public QThread {

@@ -181,3 +181,14 @@ QString UniqueKey(const QMap<QString, QString> &values)
         parts << it.key() + QLatin1Char('=') + it.value();
     return parts.join(QLatin1Char('\n'));
 }
+
+QMap<QString, QString> HeldFromKey(const QString &key)
+{
+    QMap<QString, QString> out;
+    for (const QString &part : key.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const int eq = part.indexOf(QLatin1Char('='));
+        if (eq > 0)
+            out.insert(part.left(eq), part.mid(eq + 1));
+    }
+    return out;
+}

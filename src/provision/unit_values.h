@@ -40,3 +40,5 @@ std::optional<UnitsFile> ReadUnitsCsv(const QString &path, QString &error);
 
 // The canonical form of a set of unique values, to find a unit that was already done.
 QString UniqueKey(const QMap<QString, QString> &values);
+// What UniqueKey() gave, as the values again.
+QMap<QString, QString> HeldFromKey(const QString &key);

@@ -1,6 +1,7 @@
 #include "provision/value_pool.h"
 
 #include "params/param_editor_logic.h"
+#include "provision/unit_failure.h"
 #include "params/value_input.h"
 #include "session/core_session.h"
 
@@ -33,8 +34,31 @@ std::optional<ParamRow> ValuePool::writableRow(const QString &key, const QString
     return std::nullopt;
 }
 
+namespace {
+// The counter value that gives `text`, if one does.
+std::optional<qint64> counterValueOf(const UniqueSpec &spec, const QString &text)
+{
+    if (!text.startsWith(spec.prefix) || !text.endsWith(spec.suffix) || text.size() <= spec.prefix.size() + spec.suffix.size())
+        return std::nullopt;
+    const QString digits = text.mid(spec.prefix.size(), text.size() - spec.prefix.size() - spec.suffix.size());
+    bool ok = false;
+    const qint64 n = digits.toLongLong(&ok);
+    if (!ok || spec.expand(n) != text)
+        return std::nullopt;
+    return n;
+}
+
+bool hasLineBreak(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c == QChar(0x2028) || c == QChar(0x2029) || c == QChar(0x85))
+            return true;
+    return false;
+}
+} // namespace
+
 bool ValuePool::prepare(CoreSession &golden, const QList<UniqueSpec> &uniques, const std::optional<UnitsFile> &units,
-                        const QString &unitsPath, QString &error)
+                        const QString &unitsPath, bool identified, QString &error)
 {
     m_core = &golden;
     m_unitsPath = unitsPath;
@@ -57,7 +81,17 @@ bool ValuePool::prepare(CoreSession &golden, const QList<UniqueSpec> &uniques, c
         const QString code = claim(*row, where);
         if (code.isEmpty())
             return false;
+        if (const auto n = counterValueOf(u, row->shown); !identified && n && *n == u.start) {
+            error = QStringLiteral("%1: the counter would hand out %2, the golden profile's own %3 (%4): a fresh unit "
+                                   "could not be told from a done one; start the counter past it, or name the units' "
+                                   "identity in the recipe")
+                        .arg(where, row->shown, row->name, code);
+            return false;
+        }
         m_counters.append({u, *row, code});
+        // Reached later, the golden's own value is passed over like a value handed out.
+        if (!identified)
+            m_counters.last().avoid = CanonicalStored(row->stored);
     }
     if (!units)
         return true;
@@ -81,8 +115,18 @@ bool ValuePool::prepare(CoreSession &golden, const QList<UniqueSpec> &uniques, c
         out.line = units->lines.value(r);
         const QStringList &cells = units->rows.at(r);
         for (int c = 0; c < cells.size() && c < columnRows.size(); ++c) {
-            if (cells.at(c).isEmpty())
-                continue;
+            // An empty cell would leave the unit with the golden's value: two units, one value.
+            if (cells.at(c).isEmpty()) {
+                error = QStringLiteral("%1 line %2, column %3 (%4): the cell is empty; every unit needs a value of its own")
+                            .arg(unitsPath).arg(out.line).arg(c + 1).arg(units->params.at(c));
+                return false;
+            }
+            // A line break would reach the label's QR code but not its printed text.
+            if (hasLineBreak(cells.at(c))) {
+                error = QStringLiteral("%1 line %2, column %3 (%4): the value holds a line break or another control character")
+                            .arg(unitsPath).arg(out.line).arg(c + 1).arg(units->params.at(c));
+                return false;
+            }
             QString why;
             const auto v = ConvertGivenValue(m_core->script, columnRows.at(c),
                                              m_core->state.PrivilegeLevel, cells.at(c), why);
@@ -91,6 +135,12 @@ bool ValuePool::prepare(CoreSession &golden, const QList<UniqueSpec> &uniques, c
                 return false;
             }
             const QString stored = CanonicalStored(v->stored);
+            if (!identified && stored == CanonicalStored(columnRows.at(c).stored)) {
+                error = QStringLiteral("%1 line %2, column %3: %4 is the golden profile's own %5: a fresh unit could not be "
+                                       "told from a done one; name the units' identity in the recipe")
+                            .arg(unitsPath).arg(out.line).arg(c + 1).arg(cells.at(c), columnRows.at(c).name);
+                return false;
+            }
             if (seen[c].contains(stored)) {
                 error = QStringLiteral("%1 line %2, column %3: %4 repeats line %5")
                             .arg(unitsPath).arg(out.line).arg(c + 1).arg(cells.at(c)).arg(seen[c].value(stored));
@@ -116,6 +166,8 @@ QStringList ValuePool::codes() const
 UnitValues ValuePool::take(StationDb &db)
 {
     UnitValues v;
+    m_failCode.clear();
+    m_failArgs.clear();
     QString error;
     if (m_counters.isEmpty() && m_fileCodes.isEmpty())
         return v;
@@ -123,20 +175,36 @@ UnitValues ValuePool::take(StationDb &db)
         [&](QString &e) { return db.lockHandOut(e) && takeCounters(db, v, e) && takeUnitsRow(db, v, e); }, error);
     if (!ok) {
         v.values.clear();
-        v.error = error;
+        if (db.notAnswering())
+            v.fail(failure::kDbNotAnswering, {db.describe(), error});
+        else if (!m_failCode.isEmpty())
+            v.fail(m_failCode, m_failArgs);
+        else
+            v.fail(failure::kDbError, {error});
     }
     return v;
 }
 
 bool ValuePool::takeCounters(StationDb &db, UnitValues &v, QString &error)
 {
-    for (const Counter &c : m_counters) {
-        const ParamRow &row = c.row;
-        // The counter belongs to the row: names it was kept under before go on where they stopped.
-        QStringList former;
-        for (const QString &n : {c.spec.param, row.name, row.cmdId, row.cmdId.toLower()})
-            former << QStringLiteral("seq:") + n;
-        former.removeDuplicates();
+    for (const Counter &c : m_counters)
+        if (!takeCounter(db, c, v, error))
+            return false;
+    return true;
+}
+
+bool ValuePool::takeCounter(StationDb &db, const Counter &c, UnitValues &v, QString &error)
+{
+    const ParamRow &row = c.row;
+    // The counter belongs to the row: names it was kept under before go on where they stopped.
+    QStringList former;
+    for (const QString &n : {c.spec.param, row.name, row.cmdId, row.cmdId.toLower()})
+        former << QStringLiteral("seq:") + n;
+    former.removeDuplicates();
+    // A value handed out already (by a units file, another counter) is passed over, not
+    // failed on by every later unit.
+    constexpr int kMostPassedOver = 100000;
+    for (int tries = 0; tries < kMostPassedOver; ++tries) {
         const auto n = db.nextCounterValue(QStringLiteral("seq:") + c.code, c.spec.start, former, error);
         if (!n)
             return false;
@@ -145,13 +213,25 @@ bool ValuePool::takeCounters(StationDb &db, UnitValues &v, QString &error)
         const auto value = ConvertGivenValue(m_core->script, row, m_core->state.PrivilegeLevel, text, why);
         if (!value) {
             error = QStringLiteral("unit value refused, nothing written: ") + why;
+            m_failCode = failure::kValueRefused;
+            m_failArgs = {why};
             return false;
         }
-        if (!db.issue(c.code, CanonicalStored(value->stored), error))
+        const QString stored = CanonicalStored(value->stored);
+        if (!c.avoid.isEmpty() && stored == c.avoid)
+            continue;
+        const auto taken = db.isIssued(c.code, stored, error);
+        if (!taken)
+            return false;
+        if (*taken)
+            continue;
+        if (!db.issue(c.code, stored, error))
             return false;
         v.values.insert(c.code, text);
+        return true;
     }
-    return true;
+    error = QStringLiteral("the counter of %1 met %2 values handed out already in a row").arg(c.code).arg(kMostPassedOver);
+    return false;
 }
 
 bool ValuePool::takeUnitsRow(StationDb &db, UnitValues &v, QString &error)
@@ -179,5 +259,7 @@ bool ValuePool::takeUnitsRow(StationDb &db, UnitValues &v, QString &error)
         return true;
     }
     error = QStringLiteral("no values left in %1 (every row's values handed out)").arg(m_unitsPath);
+    m_failCode = failure::kNoValuesLeft;
+    m_failArgs = {m_unitsPath};
     return false;
 }

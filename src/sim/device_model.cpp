@@ -60,22 +60,35 @@ DeviceModel::DeviceModel(ParamStore store, int state, int csq)
 {
 }
 
-void DeviceModel::swapUnit(int pauseMs)
+void DeviceModel::setIdentity(uint16_t code, const QByteArray &identity)
+{
+    m_identityCode = code;
+    m_identityBase = identity;
+    m_identity = identity;
+    m_store.setStartValue(code, identity);
+}
+
+void DeviceModel::swapUnit(int pauseMs, bool sameIdentity, bool sameVersion)
 {
     ++m_unit;
+    m_sameVersion = sameVersion;
+    if (!m_identityBase.isEmpty() && !sameIdentity) {
+        m_identity = m_identityBase + '-' + QByteArray::number(m_unit);
+        m_store.setStartValue(m_identityCode, m_identity);
+    }
     m_store.restoreDefaults();
     m_mode = 0;
     m_socket.reset();
     m_away.setRemainingTime(pauseMs);
 }
 
-std::optional<QByteArray> DeviceModel::handle(const Request &r)
+std::optional<QByteArray> DeviceModel::handle(const Request &r, bool anySet)
 {
     if (!m_away.hasExpired())
         return std::nullopt;   // between two units nobody answers
     switch (r.cmd) {
     case kGetParam:
-        return readParams(r);
+        return readParams(r, anySet);
     case kSelectSet:
         if (r.payload.size() != 1)
             return AckFrame(false);
@@ -96,7 +109,7 @@ std::optional<QByteArray> DeviceModel::handle(const Request &r)
     case kSignal:
         return ByteFrame(kSignal, static_cast<uint8_t>(m_csq));
     case kVersion:
-        return WordFrame(kVersionReply, m_unit == 1 ? QByteArray(kVersionText)
+        return WordFrame(kVersionReply, m_unit == 1 || m_sameVersion ? QByteArray(kVersionText)
                                                     : QByteArray(kVersionText) + "-UNIT" + QByteArray::number(m_unit));
     case kGetClock:
         return WordFrame(kClockReply, clockText());
@@ -122,17 +135,20 @@ std::optional<QByteArray> DeviceModel::handle(const Request &r)
     if ((r.cmd >> 8) == 0xE0)
         return AckFrame(false);   // a device word we do not know
     // Any other word is a parameter write.
+    if (anySet)
+        return AckFrame(m_store.writeIn(m_store.setHolding(r.cmd), r.cmd, r.payload));
     return AckFrame(m_store.write(r.cmd, r.payload));
 }
 
-QByteArray DeviceModel::readParams(const Request &r) const
+QByteArray DeviceModel::readParams(const Request &r, bool anySet) const
 {
     QByteArray body = r.prefix;
     for (int i = 0; i + 1 < r.payload.size(); i += 2) {
         const uint16_t code = wordAt(r.payload, i);
-        if (!m_store.has(code))
+        const int set = anySet ? m_store.setHolding(code) : m_store.currentSet();
+        if (set < 0 || !m_store.sets().value(set).contains(code))
             continue;
-        const QByteArray value = m_store.value(code);
+        const QByteArray value = m_store.valueIn(set, code);
         const int l = value.size() + 2;
         body.append(static_cast<char>(l >> 8));
         body.append(static_cast<char>(l & 0xFF));

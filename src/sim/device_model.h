@@ -31,6 +31,7 @@ constexpr uint16_t kSockClose = 0x0065;
 constexpr uint8_t kFetchReply = 0xA2;
 constexpr const char kAccessCode[] = "KMVRBTQHWDNXA";
 constexpr const char kVersionText[] = "DTUSIM-V1.0.3";
+constexpr uint16_t kIdentityCode = 0x0091;   // the factory serial number
 } // namespace simwords
 
 // Reply shapes.
@@ -52,12 +53,20 @@ class DeviceModel {
 public:
     DeviceModel(ParamStore store, int state, int csq);
 
-    // The reply to one request, or nullopt when the device stays silent.
-    std::optional<QByteArray> handle(const Request &r);
+    // The reply to one request, or nullopt when the device stays silent. `anySet`: parameters
+    // are addressed by code in whichever set holds them (the TCP maintenance port), not only in
+    // the selected one.
+    std::optional<QByteArray> handle(const Request &r, bool anySet = false);
+
+    // The unit's own factory identity (a serial number in parameter `code`), kept through a
+    // factory reset.
+    void setIdentity(uint16_t code, const QByteArray &identity);
+    QByteArray identity() const { return m_identity; }
 
     // Another unit behind the same port: silent for `pauseMs`, then answering with its own
-    // version text and the start values.
-    void swapUnit(int pauseMs);
+    // version text, the start values and an identity of its own; `sameIdentity`: the same unit
+    // comes back reset (a rework).
+    void swapUnit(int pauseMs, bool sameIdentity = false, bool sameVersion = false);
     int unitNumber() const { return m_unit; }
 
     // A fault: the parameter's stored value changes as if another write had slipped onto it.
@@ -77,7 +86,7 @@ private:
         QByteArray received;   // loopback: what was sent comes back on the next fetch
     };
 
-    QByteArray readParams(const Request &r) const;
+    QByteArray readParams(const Request &r, bool anySet) const;
     QByteArray socketCommand(const Request &r);
     QByteArray clockText() const;
     bool setClock(const QByteArray &text);
@@ -89,5 +98,9 @@ private:
     qint64 m_clockOffsetSecs = 0;
     std::optional<Socket> m_socket;   // the data commands always address socket 0
     int m_unit = 1;
+    bool m_sameVersion = false;
+    uint16_t m_identityCode = 0;
+    QByteArray m_identityBase;   // as given; later units add their number
+    QByteArray m_identity;
     QDeadlineTimer m_away{0};
 };

@@ -8,6 +8,7 @@
 #include "sim/tcp_endpoint.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <csignal>
 #include <functional>
@@ -81,6 +82,14 @@ int main(int argc, char **argv)
         return 1;
     }
     DeviceModel model(store, options.state, options.csq);
+    if (!options.identity.isEmpty()) {
+        // Made from where the unit is reached, so that units side by side differ.
+        QString id = options.identity;
+        if (id == QLatin1String("auto"))
+            id = QStringLiteral("SN-") + (options.linkPath.isEmpty() ? QStringLiteral("TCP%1").arg(options.tcpPort)
+                                                                      : QFileInfo(options.linkPath).fileName());
+        model.setIdentity(simwords::kIdentityCode, id.toUtf8().left(20));
+    }
     FrameLog log;
     if (!options.logPath.isEmpty() && !log.open(options.logPath, error)) {
         std::fprintf(stderr, "dtusim: %s\n", error.toLocal8Bit().constData());
@@ -98,7 +107,7 @@ int main(int argc, char **argv)
                 tcp.vanish(options.vanishPauseMs);
         },
         [&] {
-            model.swapUnit(options.swapPauseMs);
+            model.swapUnit(options.swapPauseMs, options.swapSameIdentity, options.swapSameVersion);
             say(QStringLiteral("SWAPPED %1").arg(model.unitNumber()));
         });
 

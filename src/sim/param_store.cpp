@@ -43,11 +43,33 @@ QByteArray ParamStore::value(uint16_t code) const
     return m_sets.value(m_current).value(code);
 }
 
-bool ParamStore::write(uint16_t code, const QByteArray &value)
+bool ParamStore::write(uint16_t code, const QByteArray &value) { return writeIn(m_current, code, value); }
+
+bool ParamStore::writeIn(int set, uint16_t code, const QByteArray &value)
 {
-    auto it = m_sets.find(m_current);
+    auto it = m_sets.find(set);
     if (it == m_sets.end() || !it->contains(code))
         return false;
     it->insert(code, value);
+    return true;
+}
+
+int ParamStore::setHolding(uint16_t code) const
+{
+    if (m_sets.value(m_current).contains(code))
+        return m_current;
+    for (auto it = m_sets.cbegin(); it != m_sets.cend(); ++it)
+        if (it->contains(code))
+            return it.key();
+    return -1;
+}
+
+bool ParamStore::setStartValue(uint16_t code, const QByteArray &value)
+{
+    const int set = setHolding(code);
+    if (set < 0)
+        return false;
+    m_start[set].insert(code, value);
+    m_sets[set].insert(code, value);
     return true;
 }

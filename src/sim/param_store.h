@@ -23,7 +23,13 @@ public:
     QByteArray value(uint16_t code) const;
     // False (and nothing stored) when the current set has no such code.
     bool write(uint16_t code, const QByteArray &value);
+    // The maintenance port addresses every parameter by its code, whatever set is selected:
+    // the set that holds it (the current one first).
+    int setHolding(uint16_t code) const;
+    // Sets `code` in the start values and now, in the set that holds it; false when none does.
+    bool setStartValue(uint16_t code, const QByteArray &value);
     QByteArray valueIn(int set, uint16_t code) const { return m_sets.value(set).value(code); }
+    bool writeIn(int set, uint16_t code, const QByteArray &value);
     void restoreDefaults() { m_sets = m_start; }
     const QMap<int, ParamSet> &sets() const { return m_sets; }
 

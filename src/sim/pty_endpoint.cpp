@@ -71,7 +71,7 @@ void PtyEndpoint::attach(SimContext ctx)
     m_ctx = std::make_unique<SimContext>(ctx);
     delete m_session;   // a device that came back starts a new conversation
     m_session = new Session(
-        ctx, [this](const QByteArray &b) { write(b); }, [this] { return static_cast<qint64>(m_pending.size()); }, this);
+        ctx, [this](const QByteArray &b) { write(b); }, [this] { return static_cast<qint64>(m_pending.size()); }, false, this);
     connect(m_session, &Session::hangupDue, this, [this] { hangupWhenDrained(); });
     connect(m_session, &Session::vanishDue, this, [this] { vanish(m_ctx->options.vanishPauseMs); });
 }

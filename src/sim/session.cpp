@@ -11,8 +11,8 @@ const QByteArray kAtOk("\r\nOK\r\n");
 const QByteArray kSmsOk("\r\n+CMGS: 1\r\n\r\nOK\r\n");
 } // namespace
 
-Session::Session(SimContext ctx, Writer writer, Backlog backlog, QObject *parent)
-    : QObject(parent), m_ctx(ctx), m_faults(ctx.options), m_out(std::move(writer), ctx.options.lineRate),
+Session::Session(SimContext ctx, Writer writer, Backlog backlog, bool anySet, QObject *parent)
+    : QObject(parent), m_ctx(ctx), m_anySet(anySet), m_faults(ctx.options), m_out(std::move(writer), ctx.options.lineRate),
       m_backlog(std::move(backlog))
 {
     m_quiet.setSingleShot(true);
@@ -57,7 +57,7 @@ void Session::onFrame(const QByteArray &frame)
         return;
     answer(frame);
     if (m_ctx.options.swapAfter > 0 && ++m_swapFrames == m_ctx.options.swapAfter)
-        m_ctx.model.swapUnit(m_ctx.options.swapPauseMs);
+        m_ctx.model.swapUnit(m_ctx.options.swapPauseMs, m_ctx.options.swapSameIdentity, m_ctx.options.swapSameVersion);
     // Counted on arrival, so that a silenced frame makes the device vanish while the tool
     // still waits for its reply; an answered one goes out first.
     if (m_ctx.options.vanishAfter > 0 && ++m_frames >= m_ctx.options.vanishAfter && !m_hangupQueued) {
@@ -84,15 +84,15 @@ void Session::answer(const QByteArray &frame)
             if (!m_ctx.options.omit.contains(code))
                 asked.payload.append(request->payload.mid(i, 2));
         }
-        reply = m_ctx.model.handle(asked);
+        reply = m_ctx.model.handle(asked, m_anySet);
     } else if (m_faults.refuses(request->cmd))
         reply = AckFrame(false);
     else if (m_faults.misstores(request->cmd) && (request->cmd >> 8) != 0xE0) {
         Request altered = *request;
         altered.payload = FaultInjector::Misstore(request->payload);
-        reply = m_ctx.model.handle(altered);
+        reply = m_ctx.model.handle(altered, m_anySet);
     } else
-        reply = m_ctx.model.handle(*request);
+        reply = m_ctx.model.handle(*request, m_anySet);
     if (!reply)
         return;
     if (paramWrite && *reply == AckFrame(true))

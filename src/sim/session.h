@@ -25,7 +25,8 @@ class Session : public QObject {
 public:
     using Writer = std::function<void(const QByteArray &)>;
     using Backlog = std::function<qint64()>;
-    Session(SimContext ctx, Writer writer, Backlog backlog, QObject *parent = nullptr);
+    // `anySet`: the TCP maintenance port, which addresses parameters in every set by code.
+    Session(SimContext ctx, Writer writer, Backlog backlog, bool anySet = false, QObject *parent = nullptr);
 
     void receive(const QByteArray &bytes);
     // Begins the transparent-mode stream when one is configured.
@@ -46,6 +47,7 @@ private:
     void streamTick();
 
     SimContext m_ctx;
+    bool m_anySet = false;
     FaultInjector m_faults;
     FrameSplitter m_splitter;
     OutputQueue m_out;

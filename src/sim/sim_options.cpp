@@ -93,6 +93,17 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
                                        QStringLiteral("How long nobody answers between two units (default 2000)."),
                                        QStringLiteral("MS"));
     p.addOptions({swapAfter, swapPause});
+    const QCommandLineOption identity(QStringLiteral("identity"),
+                                      QStringLiteral("The unit's factory serial number (parameter 0091), or \"auto\" for one made from "
+                                                     "the link path or TCP port (default: the profile's value)."),
+                                      QStringLiteral("TEXT"));
+    const QCommandLineOption swapIdentity(QStringLiteral("swap-identity"),
+                                          QStringLiteral("next (default): a swapped-in unit has a serial number of its own; "
+                                                         "same: the same unit comes back reset, as from rework."),
+                                          QStringLiteral("next|same"));
+    const QCommandLineOption swapVersion(QStringLiteral("swap-same-version"),
+                                         QStringLiteral("A swapped-in unit is of the same model: it answers the same version text."));
+    p.addOptions({identity, swapIdentity, swapVersion});
     if (!p.parse(args)) {
         error = p.errorText();
         return false;
@@ -149,6 +160,13 @@ bool ParseSimOptions(const QStringList &args, SimOptions &o, QString &error)
         return fail(QStringLiteral("swap-after"));
     if (p.isSet(swapPause) && !toInt(p.value(swapPause), 0, 600000, o.swapPauseMs))
         return fail(QStringLiteral("swap-pause"));
+    o.identity = p.value(identity);
+    if (p.isSet(identity) && (o.identity.isEmpty() || o.identity.toUtf8().size() > 20))
+        return fail(QStringLiteral("identity (1 to 20 bytes)"));
+    if (p.isSet(swapIdentity) && p.value(swapIdentity) != QLatin1String("next") && p.value(swapIdentity) != QLatin1String("same"))
+        return fail(QStringLiteral("swap-identity (next or same)"));
+    o.swapSameIdentity = p.value(swapIdentity) == QLatin1String("same");
+    o.swapSameVersion = p.isSet(swapVersion);
     if (p.isSet(delay) && !toInt(p.value(delay), 0, 600000, o.delayMs))
         return fail(QStringLiteral("delay"));
     if (p.isSet(hangup) && !toInt(p.value(hangup), 1, 1 << 30, o.hangupAfter))

@@ -52,6 +52,12 @@ struct SimOptions {
     // pause, then another version text and the start values. The port itself stays. 0: never.
     int swapAfter = 0;
     int swapPauseMs = 2000;
+    // The unit's factory serial number (parameter 0091): as given, or "auto" for one made from
+    // the link path or TCP port; empty: the profile's value. A swapped-in unit gets another one,
+    // or the same one with `swapSameIdentity` (the same unit back from rework, reset).
+    QString identity;
+    bool swapSameIdentity = false;
+    bool swapSameVersion = false;   // a swapped-in unit of the same model answers the same version
 };
 
 // Fills `out` from the arguments; on failure returns false and sets `error`.

@@ -58,7 +58,7 @@ TcpConnection::TcpConnection(QTcpSocket *socket, SimContext ctx, QObject *parent
     m_socket->setParent(this);
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_session = new Session(
-        ctx, [this](const QByteArray &b) { m_socket->write(b); }, [this] { return m_socket->bytesToWrite(); }, this);
+        ctx, [this](const QByteArray &b) { m_socket->write(b); }, [this] { return m_socket->bytesToWrite(); }, true, this);
     connect(m_session, &Session::hangupDue, this, [this] {
         m_socket->flush();
         m_socket->disconnectFromHost();

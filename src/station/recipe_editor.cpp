@@ -29,6 +29,7 @@ RecipeEditor::RecipeEditor(const AppState &state, Dialogs &dialogs, const QStrin
     m_script = line("scriptEdit", r.script);
     m_ports = line("portsEdit", r.ports.join(QStringLiteral(", ")));
     m_tcpHosts = line("tcpHostsEdit", r.tcpHosts);
+    m_identity = line("identityEdit", r.identity);
     m_units = line("unitsEdit", r.units);
     m_db = line("dbEdit", r.db);
     m_printer = line("printerEdit", r.printer);
@@ -52,6 +53,7 @@ RecipeEditor::RecipeEditor(const AppState &state, Dialogs &dialogs, const QStrin
     form->addRow(tr("脚本文件"), m_script);
     form->addRow(tr("端口（逗号分隔）"), m_ports);
     form->addRow(tr("TCP主机文件"), m_tcpHosts);
+    form->addRow(tr("设备标识参数（名称或代码）"), m_identity);
     form->addRow(tr("每台唯一值（每行 名称=模板）"), m_unique);
     form->addRow(tr("单元值文件"), m_units);
     form->addRow(tr("记录数据库"), m_db);
@@ -84,6 +86,7 @@ bool RecipeEditor::save()
     static const QRegularExpression separators(QStringLiteral("[,\\s]+"));
     r.ports = m_ports->text().split(separators, Qt::SkipEmptyParts);
     r.tcpHosts = m_tcpHosts->text().trimmed();
+    r.identity = m_identity->text().trimmed();
     for (const QString &l : m_unique->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const int eq = l.indexOf(QLatin1Char('='));
         if (eq <= 0) {

@@ -29,7 +29,7 @@ private:
     const AppState &m_state;
     Dialogs &m_dialogs;
     QString m_path;
-    QLineEdit *m_station, *m_golden, *m_script, *m_ports, *m_tcpHosts, *m_units, *m_db, *m_printer;
+    QLineEdit *m_station, *m_golden, *m_script, *m_ports, *m_tcpHosts, *m_units, *m_db, *m_printer, *m_identity;
     QPlainTextEdit *m_unique;
     QCheckBox *m_onlyChanged;
     QSpinBox *m_target;

@@ -22,8 +22,11 @@ RecordDialog::RecordDialog(const UnitRecord &r, QWidget *parent) : QDialog(paren
     head += QLatin1Char('\n') + tr("开始：%1    工位：%2    版本：%3")
                                     .arg(r.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), r.station, r.version);
     head += QLatin1Char('\n') + tr("分配的值：%1").arg(UnitTile::ValuesText(r));
-    if (r.result != UnitRecord::Passed && !r.failure.isEmpty())
-        head += QLatin1Char('\n') + tr("原因：%1").arg(r.failure);
+    if (!r.goldenHash.isEmpty())
+        head += QLatin1Char('\n') + tr("标准配置：%1（内容 %2）")
+                                        .arg(r.golden, r.extHash.isEmpty() ? r.goldenHash : r.goldenHash + QLatin1Char('+') + r.extHash);
+    if (r.result != UnitRecord::Passed && !r.failureText().isEmpty())
+        head += QLatin1Char('\n') + tr("原因：%1").arg(r.failureText());
     auto *summary = new QLabel(head, this);
     summary->setObjectName(QStringLiteral("recordSummary"));
     summary->setWordWrap(true);

@@ -1,5 +1,7 @@
 #include "station/station_window.h"
 
+#include "provision/db_watch.h"
+
 #include "provision/port_scan.h"
 #include "provision/unit_link.h"
 #include "state/app_state.h"
@@ -273,6 +275,8 @@ void StationWindow::startStation()
         return;
     }
     c.watch = !c.ports.isEmpty();
+    // Units reached over TCP are known again at every Start as well.
+    c.skipDone = true;
     // The target counts the recipe's units over every run of it, not each run from nothing.
     if (c.target > 0) {
         if (m_tally.passed() >= c.target) {
@@ -283,19 +287,32 @@ void StationWindow::startStation()
     }
     m_host = std::make_unique<StationHost>(c);
     StationHost *h = m_host.get();
-    connect(h, &StationHost::started, this, [this] { setRunState(RunState::Running); });
+    // Stop pressed while starting stays pressed: the host stops once it has started.
+    connect(h, &StationHost::started, this, [this] {
+        if (m_runState == RunState::Starting)
+            setRunState(RunState::Running);
+    });
     connect(h, &StationHost::startFailed, this, [this](const QString &why) {
         m_host.reset();
         setRunState(RunState::Idle);
         m_dialogs.error(this, tr("工位无法开始：%1").arg(why));
     });
-    connect(h, &StationHost::unitStarted, this, [this](const QString &port) { tileFor(port)->setBusy(UnitStep::Open, 1, 1); });
+    connect(h, &StationHost::unitStarted, this, [this](const QString &port) {
+        m_present.remove(port);
+        tileFor(port)->setBusy(UnitStep::Open, 1, 1);
+    });
     connect(h, &StationHost::unitProgress, this, [this](const QString &port, UnitStep step, const QString &, int n, int total) {
         tileFor(port)->setBusy(step, n, total);
     });
     connect(h, &StationHost::unitFinished, this, &StationWindow::unitFinished);
-    connect(h, &StationHost::portWaiting, this, [this](const QString &port) { tileFor(port)->setWaiting(); });
-    connect(h, &StationHost::unitGone, this, [this](const QString &port) { tileFor(port)->setWaiting(); });
+    connect(h, &StationHost::portWaiting, this, [this](const QString &port) {
+        m_present.remove(port);
+        tileFor(port)->setWaiting();
+    });
+    connect(h, &StationHost::unitGone, this, [this](const QString &port) {
+        m_present.remove(port);
+        tileFor(port)->setWaiting();
+    });
     connect(h, &StationHost::warning, this, [this](const QString &text) { addFailure(QString(), text, -1); });
     // Good news is not a failure: it goes beside the run state, not into the failures list.
     connect(h, &StationHost::notice, this, [this](const QString &text) { m_noticeLabel->setText(text); });
@@ -306,6 +323,7 @@ void StationWindow::startStation()
         m_runClock.start();
     m_rateTimer.start();
     setRunState(RunState::Starting);
+    dbwatch::ClearAbort();
     h->start();
 }
 
@@ -314,6 +332,8 @@ void StationWindow::stopStation()
     if (!m_host || m_runState == RunState::Stopping)
         return;
     setRunState(RunState::Stopping);
+    // A wait on a database that stopped answering ends soon; the units in progress finish.
+    dbwatch::RequestAbort();
     m_host->stop();
 }
 

@@ -92,6 +92,7 @@ private:
     QTimer m_rateTimer;
     QMap<QString, UnitTile *> m_tiles;
     QHash<QString, QString> m_labelFiles;      // port → that unit's label file, when printed to one
+    QHash<QString, int> m_present;             // port → the passed record of the unit there now
     QPointer<RecipeEditor> m_editor;
 
     QLabel *m_recipeLabel;

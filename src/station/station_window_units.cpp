@@ -80,19 +80,26 @@ void StationWindow::unitFinished(const UnitRecord &record)
     // The unit that passed on this port is still there (Start again): it shows as passed, its
     // label can still be printed again.
     const UnitRecord *passed = lastPassedOn(record.port);
-    if (record.result == UnitRecord::Skipped && passed && passed->unique == record.identity) {
+    const bool sameUnit = passed && (record.unitId.isEmpty() ? passed->unique == record.identity : passed->unitId == record.unitId);
+    if (record.result == UnitRecord::Skipped && sameUnit) {
+        m_present.insert(record.port, int(passed - m_records.constData()));
         tile->setResult(*passed);
         showLabelFile(record.port);
         refreshCounts();
         return;
     }
     m_labelFiles.remove(record.port);
+    if (record.result == UnitRecord::Passed)
+        m_present.insert(record.port, int(m_records.size()) - 1);
+    else
+        m_present.remove(record.port);
     tile->setResult(record);
     if (record.result == UnitRecord::Failed) {
-        addFailure(record.port, record.failure, int(m_records.size()) - 1);
+        addFailure(record.port, record.failureText(), int(m_records.size()) - 1);
         if (m_beepCheck->isChecked())
             QApplication::beep();
-    } else if (record.result == UnitRecord::Passed && !m_recipe.printer.isEmpty()) {
+    } else if (record.result == UnitRecord::Passed && !record.reused && !m_recipe.printer.isEmpty()) {
+        // A unit written again with the values it had keeps the label it has (Reprint if not).
         printLabel(record.port);
     }
     refreshCounts();
@@ -158,9 +165,11 @@ void StationWindow::showLabelFile(const QString &port)
 
 void StationWindow::printLabel(const QString &port)
 {
-    const UnitRecord *passed = lastPassedOn(port);
-    if (!passed)
+    // Only the unit that is there now: a unit gone or replaced has no label to print again.
+    const int at = m_present.value(port, -1);
+    if (at < 0 || at >= m_records.size())
         return;
+    const UnitRecord *passed = &m_records.at(at);
     const LabelPrinter printer(m_recipe.printer, QFileInfo(m_recipePath).absolutePath());
     QString written;
     const QString why = printer.print(LabelFor(*passed), &written);

@@ -119,8 +119,19 @@ void UnitTile::setBusy(UnitStep step, int n, int total)
 QString UnitTile::ValuesText(const UnitRecord &r)
 {
     QStringList parts;
+    if (!r.unitId.isEmpty())
+        parts << tr("标识 %1").arg(r.unitId);
     for (const auto &[name, value] : NamedUnitValues(r))
         parts << name + QLatin1Char('=') + value;
+    if (r.reused && !r.unique.isEmpty())
+        parts << tr("（沿用先前发给它的值）");
+    // A failed unit given nothing: what it held before, said as such.
+    if (r.result == UnitRecord::Failed && r.unique.isEmpty() && !r.identity.isEmpty()) {
+        QStringList held;
+        for (auto it = r.identity.cbegin(); it != r.identity.cend(); ++it)
+            held << it.key() + QLatin1Char('=') + it.value();
+        parts << tr("原有：%1").arg(held.join(QLatin1Char(' ')));
+    }
     return parts.join(QLatin1Char(' '));
 }
 
@@ -129,7 +140,7 @@ void UnitTile::setResult(const UnitRecord &r)
     m_record = r;
     m_valuesLabel->setText(ValuesText(r));
     m_detailLabel->setText(tr("%1  用时 %2 秒").arg(r.version, QString::number(double(r.durationMs) / 1000.0, 'f', 1)));
-    m_reasonLabel->setText(r.result == UnitRecord::Passed ? QString() : r.failure);
+    m_reasonLabel->setText(r.result == UnitRecord::Passed ? QString() : r.failureText());
     if (r.result == UnitRecord::Passed)
         showState(State::Passed, tr("合格"));
     else if (r.result == UnitRecord::Skipped)

@@ -117,6 +117,9 @@ private slots:
                                         << QStringLiteral("00002040") << QStringLiteral("2.500");
         QTest::newRow("raw stored value") << CliRig::Pty << QStringLiteral("0026=HEX:09") << QStringLiteral("0026")
                                           << QStringLiteral("09") << QStringLiteral("9");
+        // The maintenance port addresses the extended rows by code, with no set to select.
+        QTest::newRow("extended row over TCP") << CliRig::Tcp << QStringLiteral("Modbus从站地址=7") << QStringLiteral("0101")
+                                               << QStringLiteral("07") << QStringLiteral("7");
     }
     void setConvertsLikeTheEditor()
     {
@@ -132,7 +135,10 @@ private slots:
         QCOMPARE(written.at(0).toObject().value(QStringLiteral("hex")).toString(), hex);
         QCOMPARE(written.at(0).toObject().value(QStringLiteral("result")).toString(), QStringLiteral("[参数设置成功]"));
         // The device holds the new value: a fresh read shows it through ONGET.
-        const CliResult back = rig->run({QStringLiteral("--json"), QStringLiteral("read")}, link);
+        const bool extended = code.startsWith(QLatin1String("01"));
+        const CliResult back = rig->run(extended ? QStringList{QStringLiteral("--json"), QStringLiteral("read"), QStringLiteral("--ext")}
+                                                 : QStringList{QStringLiteral("--json"), QStringLiteral("read")},
+                                        link);
         CLI_EXPECT(back, 0);
         QCOMPARE(back.params().value(code), qMakePair(shown, hex));
     }

@@ -106,7 +106,8 @@ private slots:
         const QString csv = QString::fromUtf8(rig.dir.read(QStringLiteral("out.csv")));
         const QStringList csvLines = csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(csvLines.size(), 6);
-        QVERIFY(csvLines.first().endsWith(QStringLiteral("id,time,station,port,golden,version,identity,unique,result,failure,duration_ms,params")));
+        QVERIFY(csvLines.first().endsWith(QStringLiteral("id,time,station,port,golden,version,identity,unique,result,failure,duration_ms,params,"
+                                                               "unit_id,golden_hash,failure_code,failure_args")));
         QCOMPARE(csv.count(QStringLiteral(",passed,")), 4);
 
         r = rig.runRaw({QStringLiteral("report"), QStringLiteral("--db"), QStringLiteral("records.sqlite")});

@@ -65,17 +65,19 @@ private slots:
 
         const UnitRecord silent = records.value(QStringLiteral("unitSilent"));
         QCOMPARE(silent.result, UnitRecord::Failed);
-        QVERIFY2(silent.failure.startsWith(QStringLiteral("no unit answered")), qPrintable(silent.failure));
+        QCOMPARE(silent.failureCode, failure::kNoAnswer);
 
         const UnitRecord misstore = records.value(QStringLiteral("unitMisstore"));
         QCOMPARE(misstore.result, UnitRecord::Failed);
-        QCOMPARE(misstore.failure, QStringLiteral("read-back differs: 心跳间隔(秒) (0004): wrote \"60\", read back \"61\""));
+        QCOMPARE(misstore.failureCode, failure::kReadBackDiffers);
+        QCOMPARE(misstore.failureArgs, (QStringList{QStringLiteral("wrote"), QStringLiteral("心跳间隔(秒)"), QStringLiteral("0004"),
+                                                   QStringLiteral("60"), QStringLiteral("61")}));
 
         const UnitRecord refuse = records.value(QStringLiteral("unitRefuse"));
         QCOMPARE(refuse.result, UnitRecord::Failed);
-        QVERIFY2(refuse.failure.startsWith(QStringLiteral("writing 设备名称 (0003)")) &&
-                     refuse.failure.endsWith(QStringLiteral("[参数设置失败]")),
-                 qPrintable(refuse.failure));
+        QCOMPARE(refuse.failureCode, failure::kWriteRefused);
+        QCOMPARE(refuse.failureArgs.mid(0, 2), (QStringList{QStringLiteral("设备名称"), QStringLiteral("0003")}));
+        QVERIFY2(refuse.failureArgs.value(3).endsWith(QStringLiteral("[参数设置失败]")), qPrintable(refuse.failure));
 
         const UnitRecord checksum = records.value(QStringLiteral("unitChecksum"));
         QCOMPARE(checksum.result, UnitRecord::Failed);
@@ -104,8 +106,8 @@ private slots:
         QCOMPARE(records.size(), 1);
         const UnitRecord r = records.first();
         QCOMPARE(r.result, UnitRecord::Failed);
-        QVERIFY2(r.failure.startsWith(QStringLiteral("unit value refused, nothing written: 设备ID (0002) does not accept")),
-                 qPrintable(r.failure));
+        QCOMPARE(r.failureCode, failure::kValueRefused);
+        QVERIFY2(r.failureArgs.value(0).startsWith(QStringLiteral("设备ID (0002) does not accept")), qPrintable(r.failure));
         QVERIFY(r.params.isEmpty());
 
     }
@@ -130,7 +132,7 @@ private slots:
         auto noValuesLeft = [](const QMap<QString, UnitRecord> &records) {
             int n = 0;
             for (const UnitRecord &r : records)
-                n += r.result == UnitRecord::Failed && r.failure.startsWith(QStringLiteral("no values left")) && r.params.isEmpty();
+                n += r.result == UnitRecord::Failed && r.failureCode == failure::kNoValuesLeft && r.params.isEmpty();
             return n;
         };
         QCOMPARE(given(rig.run(c)), (QSet<QString>{QStringLiteral("泵站一号/20000001"), QStringLiteral("泵站二号/20000002")}));

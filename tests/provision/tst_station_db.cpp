@@ -1,5 +1,6 @@
 // The records database: schema creation and upgrade, counters, records, on SQLite and on a real
 // PostgreSQL server (a throw-away cluster on a Unix socket).
+#include "provision/outbox.h"
 #include "provision/station_db.h"
 #include "support/pg_cluster.h"
 #include "support/temp_file_dir.h"
@@ -7,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThread>
+#include <QUuid>
 #include <QtTest>
 
 namespace {
@@ -26,6 +28,35 @@ UnitRecord sampleRecord(const QString &port, UnitRecord::Result result, const QS
     r.failure = result == UnitRecord::Passed ? QString() : QStringLiteral("没有应答");
     r.durationMs = 1234;
     return r;
+}
+
+// Flushes one outbox into the database with a connection of its own, as another station does.
+class Flusher : public QThread {
+public:
+    Flusher(QString spec, QString outbox) : m_spec(std::move(spec)), m_outbox(std::move(outbox)) {}
+    int stored = 0;
+    QString error;
+
+protected:
+    void run() override
+    {
+        StationDb db;
+        if (db.open(m_spec, error))
+            stored = Outbox(m_outbox).flush(db, error);
+    }
+
+private:
+    QString m_spec;
+    QString m_outbox;
+};
+
+// The counter's next value in a transaction of its own.
+std::optional<qint64> takeCounter(StationDb &db, const QString &name, qint64 start, QString &error)
+{
+    std::optional<qint64> taken;
+    if (!db.transaction([&](QString &e) { return (taken = db.nextCounterValue(name, start, {}, e)).has_value(); }, error))
+        return std::nullopt;
+    return taken;
 }
 
 // Takes `n` values of one counter on a thread of its own, with its own connection, each
@@ -70,11 +101,11 @@ void checkDatabase(const QString &spec)
         QCOMPARE(db.schemaVersion(), StationDb::CurrentSchemaVersion());
 
         // Counters: from the start on, one at a time, and a larger start jumps ahead.
-        QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 10000001, error).value_or(-1), 10000001);
-        QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 10000001, error).value_or(-1), 10000002);
-        QCOMPARE(db.takeCounter(QStringLiteral("seq:0003"), 7, error).value_or(-1), 7);
-        QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 20000000, error).value_or(-1), 20000000);
-        QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 1, error).value_or(-1), 20000001);
+        QCOMPARE(takeCounter(db, QStringLiteral("seq:0002"), 10000001, error).value_or(-1), 10000001);
+        QCOMPARE(takeCounter(db, QStringLiteral("seq:0002"), 10000001, error).value_or(-1), 10000002);
+        QCOMPARE(takeCounter(db, QStringLiteral("seq:0003"), 7, error).value_or(-1), 7);
+        QCOMPARE(takeCounter(db, QStringLiteral("seq:0002"), 20000000, error).value_or(-1), 20000000);
+        QCOMPARE(takeCounter(db, QStringLiteral("seq:0002"), 1, error).value_or(-1), 20000001);
 
         UnitRecord a = sampleRecord(QStringLiteral("/dev/ttyUSB0"), UnitRecord::Passed, QStringLiteral("10000001"));
         UnitRecord b = sampleRecord(QStringLiteral("/dev/ttyUSB1"), UnitRecord::Failed, QStringLiteral("10000002"));
@@ -108,7 +139,7 @@ void checkDatabase(const QString &spec)
             error));
         QCOMPARE(db.issuedValues(QStringLiteral("0003"), error).value_or(QSet<QString>()), QSet<QString>{QStringLiteral("HEX:41")});
         // A counter kept under another name of the row goes on where that one stopped.
-        QCOMPARE(db.takeCounter(QStringLiteral("seq:设备名称"), 70, error).value_or(-1), 70);
+        QCOMPARE(takeCounter(db, QStringLiteral("seq:设备名称"), 70, error).value_or(-1), 70);
         std::optional<qint64> moved;
         QVERIFY(db.transaction([&](QString &e) {
             return (moved = db.nextCounterValue(QStringLiteral("seq:0003"), 1, {QStringLiteral("seq:设备名称")}, e)).has_value();
@@ -135,7 +166,7 @@ void checkDatabase(const QString &spec)
     QString error;
     QVERIFY2(again.open(spec, error), qPrintable(error));
     QCOMPARE(again.records(QDateTime(), error)->size(), 3);
-    QCOMPARE(again.takeCounter(QStringLiteral("seq:0002"), 1, error).value_or(-1), 20000002);
+    QCOMPARE(takeCounter(again, QStringLiteral("seq:0002"), 1, error).value_or(-1), 20000002);
 
     // Stations taking values at the same time never get the same one: with a pause between
     // moving the counter on and reading it, a value read outside the transaction is seen twice
@@ -198,8 +229,8 @@ private slots:
             StationDb db;
             QString error;
             QVERIFY2(db.open(file, error), qPrintable(error));
-            QCOMPARE(db.schemaVersion(), 3);
-            QCOMPARE(db.takeCounter(QStringLiteral("seq:0002"), 1, error).value_or(-1), 42);
+            QCOMPARE(db.schemaVersion(), StationDb::CurrentSchemaVersion());
+            QCOMPARE(takeCounter(db, QStringLiteral("seq:0002"), 1, error).value_or(-1), 42);
         }
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
@@ -214,6 +245,50 @@ private slots:
         QString error;
         QVERIFY(!db.open(file, error));
         QVERIFY2(error.contains(QStringLiteral("newer")), qPrintable(error));
+    }
+
+    // Two stations flush one outbox while a record is appended: every record is stored once,
+    // and the appended one is stored or still waits, never lost.
+    void twoFlushesOfOneOutbox()
+    {
+        TempFileDir dir;
+        const QString spec = dir.filePath(QStringLiteral("records.sqlite"));
+        QString error;
+        {
+            StationDb create;
+            QVERIFY2(create.open(spec, error), qPrintable(error));
+        }
+        Outbox outbox(Outbox::PathFor(spec));
+        constexpr int kWaiting = 40;
+        for (int i = 0; i < kWaiting; ++i) {
+            UnitRecord r = sampleRecord(QStringLiteral("u%1").arg(i), UnitRecord::Passed, QString::number(30000000 + i));
+            r.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+            QVERIFY2(outbox.add(r, error), qPrintable(error));
+        }
+        Flusher a(spec, outbox.path());
+        Flusher b(spec, outbox.path());
+        a.start();
+        b.start();
+        UnitRecord late = sampleRecord(QStringLiteral("late"), UnitRecord::Failed, QStringLiteral("39999999"));
+        late.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        QVERIFY2(outbox.add(late, error), qPrintable(error));
+        QVERIFY(a.wait(60000) && b.wait(60000));
+        QVERIFY2(a.error.isEmpty() && b.error.isEmpty(), qPrintable(a.error + b.error));
+        StationDb db;
+        QVERIFY2(db.open(spec, error), qPrintable(error));
+        const QList<UnitRecord> stored = db.records(QDateTime(), error).value_or(QList<UnitRecord>());
+        QSet<QString> ids;
+        for (const UnitRecord &r : stored)
+            ids.insert(r.uid);
+        QCOMPARE(ids.size(), stored.size());
+        const QList<UnitRecord> left = outbox.pending(error);
+        for (const UnitRecord &r : left)
+            QVERIFY2(!ids.contains(r.uid), qPrintable(r.port));
+        QCOMPARE(stored.size() + left.size(), kWaiting + 1);
+        // What was left is stored by the next flush, once.
+        outbox.flush(db, error);
+        QCOMPARE(db.records(QDateTime(), error).value_or(QList<UnitRecord>()).size(), kWaiting + 1);
+        QCOMPARE(outbox.pending(error).size(), 0);
     }
 
     void unusableFile()

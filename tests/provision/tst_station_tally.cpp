@@ -8,7 +8,8 @@ class TestStationTally : public QObject {
 private slots:
     void counts_data()
     {
-        // Each attempt: result (P, F, S), the ID the unit held before, the ID it was given.
+        // Each attempt: result (P, F, S), the ID the unit held before, the ID it was given, and
+        // optionally the unit's own identity.
         QTest::addColumn<QStringList>("attempts");
         QTest::addColumn<QList<int>>("passedFailedSkipped");
         QTest::addColumn<double>("yield");   // -1: none yet
@@ -18,6 +19,9 @@ private slots:
         QTest::newRow("retry passes") << QStringList{"P 1 11", "F 1 12", "P 12 13"} << QList<int>{2, 1, 0} << 0.5;
         QTest::newRow("skipped only") << QStringList{"S 11 -"} << QList<int>{0, 0, 1} << -1.0;
         QTest::newRow("another unit holding the same start value") << QStringList{"F 1 12", "P 1 13"} << QList<int>{1, 1, 0} << 0.5;
+        // Known by identity: the unit back from rework holds nothing of its values, still a retry;
+        // another unit that happens to hold them is a first attempt.
+        QTest::newRow("retry by identity") << QStringList{"F 1 12 SN-A", "P 1 12 SN-A", "P 12 13 SN-B"} << QList<int>{2, 1, 0} << 0.5;
     }
     void counts()
     {
@@ -32,6 +36,7 @@ private slots:
             r.identity.insert(QStringLiteral("0002"), f[1]);
             if (f[2] != QLatin1String("-"))
                 r.unique.insert(QStringLiteral("0002"), f[2]);
+            r.unitId = f.value(3);
             t.add(r);
         }
         QCOMPARE((QList<int>{t.passed(), t.failed(), t.skipped()}), passedFailedSkipped);

@@ -67,6 +67,15 @@ private slots:
                                           << QStringLiteral("line 3, column 2 (0003): the value is neither UTF-8 nor GB18030") << QString();
         for (const char *pipe : {"golden", "script"})
             QTest::newRow(pipe) << QStringList() << none << QStringLiteral("is not a file") << QString::fromLatin1(pipe);
+        QTest::newRow("empty cell") << QStringList() << QByteArray("设备ID,设备名称\n20000001,A\n20000002,\n")
+                                    << QStringLiteral("line 3, column 2 (设备名称): the cell is empty") << QString();
+        QTest::newRow("line break in a cell") << QStringList() << QByteArray("设备ID,设备名称\n20000001,\"A\nB\"\n")
+                                              << QStringLiteral("line 2, column 2 (设备名称): the value holds a line break") << QString();
+        // Without an identity a fresh unit holding the golden's own value would pass as done.
+        QTest::newRow("counter meets the golden's value") << QStringList{QStringLiteral("设备ID={seq:10000001}")} << none
+                                                          << QStringLiteral("would hand out 10000001, the golden profile's own 设备ID") << QString();
+        QTest::newRow("units cell is the golden's value") << QStringList() << QByteArray("设备ID\n20000001\n10000001\n")
+                                                          << QStringLiteral("line 3, column 1: 10000001 is the golden profile's own 设备ID") << QString();
     }
 
     void startUpRefuses()
@@ -99,17 +108,22 @@ private slots:
     {
         QTest::addColumn<QStringList>("faults");
         QTest::addColumn<bool>("onlyChanged");
-        QTest::addColumn<QString>("emptyCode");   // a golden row given no PVALUE
-        QTest::addColumn<QString>("failure");     // empty: passes
+        QTest::addColumn<QString>("emptyCode");    // a golden row given no PVALUE
+        QTest::addColumn<QStringList>("failure");  // code and arguments; empty: passes
+        const QString beat = QStringLiteral("心跳间隔(秒)");
         QTest::newRow("row not returned") << QStringList{QStringLiteral("--omit"), QStringLiteral("0004")} << false << QString()
-                                          << QStringLiteral("read-back differs: 心跳间隔(秒) (0004): wrote \"60\", read back \"(missing)\"");
+                                          << QStringList{failure::kReadBackMissing, QStringLiteral("missing"), beat,
+                                                         QStringLiteral("0004"), QStringLiteral("60"), QString()};
         QTest::newRow("not returned, only changed") << QStringList{QStringLiteral("--omit"), QStringLiteral("0004")} << true << QString()
-                                                    << QStringLiteral("read-back differs: 心跳间隔(秒) (0004): expected \"60\", read back \"(missing)\"");
+                                                    << QStringList{failure::kReadBackMissing, QStringLiteral("missing"), beat,
+                                                                   QStringLiteral("0004"), QStringLiteral("60"), QString()};
         QTest::newRow("write changes another row") << QStringList{QStringLiteral("--disturb"), QStringLiteral("0004")} << true << QString()
-                                                   << QStringLiteral("read-back differs: 心跳间隔(秒) (0004): expected \"60\", read back \"61\"");
+                                                   << QStringList{failure::kReadBackDiffers, QStringLiteral("expected"), beat,
+                                                                  QStringLiteral("0004"), QStringLiteral("60"), QStringLiteral("61")};
         QTest::newRow("extended row") << QStringList{QStringLiteral("--misstore"), QStringLiteral("0102")} << false << QString()
-                                      << QStringLiteral("read-back differs: 轮询周期(秒) (0102): wrote \"10\", read back \"11\"");
-        QTest::newRow("golden row without value") << QStringList() << false << QStringLiteral("0003") << QString();
+                                      << QStringList{failure::kReadBackDiffers, QStringLiteral("wrote"), QStringLiteral("轮询周期(秒)"),
+                                                     QStringLiteral("0102"), QStringLiteral("10"), QStringLiteral("11")};
+        QTest::newRow("golden row without value") << QStringList() << false << QStringLiteral("0003") << QStringList();
     }
 
     void readBackCoversEveryRow()
@@ -117,7 +131,7 @@ private slots:
         QFETCH(QStringList, faults);
         QFETCH(bool, onlyChanged);
         QFETCH(QString, emptyCode);
-        QFETCH(QString, failure);
+        QFETCH(QStringList, failure);
         Rig rig;
         QVERIFY(rig.addUnit(QStringLiteral("unit0"), faults));
         StationConfig c = rig.config();
@@ -130,8 +144,8 @@ private slots:
             c.plan.goldenPath = rig.dir.writeGbk(QStringLiteral("golden.txt"), golden);
         }
         const UnitRecord r = rig.run(c).value(QStringLiteral("unit0"));
-        QCOMPARE(r.failure, failure);
         QCOMPARE(r.result, failure.isEmpty() ? UnitRecord::Passed : UnitRecord::Failed);
+        QCOMPARE(QStringList(r.failureCode) + r.failureArgs, failure.isEmpty() ? QStringList{QString()} : failure);
         for (const WrittenParam &p : r.params)
             QVERIFY2(p.code != emptyCode, qPrintable(p.code));
     }
@@ -143,9 +157,9 @@ private slots:
         QTest::addColumn<QString>("unique");
         QTest::addColumn<QString>("units");
         QTest::newRow("leading zeros") << QStringLiteral("心跳间隔(秒)={seq:0100}") << QString();
-        QTest::newRow("float") << QString() << QStringLiteral("设备ID,温度报警阈值(℃)\n20000001,35.5\n");
+        QTest::newRow("float") << QString() << QStringLiteral("设备ID,温度报警阈值(℃)\n20000001,36.5\n");
         QTest::newRow("HEX value") << QString() << QStringLiteral("设备ID,设备名称\n20000001,HEX:50554D50\n");
-        QTest::newRow("empty cell") << QString() << QStringLiteral("设备ID,设备名称\n20000001,\n20000002,B\n");
+        QTest::newRow("Chinese text") << QString() << QStringLiteral("设备ID,设备名称\n20000001,泵站一号\n20000002,B\n");
     }
 
     void doneUnitIsKnownByWhatItStores()
@@ -178,38 +192,47 @@ private slots:
     }
 
 
-    // A fresh unit that holds the golden's own device ID (a counter started at it) but not the
-    // rest of the golden was never provisioned, whatever the records say of that ID.
-    void freshUnitWithTheGoldensIdentityIsProvisioned()
+    // The README's own counter on the demo golden, whose 设备ID is 10000001: a fresh unit holds
+    // the first value handed out. Known by its identity it is provisioned; without one the run
+    // refuses to start, since such a unit could not be told from a done one.
+    void readmeCounterOnTheDemoGolden_data()
     {
+        QTest::addColumn<QString>("identity");
+        QTest::newRow("identity") << QStringLiteral("出厂序列号");
+        QTest::newRow("no identity") << QString();
+    }
+
+    void readmeCounterOnTheDemoGolden()
+    {
+        QFETCH(QString, identity);
         Rig rig;
-        QVERIFY(rig.addUnit(QStringLiteral("unit0"), {QStringLiteral("--swap-pause"), QStringLiteral("1000")}));
+        QVERIFY(rig.addUnit(QStringLiteral("unit0"), {QStringLiteral("--swap-pause"), QStringLiteral("1000"),
+                                                      QStringLiteral("--swap-same-version")}));
         StationConfig c = rig.config();
-        QFile example(c.plan.goldenPath);
-        QVERIFY(example.open(QIODevice::ReadOnly));
-        QString golden = GbkDecode(example.readAll());
-        QVERIFY(golden.contains(QStringLiteral("\"PVALUE\": \"HEX:003C\"")));
-        golden.replace(QStringLiteral("\"PVALUE\": \"HEX:003C\""), QStringLiteral("\"PVALUE\": \"HEX:0078\""));
-        c.plan.goldenPath = rig.dir.filePath(QStringLiteral("golden.txt"));
-        QFile out(c.plan.goldenPath);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(GbkEncode(golden)) > 0);
-        out.close();
         QString error;
-        c.uniques.clear();
-        c.uniques << *ParseUniqueSpec(QStringLiteral("设备ID={seq:10000001}"), error);
+        c.uniques = {*ParseUniqueSpec(QStringLiteral("设备ID={seq:10000001}"), error)};
+        c.identity = identity;
         c.watch = true;
         c.probeMs = 300;
         Station station(c);
         QSignalSpy finishedUnits(&station, &Station::unitFinished);
+        if (identity.isEmpty()) {
+            QVERIFY(!station.start(error));
+            QVERIFY2(error.contains(QStringLiteral("the golden profile's own 设备ID")), qPrintable(error));
+            return;
+        }
         QVERIFY2(station.start(error), qPrintable(error));
         QTRY_COMPARE_WITH_TIMEOUT(finishedUnits.size(), 1, 30000);
         const UnitRecord first = finishedUnits.at(0).at(0).value<UnitRecord>();
         QVERIFY2(first.result == UnitRecord::Passed, qPrintable(first.failure));
         QCOMPARE(first.unique.value(kDeviceId), QStringLiteral("10000001"));
+        QCOMPARE(first.unitId, QStringLiteral("SN-unit0"));
+        // The same model, the same version text, a factory ID equal to the value handed out.
         QVERIFY(rig.sims.back()->signal(SIGUSR2));
         QTRY_COMPARE_WITH_TIMEOUT(finishedUnits.size(), 2, 30000);
         const UnitRecord fresh = finishedUnits.at(1).at(0).value<UnitRecord>();
         QVERIFY2(fresh.result == UnitRecord::Passed, qPrintable(fresh.failure));
+        QCOMPARE(fresh.unitId, QStringLiteral("SN-unit0-2"));
         QCOMPARE(fresh.unique.value(kDeviceId), QStringLiteral("10000002"));
         station.stop();
     }
@@ -245,6 +268,7 @@ private slots:
             const UnitRecord r = station.records().first();
             QCOMPARE(r.result, UnitRecord::Failed);
             QVERIFY2(r.failure.contains(QStringLiteral("locked")) && r.params.isEmpty(), qPrintable(r.failure));
+        QCOMPARE(r.failureCode, failure::kDbError);
             QVERIFY(QFile::exists(outbox));
         }
         // The next run stores the waiting record first, as good news, not as a warning; the

@@ -11,6 +11,7 @@
 #include "support/station_rig.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QProcess>
@@ -19,8 +20,11 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
+#include <csignal>
+
 namespace {
-const QString kMisstore = QStringLiteral("read-back differs: 心跳间隔(秒) (0004): wrote \"60\", read back \"61\"");
+// The Chinese window says the failure in Chinese, names and values as the unit has them.
+const QString kMisstore = QStringLiteral("读回不一致：心跳间隔(秒) (0004)：写入“60”，读回“61”");
 
 QString writeRecipe(Rig &rig)
 {
@@ -208,6 +212,58 @@ private slots:
     }
 
     // The target counts over every run of the recipe: once reached, Start says so.
+    // A unit swapped for one of the same model on a port that stays: the tile waits while the port
+    // is silent, Reprint then prints nothing, and the new unit is provisioned and labelled.
+    void swapOnAPortThatStaysReprintsOnlyTheUnitThere()
+    {
+        Rig rig;
+        QVERIFY(rig.addUnit(QStringLiteral("unit0"), {QStringLiteral("--swap-pause"), QStringLiteral("2500"),
+                                                      QStringLiteral("--swap-same-version")}));
+        const QString recipe = rig.dir.writeUtf8(
+            QStringLiteral("bench.json"),
+            QStringLiteral("{\"golden\": \"demo_profile.txt\", \"ports\": [\"unit*\"], \"identity\": \"出厂序列号\","
+                           " \"unique\": {\"设备ID\": \"{seq:20000001}\"}, \"db\": \"window.sqlite\", \"printer\": \"pdf:labels/\"}"));
+        AppState state;
+        ScriptedDialogs dialogs;
+        StationWindow w(state, dialogs);
+        w.show();
+        QVERIFY(w.openRecipe(recipe));
+        // Stop pressed while the station starts stays pressed.
+        child<QPushButton>(w, "startButton")->click();
+        child<QPushButton>(w, "stopButton")->click();
+        bool sawRunning = false;
+        QElapsedTimer stopping;
+        stopping.start();
+        while (w.runState() != StationWindow::RunState::Idle && stopping.elapsed() < 30000) {
+            QTest::qWait(5);
+            sawRunning = sawRunning || w.runState() == StationWindow::RunState::Running;
+        }
+        QCOMPARE(w.runState(), StationWindow::RunState::Idle);
+        QVERIFY(!sawRunning);
+
+        child<QPushButton>(w, "startButton")->click();
+        const QString port = rig.dir.filePath(QStringLiteral("unit0"));
+        UnitTile *tile = w.tile(port);
+        // The unit done in the first run is known again and left alone.
+        QTRY_COMPARE_WITH_TIMEOUT(w.records().size(), 2, 30000);
+        QCOMPARE(w.records().last().result, UnitRecord::Skipped);
+        QVERIFY(tile && tile->state() == UnitTile::State::Passed);
+        QVERIFY2(child<QLabel>(*tile, "tileValues")->text().contains(QStringLiteral("SN-unit0")),
+                 qPrintable(child<QLabel>(*tile, "tileValues")->text()));
+        const QDir labelDir(rig.dir.filePath(QStringLiteral("labels")));
+        QCOMPARE(labelDir.entryList(QDir::Files), QStringList{QStringLiteral("20000001.pdf")});
+        QVERIFY(rig.sims.back()->signal(SIGUSR2));
+        QTRY_VERIFY2_WITH_TIMEOUT(tile->state() == UnitTile::State::Waiting, qPrintable(child<QLabel>(*tile, "tileReason")->text()), 10000);
+        QVERIFY(QFile::remove(labelDir.filePath(QStringLiteral("20000001.pdf"))));
+        emit tile->reprintRequested(port);
+        QVERIFY(labelDir.entryList(QDir::Files).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(tile->state() == UnitTile::State::Passed, 30000);
+        QVERIFY(child<QLabel>(*tile, "tileValues")->text().contains(QStringLiteral("SN-unit0-2")));
+        QCOMPARE(labelDir.entryList(QDir::Files), QStringList{QStringLiteral("20000002.pdf")});
+        child<QPushButton>(w, "stopButton")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.runState(), StationWindow::RunState::Idle, 30000);
+    }
+
     void targetHoldsAcrossRuns()
     {
         Rig rig;

@@ -1,5 +1,7 @@
 #include "support/pg_cluster.h"
 
+#include <csignal>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -97,4 +99,34 @@ void PgCluster::stop()
 QString PgCluster::url() const
 {
     return QStringLiteral("postgresql:///%1?host=%2&user=dtu").arg(m_name, m_dir.path());
+}
+
+bool PgCluster::freeze(bool frozen)
+{
+    QFile pidFile(m_dir.filePath(QStringLiteral("data/postmaster.pid")));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 postmaster = pidFile.readLine().trimmed().toLongLong();
+    if (postmaster <= 0)
+        return false;
+    QList<qint64> pids{postmaster};
+    // Its children: every backend already connected would otherwise go on answering.
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString &entry : proc.entryList(QDir::Dirs)) {
+        bool ok = false;
+        const qint64 pid = entry.toLongLong(&ok);
+        if (!ok)
+            continue;
+        QFile stat(proc.filePath(entry + QStringLiteral("/stat")));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == postmaster)
+            pids << pid;
+    }
+    bool all = true;
+    for (qint64 pid : pids)
+        all = ::kill(pid_t(pid), frozen ? SIGSTOP : SIGCONT) == 0 && all;
+    return all;
 }

@@ -16,6 +16,9 @@ public:
     // initdb, start, create database `name`. False with errorText() set.
     bool start(const QString &name = QStringLiteral("dtu"));
     void stop();
+    // Stops (SIGSTOP) or resumes the server and every process of it: it then accepts
+    // connections in the kernel but answers nothing, as a server that hangs.
+    bool freeze(bool frozen);
     // postgresql:///NAME?host=SOCKETDIR&user=dtu
     QString url() const;
     QString errorText() const { return m_error; }

@@ -2,6 +2,7 @@
 // Simulated units for station tests, each a dtusim on its own pseudo-terminal linked into a
 // folder that holds copies of the example profile and script, and a station config over them.
 #include "provision/station.h"
+#include "provision/unit_failure.h"
 #include "support/sim_process.h"
 #include "support/temp_file_dir.h"
 
@@ -23,8 +24,10 @@ public:
     bool addUnit(const QString &name, const QStringList &faults = {})
     {
         auto sim = std::make_unique<SimProcess>();
+        // Each unit has a factory serial number of its own, made from its name.
         const bool ok = sim->start(QStringList{QStringLiteral("--pty"), QStringLiteral("--link"), dir.filePath(name),
-                                               QStringLiteral("--profile"), dir.filePath(QStringLiteral("demo_profile.txt"))} +
+                                               QStringLiteral("--profile"), dir.filePath(QStringLiteral("demo_profile.txt")),
+                                               QStringLiteral("--identity"), QStringLiteral("auto")} +
                                    faults);
         if (!ok)
             qWarning("%s", qPrintable(sim->errorText()));

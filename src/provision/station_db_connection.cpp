@@ -1,0 +1,93 @@
+// The records database's connection: every statement under the client's own bound, and a new
+// connection after one was given up.
+#include "provision/db_watch.h"
+#include "provision/station_db.h"
+#include "provision/station_db_limits.h"
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <libpq-fe.h>
+
+namespace {
+// The driver's libpq connection (its type is named after libpq's struct tag), or null.
+PGconn *pgConnection(const QSqlDatabase &db)
+{
+    const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+    if (!h.isValid() || (qstrcmp(h.typeName(), "pg_conn*") != 0 && qstrcmp(h.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<PGconn *const *>(h.constData());
+}
+} // namespace
+
+int StationDb::socket() const
+{
+    if (!m_postgres)
+        return -1;
+    PGconn *conn = pgConnection(QSqlDatabase::database(m_name, false));
+    return conn ? PQsocket(conn) : -1;
+}
+
+bool StationDb::prepare(QSqlQuery &q, const QString &sql)
+{
+    if (m_broken)
+        return false;
+    // Preparing is a round trip to a PostgreSQL server as well.
+    dbwatch::Wait wait(socket(), kClientWaitMs);
+    const bool ok = q.prepare(sql);
+    if (wait.cut())
+        m_silent = m_broken = true;
+    return ok && !m_broken;
+}
+
+bool StationDb::run(QSqlQuery &q, const QString *sql)
+{
+    // A connection given up is not used again; ensureConnected() makes a new one.
+    if (m_broken)
+        return false;
+    bool ok;
+    {
+        dbwatch::Wait wait(socket(), kClientWaitMs);
+        ok = sql ? q.exec(*sql) : q.exec();
+        if (wait.cut())
+            m_silent = m_broken = true;
+    }
+    if (!ok && m_postgres && !m_broken) {
+        PGconn *conn = pgConnection(QSqlDatabase::database(m_name, false));
+        m_broken = !conn || PQstatus(conn) == CONNECTION_BAD;
+    }
+    return ok && !m_silent;
+}
+
+QString StationDb::failedText(const QString &what, const QSqlError &e) const
+{
+    if (m_silent)
+        return QStringLiteral("%1: the %2 did not answer within %3 s").arg(what, m_describe).arg(kClientWaitMs / 1000);
+    return QStringLiteral("%1: %2").arg(what, e.text());
+}
+
+bool StationDb::ensureConnected(QString &error)
+{
+    if (!m_broken) {
+        m_silent = false;
+        return true;
+    }
+    m_silent = true;
+    if (dbwatch::Aborting()) {
+        // Stopping: a reconnection would be one more wait on a server that does not answer.
+        error = QStringLiteral("the %1 does not answer (the station is stopping)").arg(m_describe);
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    db.close();
+    if (!db.open()) {
+        error = QStringLiteral("the %1 does not answer: %2").arg(m_describe, db.lastError().text());
+        return false;
+    }
+    m_broken = m_silent = false;
+    return true;
+}
+
