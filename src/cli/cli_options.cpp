@@ -61,6 +61,7 @@ QString CliHelpText()
                "\n"
                "Production (own options, see dtucfg provision --help / dtucfg report --help):\n"
                "  dtucfg provision --golden PROFILE --ports PATTERNS [--identity NAME] [--unique NAME={seq:N}] [--watch] [--db FILE|URL]\n"
+               "                   [--printer pdf:FOLDER|PRINTER]\n"
                "  dtucfg report [--db FILE|URL] [--since WHEN] [--csv FILE | --json]\n"
                "\n") +
            ExitCodesHelp();

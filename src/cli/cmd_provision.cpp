@@ -3,6 +3,7 @@
 #include "cli/exit_codes.h"
 #include "cli/station_cli.h"
 #include "cli/station_progress.h"
+#include "label/label_printer.h"
 #include "provision/db_watch.h"
 
 #include <QCoreApplication>
@@ -75,6 +76,20 @@ int RunProvision(const ProvisionArgs &args)
     QObject::connect(&station, &Station::warning, &progress, &StationProgress::warning);
     QObject::connect(&station, &Station::notice, &progress, &StationProgress::note);
     QObject::connect(&station, &Station::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // A label for each unit that passed with new values, as the station window prints it; a unit
+    // written again with the values it had keeps the label it has.
+    const LabelPrinter printer(args.printer, args.printerBase);
+    if (printer.enabled())
+        QObject::connect(&station, &Station::unitFinished, &progress, [&](const UnitRecord &r) {
+            if (r.result != UnitRecord::Passed || r.reused)
+                return;
+            QString written;
+            const QString why = printer.print(LabelFor(r), &written);
+            if (!why.isEmpty())
+                progress.warning(QStringLiteral("label of %1 not printed: %2").arg(r.port, why));
+            else if (!written.isEmpty())
+                progress.note(QStringLiteral("label %1").arg(written));
+        });
 
     StopSignals stopSignals([&] {
         if (station.running() > 0)

@@ -7,6 +7,7 @@
 #include "text/language.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
 
 namespace {
@@ -38,10 +39,17 @@ bool needsProfile(const QString &command)
 
 int main(int argc, char **argv)
 {
+    if (IsStationCommand(argc, argv)) {
+        // Labels are painted, which needs a GUI application, but never a display: a line PC may
+        // run the station as a service.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("dtucfg"));
+        return RunStationCli(argc, argv);
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("dtucfg"));
-    if (IsStationCommand(argc, argv))
-        return RunStationCli(argc, argv);
 
     CliOptions options;
     QString error;

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include <CLI/CLI.hpp>
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cstring>
@@ -93,7 +94,7 @@ int RunStationCli(int argc, char **argv)
     app.add_option("--lang", lang, "zh|en: language of the device result texts (default: the window's setting)");
 
     ProvisionArgs p;
-    std::string golden, script = "script.js", tcpHosts, units, baud, format, recipe, stationName, identity;
+    std::string golden, script = "script.js", tcpHosts, units, baud, format, recipe, stationName, identity, printer;
     int target = 0;
     std::vector<std::string> ports, uniques;
     int timeoutMs = 3000;
@@ -113,6 +114,7 @@ int RunStationCli(int argc, char **argv)
                                                "such as a serial number: how a unit is known again");
         app.add_option("--unique", uniques, "NAME=TEMPLATE: a value per unit, {seq:START} is the next free counter value");
         app.add_option("--units", units, "CSV file: first line the parameter names, then one line of values per unit");
+        app.add_option("--printer", printer, "labels of passed units: pdf:FOLDER for a PDF file each, or a system printer's name");
         app.add_flag("--only-changed", p.station.plan.onlyChanged, "write only what differs from what the unit holds");
         app.add_flag("--watch", p.station.watch, "station mode: keep watching the ports, provision each unit that appears");
         app.add_flag("--again", p.station.again, "station mode: also provision a unit that was already done");
@@ -177,9 +179,9 @@ int RunStationCli(int argc, char **argv)
         if (!ApplyRecipe(*read, QFileInfo(q(recipe)).absolutePath(), c, error))
             return CliOutput(false).finish(exOther, error);
         c.plan.onlyChanged = c.plan.onlyChanged || onlyChanged;
-        if (!read->printer.trimmed().isEmpty())
-            std::fprintf(stderr, "note: the recipe's printer (%s) prints labels from the station window; dtucfg prints none\n",
-                         read->printer.toUtf8().constData());
+        // Labels as the window prints them: a line PC running the station headless gets them too.
+        p.printer = read->printer.trimmed();
+        p.printerBase = QFileInfo(q(recipe)).absolutePath();
     }
     if (given("--db"))
         c.db = q(db);
@@ -202,6 +204,10 @@ int RunStationCli(int argc, char **argv)
     }
     if (given("--units"))
         c.unitsFile = q(units);
+    if (given("--printer")) {
+        p.printer = q(printer).trimmed();
+        p.printerBase = QDir::currentPath();
+    }
     if (given("--identity"))
         c.identity = q(identity);
     if (given("--unique")) {

@@ -10,6 +10,8 @@
 struct ProvisionArgs {
     StationConfig station;
     bool json = false;
+    QString printer;        // labels: "" none, "pdf:FOLDER", or a system printer
+    QString printerBase;    // the folder a relative "pdf:FOLDER" is taken from
 };
 
 struct ReportArgs {

@@ -1,5 +1,5 @@
 // The station page's units: tiles laid out in a grid, results, counts and the failures list.
-#include "station/label_printer.h"
+#include "label/label_printer.h"
 #include "station/record_dialog.h"
 #include "station/station_window.h"
 #include "station/unit_tile.h"
@@ -21,18 +21,6 @@ namespace {
 // The failures list keeps the last ones; the records keep them all.
 constexpr int kFailuresShown = 200;
 
-// What a passed unit's label says: the values handed out to it (its own identity when none
-// were), named as the tile names them.
-UnitLabel LabelFor(const UnitRecord &r)
-{
-    UnitLabel label;
-    label.values = NamedUnitValues(r);
-    label.version = r.version;
-    const QDateTime started = r.started.isValid() ? r.started.toLocalTime() : QDateTime::currentDateTime();
-    label.date = started.date();
-    label.unit = started.toString(QStringLiteral("yyyy-MM-dd-HHmmss-zzz-")) + QFileInfo(r.port).fileName();
-    return label;
-}
 } // namespace
 
 UnitTile *StationWindow::tileFor(const QString &port)

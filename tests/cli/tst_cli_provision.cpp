@@ -190,7 +190,8 @@ private slots:
         QVERIFY(bench.add(QStringLiteral("r1")));
         rig.dir.writeUtf8(QStringLiteral("bench.json"),
                           QStringLiteral("{\"station\": \"bench-7\", \"golden\": \"demo_profile.txt\", \"ports\": [\"r*\"],"
-                                         " \"unique\": {\"设备ID\": \"{seq:40000001}\"}, \"db\": \"recipe.sqlite\"}"));
+                                         " \"unique\": {\"设备ID\": \"{seq:40000001}\"}, \"db\": \"recipe.sqlite\","
+                                         " \"printer\": \"pdf:labels\"}"));
         // --db beside the recipe wins; the rest comes from the recipe, paths from its folder.
         const CliResult r = rig.runRaw({QStringLiteral("provision"), QStringLiteral("--recipe"), rig.dir.filePath(QStringLiteral("bench.json")),
                                         QStringLiteral("--db"), rig.dir.filePath(QStringLiteral("given.sqlite")), QStringLiteral("--json")});
@@ -208,6 +209,11 @@ private slots:
             ids << u.unique.value(QStringLiteral("0002"));
         }
         QCOMPARE(ids, (QSet<QString>{QStringLiteral("40000001"), QStringLiteral("40000002")}));
+        // Labels as the window prints them, in the recipe's folder, without a display.
+        const QDir labels(rig.dir.filePath(QStringLiteral("labels")));
+        QCOMPARE(labels.entryList(QDir::Files, QDir::Name), (QStringList{QStringLiteral("40000001.pdf"), QStringLiteral("40000002.pdf")}));
+        QFile pdf(labels.filePath(QStringLiteral("40000001.pdf")));
+        QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
 
         // A recipe with an unknown key names it and runs nothing.
         rig.dir.writeUtf8(QStringLiteral("bad.json"), QStringLiteral("{\"golden\": \"demo_profile.txt\", \"port\": [\"r*\"]}"));

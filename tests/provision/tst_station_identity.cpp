@@ -38,7 +38,7 @@ private slots:
         const QString serial = QStringLiteral("出厂序列号");
         QTest::newRow("another unit, no silence") << serial << QStringLiteral("next") << 0 << QStringLiteral("SN-unit0-2")
                                                   << QStringLiteral("20000002") << false;
-        QTest::newRow("rework: the same unit reset") << serial << QStringLiteral("same") << 800 << QStringLiteral("SN-unit0")
+        QTest::newRow("rework: the same unit reset") << serial << QStringLiteral("same") << 3000 << QStringLiteral("SN-unit0")
                                                      << QStringLiteral("20000001") << true;
         QTest::newRow("another unit, no identity") << QString() << QStringLiteral("next") << 0 << QString()
                                                    << QStringLiteral("20000002") << false;

@@ -1,6 +1,6 @@
-#include "station/label_printer.h"
+#include "label/label_printer.h"
 
-#include "station/label_layout.h"
+#include "label/label_layout.h"
 
 #include <QCoreApplication>
 #include <QDir>

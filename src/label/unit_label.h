@@ -16,3 +16,8 @@ struct UnitLabel {
 QString LabelPayload(const UnitLabel &label);
 // A file name (without extension) made of the handed-out values, safe on every file system.
 QString LabelFileBaseName(const UnitLabel &label);
+
+struct UnitRecord;
+// What a passed unit's label says: the values handed out to it (its own identity when none
+// were), named as its record names them.
+UnitLabel LabelFor(const UnitRecord &r);

@@ -1,8 +1,8 @@
 // A unit's label written as a PDF is read back by tools that are not ours: the page rendered by
 // pdftoppm, the QR code decoded by zbarimg, the page size by pdfinfo.
-#include "station/label_printer.h"
+#include "label/label_printer.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "station/label_layout.h"
+#include "label/label_layout.h"
 
-#include "station/qr_code.h"
+#include "label/qr_code.h"
 
 #include <QFont>
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
 #pragma once
 // How a unit's label is drawn: the QR code on the left, the values, version and date beside it.
-#include "station/unit_label.h"
+#include "label/unit_label.h"
 
 #include <QPageSize>
 #include <QRectF>

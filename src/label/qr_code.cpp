@@ -1,4 +1,4 @@
-#include "station/qr_code.h"
+#include "label/qr_code.h"
 
 #include <qrencode.h>
 

@@ -1,5 +1,8 @@
-#include "station/unit_label.h"
+#include "label/unit_label.h"
 
+#include "provision/unit_record.h"
+
+#include <QFileInfo>
 #include <QStringList>
 
 QString LabelPayload(const UnitLabel &label)
@@ -32,4 +35,15 @@ QString LabelFileBaseName(const UnitLabel &label)
     if (name.isEmpty())
         name = QStringLiteral("label-") + label.date.toString(QStringLiteral("yyyy-MM-dd"));
     return name;
+}
+
+UnitLabel LabelFor(const UnitRecord &r)
+{
+    UnitLabel label;
+    label.values = NamedUnitValues(r);
+    label.version = r.version;
+    const QDateTime started = r.started.isValid() ? r.started.toLocalTime() : QDateTime::currentDateTime();
+    label.date = started.date();
+    label.unit = started.toString(QStringLiteral("yyyy-MM-dd-HHmmss-zzz-")) + QFileInfo(r.port).fileName();
+    return label;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Prints a unit's label on a system printer, or writes it as a PDF file into a folder.
-#include "station/unit_label.h"
+#include "label/unit_label.h"
 
 #include <QString>
 
