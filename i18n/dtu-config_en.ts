@@ -1264,6 +1264,13 @@
     </message>
 </context>
 <context>
+    <name>ScriptProcessTexts</name>
+    <message>
+        <source>无法启动脚本进程：%1</source>
+        <translation>cannot start the script process: %1</translation>
+    </message>
+</context>
+<context>
     <name>ScriptTexts</name>
     <message>
         <source>脚本运行超过 %1 毫秒，已被中止</source>
@@ -1276,6 +1283,14 @@
     <message>
         <source>文件过大，脚本不能超过 %1 MB</source>
         <translation>the file is too large; a script may not exceed %1 MB</translation>
+    </message>
+    <message>
+        <source>脚本结果超过 %1 个字符，未被采用</source>
+        <translation>The script&apos;s result was longer than %1 characters and was not used</translation>
+    </message>
+    <message>
+        <source>脚本运行时崩溃，已被中止</source>
+        <translation>The script crashed the script engine and was stopped</translation>
     </message>
 </context>
 <context>
