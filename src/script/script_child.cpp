@@ -3,16 +3,15 @@
 #include "platform/address_space.h"
 #include "platform/child_process.h"
 #include "platform/fatal_signals.h"
+#include "platform/socket_io.h"
 #include "script/script_runner.h"
 #include "script/script_wire.h"
 
 #include <QCoreApplication>
 
-#include <cerrno>
 #include <cstdlib>
 #include <exception>
 #include <new>
-#include <unistd.h>
 
 using script_wire::Outcome;
 
@@ -24,8 +23,8 @@ constexpr int kFd = ChildProcess::kChildSocketFd;
 [[noreturn]] void dying(Outcome why)
 {
     const char note[] = {2, 0, 0, 0, script_wire::kDying, static_cast<char>(why)};
-    (void)!::write(kFd, note, sizeof note);
-    ::_exit(70);
+    WriteAll(kFd, note, sizeof note);
+    std::_Exit(70);
 }
 
 void onFatalSignal(int, const void *faultAddress)
@@ -50,36 +49,6 @@ void onTerminate()
     dying(why);
 }
 
-bool readAll(char *p, size_t n)
-{
-    while (n > 0) {
-        const ssize_t got = ::read(kFd, p, n);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        p += got;
-        n -= static_cast<size_t>(got);
-    }
-    return true;
-}
-
-bool writeAll(const QByteArray &bytes)
-{
-    const char *p = bytes.constData();
-    size_t n = static_cast<size_t>(bytes.size());
-    while (n > 0) {
-        const ssize_t put = ::write(kFd, p, n);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        p += put;
-        n -= static_cast<size_t>(put);
-    }
-    return true;
-}
-
 // Serves requests until the program closes its end. Returns the exit status.
 int serve(qint64 memoryLimitBytes)
 {
@@ -96,7 +65,7 @@ int serve(qint64 memoryLimitBytes)
     QByteArray buffer;
     for (;;) {
         char head[4];
-        if (!readAll(head, sizeof head))
+        if (!ReadExactly(kFd, head, sizeof head))
             return 0;
         buffer = QByteArray(head, sizeof head);
         const quint32 length = static_cast<quint8>(head[0]) | static_cast<quint8>(head[1]) << 8 |
@@ -104,7 +73,7 @@ int serve(qint64 memoryLimitBytes)
         if (length < 1 || length > script_wire::kMaxMessageBytes)
             return 2;
         buffer.resize(4 + length);
-        if (!readAll(buffer.data() + 4, length))
+        if (!ReadExactly(kFd, buffer.data() + 4, length))
             return 0;
         char type = 0;
         QByteArray payload;
@@ -131,7 +100,7 @@ int serve(qint64 memoryLimitBytes)
             script_wire::PutText(&reply, r.text);
             QByteArray message;
             script_wire::AppendMessage(&message, script_wire::kResult, reply);
-            if (!writeAll(message))
+            if (!WriteAll(kFd, message.constData(), static_cast<size_t>(message.size())))
                 return 0;
         } else {
             return 2;
@@ -142,11 +111,10 @@ int serve(qint64 memoryLimitBytes)
 // Runs before main(): a program started as a script host serves and ends here.
 __attribute__((constructor)) void serveIfScriptHost()
 {
-    const char *limit = std::getenv(kHostEnv);
-    if (!limit)
+    if (!qEnvironmentVariableIsSet(kHostEnv))
         return;
-    const qint64 bytes = std::strtoll(limit, nullptr, 10);
-    ::unsetenv(kHostEnv);
+    const qint64 bytes = qgetenv(kHostEnv).toLongLong();
+    qunsetenv(kHostEnv);
     int status = 2;
     try {
         status = serve(bytes);
@@ -155,7 +123,7 @@ __attribute__((constructor)) void serveIfScriptHost()
     } catch (...) {
         dying(Outcome::Crash);
     }
-    ::_exit(status);
+    std::_Exit(status);
 }
 } // namespace
 

@@ -14,8 +14,8 @@ struct ScriptTexts {
 
 // A fresh engine replays what scripts defined before; past this much, only script files are
 // kept (expressions evaluated by the thousand are rarely definitions).
-constexpr qint64 kJournalChars = 8LL * 1024 * 1024;
-constexpr int kJournalOps = 4096;
+constexpr qint64 kJournalChars = 4LL * 1024 * 1024;
+constexpr int kJournalOps = 512;
 } // namespace
 
 ScriptHost::ScriptHost(int watchdogMs) : m_watchdogMs(watchdogMs)
@@ -58,6 +58,10 @@ ScriptResult ScriptHost::resultOf(const ScriptOutcome &o) const
 
 void ScriptHost::remember(const ScriptOp &op, bool fromFile)
 {
+    if (op.kind == ScriptOp::SetGlobal) {
+        m_globals.insert(op.name, op.text);  // replayed with its last value, not in the journal
+        return;
+    }
     if (!fromFile && (m_journal.size() >= kJournalOps || m_journalChars + op.text.size() > kJournalChars))
         return;
     m_journal.append(op);
@@ -69,10 +73,12 @@ QVector<ScriptResult> ScriptHost::runOps(const QVector<ScriptOp> &batch, bool fr
     QVector<ScriptOp> ops = std::move(m_pending);
     m_pending.clear();
     ops += batch;
-    // What a fresh engine starts from: the journal, then the globals as they stand now.
-    QVector<ScriptOp> setup = m_journal;
+    // What a fresh engine starts from: the globals as they stand now, the journal, and the
+    // globals again (a replayed script may have changed them).
+    QVector<ScriptOp> globals;
     for (auto it = m_globals.cbegin(); it != m_globals.cend(); ++it)
-        setup.append({ScriptOp::SetGlobal, it.key(), it.value()});
+        globals.append({ScriptOp::SetGlobal, it.key(), it.value()});
+    const QVector<ScriptOp> setup = globals + m_journal + globals;
 
     QString startError;
     const QVector<ScriptOutcome> outcomes = m_process.run(ops, setup, &startError);
@@ -80,7 +86,6 @@ QVector<ScriptResult> ScriptHost::runOps(const QVector<ScriptOp> &batch, bool fr
     int k = 0;
     for (const ScriptOp &op : ops) {
         if (op.kind == ScriptOp::SetGlobal) {
-            m_globals.insert(op.name, op.text);
             remember(op, fromFile);
             continue;
         }

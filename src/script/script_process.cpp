@@ -1,14 +1,11 @@
 #include "script/script_process.h"
 
 #include "platform/process_memory.h"
+#include "platform/socket_io.h"
 #include "script/script_child.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-
-#include <cerrno>
-#include <poll.h>
-#include <sys/socket.h>
 
 using script_wire::Outcome;
 
@@ -69,28 +66,30 @@ QVector<ScriptOutcome> ScriptProcess::run(const QVector<ScriptOp> &ops, const QV
                                           QString *startError)
 {
     QVector<ScriptOutcome> out;
-    int from = 0;
-    while (from < ops.size()) {
+    QVector<ScriptOp> pending = ops;
+    while (!pending.isEmpty()) {
         if (!m_child.alive() && !start(setup, startError))
-            return {};
+            return out;  // the evaluations not answered fail with the reason
         Outcome ended;
-        const int before = static_cast<int>(out.size());
-        if (exchange(ops, from, &out, &ended))
+        const qsizetype before = out.size();
+        if (exchange(pending, 0, &out, &ended))
             break;
         m_child.stop();
-        // The evaluation after the last one answered is the one the host ended in.
-        int answered = 0;
-        int i = from;
-        for (; i < ops.size(); ++i) {
-            if (ops[i].kind != ScriptOp::Evaluate)
-                continue;
-            if (answered == static_cast<int>(out.size()) - before)
+        // The evaluation after the last one answered is the one the host ended in. A fresh host
+        // goes on after it, with the globals set before it set again.
+        qsizetype answered = out.size() - before;
+        QVector<ScriptOp> rest;
+        qsizetype i = 0;
+        for (; i < pending.size(); ++i) {
+            if (pending[i].kind == ScriptOp::SetGlobal)
+                rest.append(pending[i]);
+            else if (answered-- == 0)
                 break;
-            ++answered;
         }
-        if (i < ops.size())
+        if (i < pending.size())
             out.append({ended, QString()});
-        from = i + 1;
+        rest += pending.mid(i + 1);
+        pending = i < pending.size() ? rest : QVector<ScriptOp>();
     }
     return out;
 }
@@ -131,9 +130,9 @@ bool ScriptProcess::exchange(const QVector<ScriptOp> &ops, int from, QVector<Scr
             *ended = Outcome::Time;
             return false;
         }
-        pollfd p = {fd, static_cast<short>(POLLIN | (written < request.size() ? POLLOUT : 0)), 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(qMin<qint64>(left, kMemoryCheckMs)));
-        if (ready < 0 && errno != EINTR)
+        bool readable = false, writable = false;
+        if (!WaitReady(fd, written < request.size(), static_cast<int>(qMin<qint64>(left, kMemoryCheckMs)), &readable,
+                       &writable))
             return false;
         if (sinceMemoryCheck.elapsed() >= kMemoryCheckMs) {
             // Where the address space cannot be limited (sanitizer builds) this is the bound;
@@ -147,23 +146,17 @@ bool ScriptProcess::exchange(const QVector<ScriptOp> &ops, int from, QVector<Scr
                 return false;
             }
         }
-        if (ready <= 0)
-            continue;
-        if ((p.revents & POLLOUT) && written < request.size()) {
-            const ssize_t n = ::send(fd, request.constData() + written, static_cast<size_t>(request.size() - written),
-                                     MSG_NOSIGNAL);
-            if (n > 0)
-                written += n;
-            else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-                written = request.size();  // the host is gone: what it said last tells why
+        if (writable && written < request.size()) {
+            const qint64 n = SendSome(fd, request.constData() + written, request.size() - written);
+            // A host that is gone: what it said last tells why.
+            written = n < 0 ? request.size() : written + n;
         }
-        if (p.revents & (POLLIN | POLLHUP | POLLERR)) {
+        if (readable) {
             char buf[65536];
-            const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+            const qint64 n = ReceiveSome(fd, buf, sizeof buf);
+            if (n < 0)
                 return false;
-            if (n > 0)
-                in.append(buf, n);
+            in.append(buf, n);
             char type = 0;
             QByteArray payload;
             int took = 0;

@@ -30,7 +30,7 @@ public:
 
     // Runs `ops` in order and gives one outcome per evaluation. A host started afresh first runs
     // `setup` (what the scripts loaded before defined), whose outcomes are not reported.
-    // When no host can be started, `startError` is set and nothing is returned.
+    // When no host can be started, `startError` is set and the outcomes stop short.
     QVector<ScriptOutcome> run(const QVector<ScriptOp> &ops, const QVector<ScriptOp> &setup, QString *startError);
 
     // The host's peak resident size so far (0 when none runs), for measuring.
