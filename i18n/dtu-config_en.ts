@@ -7,6 +7,10 @@
         <source>%1 秒内没有程序写入这个管道</source>
         <translation>nothing wrote to this pipe within %1 s</translation>
     </message>
+    <message>
+        <source>这是一个设备，不是文件，读取它会一直等待</source>
+        <translation>this is a device, not a file: reading it would wait for ever</translation>
+    </message>
 </context>
 <context>
     <name>ButtonTableTexts</name>
@@ -654,6 +658,14 @@
     <message>
         <source>日志文件恢复写入：%1（其间%2行未能写入）</source>
         <translation>Writing the log file again: %1 (%2 lines could not be written meanwhile)</translation>
+    </message>
+    <message>
+        <source>磁盘已满或文件过大</source>
+        <translation>disk full or file too large</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
     </message>
 </context>
 <context>

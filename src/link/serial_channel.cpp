@@ -12,6 +12,15 @@
 #include <algorithm>
 #include <limits>
 
+namespace {
+// The device node's path: the port's name drops "/dev/" from it ("pts/3" for "/dev/pts/3").
+QString systemLocation(const QSerialPort &port)
+{
+    const QString name = port.portName();
+    return name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+}
+} // namespace
+
 SerialChannel::SerialChannel(QObject *parent) : Channel(parent), m_port(this)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &Channel::dataArrived);
@@ -168,7 +177,7 @@ void SerialChannel::onError(QSerialPort::SerialPortError error)
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
         return;
     // A read error alone may pass (a port just reopened); with the device node gone it is the end.
-    if (error == QSerialPort::ReadError && QFileInfo::exists(m_port.portName()))
+    if (error == QSerialPort::ReadError && QFileInfo::exists(systemLocation(m_port)))
         return;
     m_fatal = true;
     m_error = m_port.errorString();
