@@ -648,6 +648,14 @@
         <source>%1已断开，等待设备重新连接...</source>
         <translation>%1 disconnected, waiting for the device to reconnect...</translation>
     </message>
+    <message>
+        <source>设备已移除</source>
+        <translation>the device was removed</translation>
+    </message>
+    <message>
+        <source>设备一端已关闭</source>
+        <translation>the device end of the line was closed</translation>
+    </message>
 </context>
 <context>
     <name>LogTexts</name>

@@ -45,6 +45,9 @@ bool ChildProcess::start(const QList<std::pair<QByteArray, QByteArray>> &env, bo
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     // dup2 clears close-on-exec on the helper's copy only.
     posix_spawn_file_actions_adddup2(&actions, fds[1], kChildSocketFd);
+    // Nothing else the program holds goes with it: a serial port or a pseudo-terminal kept
+    // open in the helper would never be seen to hang up.
+    posix_spawn_file_actions_addclosefrom_np(&actions, kChildSocketFd + 1);
     char self[] = "/proc/self/exe";
     char *argv[] = {self, nullptr};
     pid_t pid = -1;

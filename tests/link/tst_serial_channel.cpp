@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -232,6 +233,20 @@ private slots:
         QFile f(dir.filePath(QStringLiteral("s.log")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY2(f.readAll().contains(" RX 42 59 45 0D 0A "), "the last bytes are not in the log");
+    }
+
+    // A lost port says why in its own words, not with whatever error an unrelated call left.
+    void aLostPortSaysWhyInItsOwnWords()
+    {
+        PtyDevice dev;
+        QVERIFY(dev.create());
+        SerialChannel channel;
+        QSignalSpy lost(&channel, &SerialChannel::lost);
+        QVERIFY(channel.open(settingsFor(dev.slavePath)));
+        errno = EEXIST;
+        dev.hangUp();
+        QVERIFY(lost.wait(3000));
+        QCOMPARE(lost.first().first().toString(), QStringLiteral("设备一端已关闭"));
     }
 
     // A read error while the device node is still there (a port just reopened) is passed over;

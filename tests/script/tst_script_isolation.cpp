@@ -8,6 +8,9 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <poll.h>
+#include <unistd.h>
+
 namespace {
 const QString kMemory = QStringLiteral("脚本占用内存超过 512 MB，已被中止");
 const QString kTime = QStringLiteral("脚本运行超过 1000 毫秒，已被中止");
@@ -86,6 +89,21 @@ private slots:
         QVERIFY2(PeakResidentMb() < MemoryBoundMb(150), qPrintable(QString::number(PeakResidentMb())));
         // What was defined and set before is there, in the same engine or a fresh one.
         QCOMPARE(host.evaluate(QStringLiteral("Kept() + (++count) + hexinput")).text, QStringLiteral("kept420A0B"));
+    }
+
+    // The engine's process holds none of the program's files: a serial port or a pipe closed by
+    // the program is closed, and its other end sees it hang up.
+    void engineHoldsNoneOfTheProgramsFiles()
+    {
+        int fds[2];
+        QCOMPARE(::pipe(fds), 0);  // not close-on-exec, as a serial port may not be
+        ScriptHost host;
+        QVERIFY(host.evaluate(QStringLiteral("1")).ok);
+        ::close(fds[1]);
+        pollfd p{fds[0], POLLIN, 0};
+        QCOMPARE(::poll(&p, 1, 2000), 1);
+        QVERIFY(p.revents & POLLHUP);
+        ::close(fds[0]);
     }
 
     // A batch whose host ends in the middle goes on in a fresh host, after the evaluation that
