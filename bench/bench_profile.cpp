@@ -37,7 +37,9 @@ int main(int argc, char **argv)
     t.start();
     const ProfileLoadResult r = s.profile.LoadProfile(profile);
     const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
-    const double rss = peakRssMb();
+    // The script engine runs in a process of its own: its peak counts as well.
+    const double engineRss = static_cast<double>(s.script.enginePeakResidentBytes()) / (1024.0 * 1024.0);
+    const double rss = peakRssMb() + engineRss;
     if (!r.ok || !r.entryErrors.isEmpty())
         bench::fail(QStringLiteral("profile: ") + r.error + r.entryErrors.mid(0, 3).join(QLatin1Char(';')));
     // Every coded row must have been converted, or the figure measures nothing.
@@ -51,12 +53,13 @@ int main(int argc, char **argv)
         ++rows;
     }
     bench::say(QStringLiteral("profile_load: %1 x the 1 s goal, peak RSS %2 x the 150 MB goal "
-                              "(%3 rows in %4 ms; peak RSS %5 MB, %6 MB before loading) [goal <= 1 s, <= 150 MB] %7")
+                              "(%3 rows in %4 ms; peak RSS %5 MB with the script engine's %6 MB, %7 MB before loading) [goal <= 1 s, <= 150 MB] %8")
                    .arg(ms / 1000, 0, 'f', 2)
                    .arg(rss / 150, 0, 'f', 2)
                    .arg(rows)
                    .arg(ms, 0, 'f', 0)
                    .arg(rss, 0, 'f', 1)
+                   .arg(engineRss, 0, 'f', 1)
                    .arg(rssBefore, 0, 'f', 1)
                    .arg(bench::verdict(ms <= 1000 && rss <= 150)));
     return 0;

@@ -7,6 +7,10 @@
         <source>%1 秒内没有程序写入这个管道</source>
         <translation>nothing wrote to this pipe within %1 s</translation>
     </message>
+    <message>
+        <source>这是一个设备，不是文件，读取它会一直等待</source>
+        <translation>this is a device, not a file: reading it would wait for ever</translation>
+    </message>
 </context>
 <context>
     <name>ButtonTableTexts</name>
@@ -644,6 +648,14 @@
         <source>%1已断开，等待设备重新连接...</source>
         <translation>%1 disconnected, waiting for the device to reconnect...</translation>
     </message>
+    <message>
+        <source>设备已移除</source>
+        <translation>the device was removed</translation>
+    </message>
+    <message>
+        <source>设备一端已关闭</source>
+        <translation>the device end of the line was closed</translation>
+    </message>
 </context>
 <context>
     <name>LogTexts</name>
@@ -654,6 +666,14 @@
     <message>
         <source>日志文件恢复写入：%1（其间%2行未能写入）</source>
         <translation>Writing the log file again: %1 (%2 lines could not be written meanwhile)</translation>
+    </message>
+    <message>
+        <source>磁盘已满或文件过大</source>
+        <translation>disk full or file too large</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
     </message>
 </context>
 <context>
@@ -1272,6 +1292,13 @@
     </message>
 </context>
 <context>
+    <name>ScriptProcessTexts</name>
+    <message>
+        <source>无法启动脚本进程：%1</source>
+        <translation>cannot start the script process: %1</translation>
+    </message>
+</context>
+<context>
     <name>ScriptTexts</name>
     <message>
         <source>脚本运行超过 %1 毫秒，已被中止</source>
@@ -1284,6 +1311,14 @@
     <message>
         <source>文件过大，脚本不能超过 %1 MB</source>
         <translation>the file is too large; a script may not exceed %1 MB</translation>
+    </message>
+    <message>
+        <source>脚本结果超过 %1 个字符，未被采用</source>
+        <translation>The script&apos;s result was longer than %1 characters and was not used</translation>
+    </message>
+    <message>
+        <source>脚本运行时崩溃，已被中止</source>
+        <translation>The script crashed the script engine and was stopped</translation>
     </message>
 </context>
 <context>

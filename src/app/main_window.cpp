@@ -122,7 +122,9 @@ MainWindow::MainWindow(CoreSession &session, Dialogs &dialogs, QWidget *parent)
         const QSignalBlocker block(m_fastRepliesAction);
         m_fastRepliesAction->setChecked(m_session.state.FastReplies);
     }
-    m_reconnectUi = new ReconnectUi(*this, m_session, *m_userSettings);
+    m_reconnectUi = new ReconnectUi(
+        *this, {m_session.state, m_session.link, m_session.serialReconnect, m_session.tcpReconnect, m_session.log},
+        *m_userSettings);
     m_reconnectUi->openLog();
     // Every conversation view of this window, as it shows its lines (the control page's hex
     // mirror Memo7 is never shown, so it is not one).

@@ -5,7 +5,7 @@
 #include "link/tcp_channel.h"
 #include "text/json_text.h"
 
-#include <sys/stat.h>
+#include "platform/input_file.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
@@ -88,8 +88,7 @@ std::optional<CliError> CliSession::openLog()
         return std::nullopt;
     // A pipe would be opened twice (here and by the log's own thread): the first close ends
     // the reader, the second open then waits for one for ever. Refused at once instead.
-    struct stat st {};
-    if (::stat(QFile::encodeName(m_opt.logFile).constData(), &st) == 0 && S_ISFIFO(st.st_mode))
+    if (IsFifo(QFile::encodeName(m_opt.logFile)))
         return CliError{exOther, QStringLiteral("cannot write the log file %1: a pipe cannot hold the log; give a file").arg(m_opt.logFile)};
     QFile probe(m_opt.logFile);
     const QFileInfo info(m_opt.logFile);

@@ -73,16 +73,19 @@ quint64 DataLink::generationOf(const Channel *channel) const
     return 0;
 }
 
-bool DataLink::hasClosedTcpBytes() const
+bool DataLink::hasClosedChannelBytes() const
 {
-    return !m_tcp->isActive() && m_tcp->bytesAvailable() > 0;
+    return (!m_tcp->isActive() && m_tcp->bytesAvailable() > 0) || (!m_serial->isOpen() && m_serial->bytesAvailable() > 0);
 }
 
 QByteArray DataLink::ChannelRead(QString *error, qint64 maxBytes)
 {
-    // What a TCP peer sent just before it closed comes first, whatever is active now.
-    if (hasClosedTcpBytes())
+    // What a TCP peer sent just before it closed, or a serial device just before its port was
+    // lost, comes first, whatever is active now.
+    if (!m_tcp->isActive() && m_tcp->bytesAvailable() > 0)
         return m_tcp->takeAvailable(maxBytes);
+    if (!m_serial->isOpen() && m_serial->bytesAvailable() > 0)
+        return m_serial->takeAvailable(maxBytes);
     Channel *channel = active();
     if (!channel)
         return {};

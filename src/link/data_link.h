@@ -38,8 +38,9 @@ public:
     quint64 epoch() const;
     // Changes whenever `channel` itself is opened or connected anew (0 for a stand-in).
     quint64 generationOf(const Channel *channel) const;
-    // The TCP link has closed, but the bytes its peer sent last have not been read yet.
-    bool hasClosedTcpBytes() const;
+    // The TCP link has closed, or the serial port was lost, but the bytes that came last have
+    // not been read yet.
+    bool hasClosedChannelBytes() const;
     // The channel ChannelSend/ChannelRead use now, or nullptr.
     Channel *active() const;
     // The serial port or the channel standing in for it.

@@ -53,9 +53,9 @@ void ReceivePoll::pollOnce()
         m_timer.stop();
         return;
     }
-    if (!m_link.IsDataChannelOpen() && !m_link.hasClosedTcpBytes())
+    if (!m_link.IsDataChannelOpen() && !m_link.hasClosedChannelBytes())
         return;
-    Channel *channel = m_link.hasClosedTcpBytes() ? nullptr : m_link.active();
+    Channel *channel = m_link.hasClosedChannelBytes() ? nullptr : m_link.active();
     QString error;
     const QByteArray bytes = m_link.ChannelRead(&error);
     // Bytes that came with a read error are still shown: they did arrive.

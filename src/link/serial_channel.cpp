@@ -4,13 +4,35 @@
 #include <utility>
 
 #include "link/data_link.h"
+#include "platform/line_state.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
 #include <limits>
+
+namespace {
+// The device node's path: the port's name drops "/dev/" from it ("pts/3" for "/dev/pts/3").
+QString systemLocation(const QSerialPort &port)
+{
+    const QString name = port.portName();
+    return name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+}
+
+// Why a port ended. A read that met the line's end sets no error of its own, so the system's
+// text for it is left over from some unrelated call ("File exists"): said in our words instead.
+QString lossReason(const QSerialPort &port, QSerialPort::SerialPortError error)
+{
+    if (!QFileInfo::exists(systemLocation(port)))
+        return QCoreApplication::translate("LinkTexts", "设备已移除");
+    if (error == QSerialPort::ReadError)
+        return QCoreApplication::translate("LinkTexts", "设备一端已关闭");
+    return port.errorString();
+}
+} // namespace
 
 SerialChannel::SerialChannel(QObject *parent) : Channel(parent), m_port(this)
 {
@@ -151,7 +173,7 @@ QByteArray SerialChannel::takeAvailable(qint64 maxBytes)
     const auto err = m_port.error();
     if (err == QSerialPort::ResourceError || err == QSerialPort::ReadError) {
         m_fatal = true;
-        m_error = m_port.errorString();
+        m_error = lossReason(m_port, err);
     }
     return bytes;
 }
@@ -167,11 +189,12 @@ void SerialChannel::onError(QSerialPort::SerialPortError error)
     // while TCP carries the traffic (and nothing reads the port) is not lost in silence.
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
         return;
-    // A read error alone may pass (a port just reopened); with the device node gone it is the end.
-    if (error == QSerialPort::ReadError && QFileInfo::exists(m_port.portName()))
+    // A read error alone may pass (a port just reopened); with the device node gone, or the
+    // line hung up (a pseudo-terminal whose device side closed), it is the end.
+    if (error == QSerialPort::ReadError && QFileInfo::exists(systemLocation(m_port)) && !LineHungUp(m_port.handle()))
         return;
     m_fatal = true;
-    m_error = m_port.errorString();
+    m_error = lossReason(m_port, error);
     // QSerialPort is still inside its read notification here: close from the event loop.
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(

@@ -4,9 +4,7 @@
 #include <QTimer>
 
 #ifdef Q_OS_LINUX
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
+#include "platform/tcp_keepalive.h"
 #endif
 
 TcpChannel::TcpChannel(QObject *parent) : Channel(parent), m_socket(this), m_connectTimer(this)
@@ -33,15 +31,31 @@ void TcpChannel::SplitAddress(const QString &address, QString *host, quint16 *po
     const QString text = address.trimmed();
     *host = text;
     *port = kMaintenancePort;
-    const int colon = text.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0)
-        return;
-    bool ok = false;
-    const uint value = text.mid(colon + 1).toUInt(&ok);
-    if (ok && value > 0 && value <= 65535) {
+    QString portText;
+    if (text.startsWith(QLatin1Char('['))) {
+        // An IPv6 address in brackets, a port after them or not: "[::1]:8888", "[::1]".
+        const int close = text.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            return;
+        *host = text.mid(1, close - 1);
+        if (text.mid(close + 1).startsWith(QLatin1Char(':')))
+            portText = text.mid(close + 2);
+    } else {
+        const int colon = text.lastIndexOf(QLatin1Char(':'));
+        // More than one colon without brackets is an IPv6 address alone ("::1"), never a port.
+        if (colon <= 0 || text.indexOf(QLatin1Char(':')) != colon)
+            return;
+        portText = text.mid(colon + 1);
+        bool ok = false;
+        const uint value = portText.toUInt(&ok);
+        if (!ok || value == 0 || value > 65535)
+            return;
         *host = text.left(colon);
-        *port = static_cast<quint16>(value);
     }
+    bool ok = false;
+    const uint value = portText.toUInt(&ok);
+    if (ok && value > 0 && value <= 65535)
+        *port = static_cast<quint16>(value);
 }
 
 void TcpChannel::connectTo(const QString &address)
@@ -87,18 +101,9 @@ void TcpChannel::keepLeftovers()
 void TcpChannel::enableKeepAlive()
 {
     m_socket.setSocketOption(QAbstractSocket::KeepAliveOption, 1);
-#ifdef Q_OS_LINUX
     // The system's own keep-alive starts after two hours of silence: far too late for a field link.
-    const int fd = static_cast<int>(m_socket.socketDescriptor());
-    if (fd < 0)
-        return;
-    const int idle = kKeepAliveIdleS, interval = kKeepAliveIntervalS, probes = kKeepAliveProbes;
-    const unsigned int userTimeout = kUserTimeoutMs;
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
-    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeout, sizeof userTimeout);
-#endif
+    SetTcpKeepAliveTiming(m_socket.socketDescriptor(), kKeepAliveIdleS, kKeepAliveIntervalS, kKeepAliveProbes,
+                          kUserTimeoutMs);
 }
 
 void TcpChannel::disconnectFromHost()

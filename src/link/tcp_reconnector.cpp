@@ -5,10 +5,16 @@
 #include <algorithm>
 
 TcpReconnector::TcpReconnector(TcpChannel &tcp, QObject *parent)
-    : QObject(parent), m_tcp(tcp), m_timer(this), m_settle(this)
+    : QObject(parent), m_tcp(tcp), m_timer(this), m_settle(this), m_held(this)
 {
     m_timer.setSingleShot(true);
     m_settle.setSingleShot(true);
+    m_held.setSingleShot(true);
+    connect(&m_held, &QTimer::timeout, this, &TcpReconnector::onHeld);
+    connect(&m_tcp, &Channel::dataArrived, this, [this] {
+        if (m_held.isActive())
+            onHeld();
+    });
     m_settle.setInterval(kSettleMs);
     // A connection that has held this long was a success: the next outage starts at 1 s again.
     connect(&m_settle, &QTimer::timeout, this, [this] { m_attempts = 0; });
@@ -71,6 +77,7 @@ void TcpReconnector::disconnectByUser()
     m_attempts = 0;
     m_timer.stop();
     m_settle.stop();
+    m_held.stop();
     m_tcp.disconnectFromHost();
 }
 
@@ -82,6 +89,13 @@ void TcpReconnector::onConnected()
     m_reconnecting = false;
     m_settle.start();
     if (was)
+        m_held.start(kHeldMs / m_divisor);
+}
+
+void TcpReconnector::onHeld()
+{
+    m_held.stop();
+    if (m_tcp.isActive())
         emit reconnected();
 }
 
@@ -90,6 +104,7 @@ void TcpReconnector::onDisconnected()
     // A peer that accepts and drops at once (busy, or refusing the access text) counts as a
     // failed attempt: the pauses keep growing instead of hammering it every second.
     m_settle.stop();
+    m_held.stop();
     if (!m_wanted || !m_everConnected)
         return;
     m_outage = true;

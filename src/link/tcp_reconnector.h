@@ -17,6 +17,9 @@ public:
     static constexpr int kMaxPauseMs = 30000;
     // A connection that ends sooner than this is counted as a failed attempt.
     static constexpr int kSettleMs = 5000;
+    // A connection made again is told as back (reconnected) once it has held this long, or
+    // the peer has said something: a peer that accepts and drops at once never held.
+    static constexpr int kHeldMs = 2000;
 
     explicit TcpReconnector(TcpChannel &tcp, QObject *parent = nullptr);
 
@@ -53,12 +56,14 @@ signals:
 private:
     void onConnected();
     void onDisconnected();
+    void onHeld();
     void attempt();
     void scheduleNext();
 
     TcpChannel &m_tcp;
     QTimer m_timer;
     QTimer m_settle;              // runs while a new connection has not yet held kSettleMs
+    QTimer m_held;                // runs while a connection made again has not yet held kHeldMs
     QString m_address;
     bool m_wanted = false;        // the user asked for a connection and has not said "断开"
     bool m_everConnected = false; // a first attempt that fails is the user's to repeat

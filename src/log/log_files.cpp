@@ -1,5 +1,7 @@
 #include "log/log_files.h"
 
+#include "platform/file_lock.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -55,9 +57,12 @@ QList<Part> List(const QString &folder)
             continue;
         p.path = f.absoluteFilePath();
         p.size = f.size();
+        p.modified = f.lastModified();
         out.append(p);
     }
     std::sort(out.begin(), out.end(), [](const Part &a, const Part &b) {
+        if (a.modified != b.modified)
+            return a.modified < b.modified;
         return a.day != b.day ? a.day < b.day : a.number < b.number;
     });
     return out;
@@ -80,11 +85,12 @@ int PartToWrite(const QString &folder, const QDate &day, qint64 fileBytes)
 
 void Prune(const QString &folder, const QDate &today, int keepDays, qint64 maxBytes, const QString &keep)
 {
-    const QDate oldest = today.addDays(-(std::max(1, keepDays) - 1));
+    const QDateTime oldest(today.addDays(-(std::max(1, keepDays) - 1)), QTime(0, 0));
     const QString keepPath = QFileInfo(keep).absoluteFilePath();
+    const auto removable = [&](const Part &p) { return p.path != keepPath && !LockedByAWriter(p.path); };
     QList<Part> left;
     for (const Part &p : List(folder)) {
-        if (p.path != keepPath && p.day < oldest && QFile::remove(p.path))
+        if (p.modified < oldest && removable(p) && QFile::remove(p.path))
             continue;
         left.append(p);
     }
@@ -96,7 +102,7 @@ void Prune(const QString &folder, const QDate &today, int keepDays, qint64 maxBy
     for (const Part &p : left) {
         if (total <= maxBytes)
             break;
-        if (p.path != keepPath && QFile::remove(p.path))
+        if (removable(p) && QFile::remove(p.path))
             total -= p.size;
     }
 }

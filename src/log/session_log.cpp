@@ -1,6 +1,9 @@
 #include "log/session_log.h"
 
+#include <QCoreApplication>
+
 #include "log/log_files.h"
+#include "platform/file_lock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -234,14 +237,23 @@ bool SessionLog::openPart(int number)
         s.file.setFileName(path);
         s.part = number;
         s.cutLine = false;
-        // A device (/dev/full, a pipe) is written as it is: it has no end to append at.
+        // A device (/dev/full, a pipe) given as the log file is written as it is: it has no end to
+        // append at. In the log folder only a regular file is ours to write: a FIFO named like
+        // today's file would hold the writer until some program reads it.
         const QFileInfo info(path);
         const bool device = info.exists() && !info.isFile();
+        if (device && m_fixedFile.isEmpty()) {
+            writeFailed(path, QCoreApplication::translate("LogTexts", "不是普通文件"));
+            return false;
+        }
         if (!s.file.open(QIODevice::WriteOnly | QIODevice::Unbuffered | (device ? QIODevice::NotOpen : QIODevice::Append))) {
             writeFailed(path, s.file.errorString());
             return false;
         }
         s.size = device ? 0 : s.file.size();
+        // Another window pruning the same folder leaves a file we hold alone.
+        if (m_fixedFile.isEmpty())
+            HoldSharedLock(s.file.handle());
     }
     if (m_fixedFile.isEmpty())
         logfiles::Prune(m_folder, s.day, m_keepDays, m_maxBytes, path);
@@ -312,6 +324,9 @@ void SessionLog::write(const Entry &e)
         s.size += written;
         s.cutLine = out.at(written - 1) != '\n';
     }
-    writeFailed(s.file.fileName(), s.file.errorString());
+    // A write cut short reports no error of its own: the system took what fitted, no more.
+    writeFailed(s.file.fileName(), s.file.error() == QFileDevice::NoError
+                                       ? QCoreApplication::translate("LogTexts", "磁盘已满或文件过大")
+                                       : s.file.errorString());
     s.file.unsetError();
 }

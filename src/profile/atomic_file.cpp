@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 #include <QCoreApplication>
 
-#include <unistd.h>
+#include "platform/durable_write.h"
 
 namespace {
 struct FileTexts {
@@ -24,7 +24,7 @@ QString writeFailure(const QString &path, const QString &why)
 bool overwrite(QFile &f, const QByteArray &bytes)
 {
     return f.seek(0) && f.write(bytes) == bytes.size() && f.resize(bytes.size()) && f.flush() &&
-           ::fsync(f.handle()) == 0;
+           SyncToDisk(f.handle());
 }
 
 // Where the previous content of a file written in place is kept until the write has succeeded:

@@ -52,27 +52,45 @@ bool ListShownValue(const QString &onList, const QString &stored, QString *shown
     return true;
 }
 
-QString AddParamRow(ScriptHost &script, ParamTable &table, const ParamRow &row)
+QStringList AddParamRows(ScriptHost &script, ParamTable &table, const QVector<ParamRow> &rows)
 {
-    ParamRow r = row;
-    r.shown.clear();
-    QString error;
-    // Four characters or fewer: no value, and nothing is evaluated.
-    if (r.stored.size() >= 5) {
+    // One batch for all the rows: a large profile loads without a round trip to the engine per row.
+    ScriptBatch batch;
+    QVector<ParamRow> done = rows;
+    QStringList errors;
+    QVector<int> evaluation(rows.size(), -1);
+    for (int i = 0; i < done.size(); ++i) {
+        ParamRow &r = done[i];
+        r.shown.clear();
+        errors.append(QString());
+        // Four characters or fewer: no value, and nothing is evaluated.
+        if (r.stored.size() < 5)
+            continue;
         // Set directly, never spliced into script source, so any character arrives intact.
-        script.setHexInput(r.stored.mid(4));
+        batch.setHexInput(r.stored.mid(4));
         if (r.onList.startsWith(QLatin1String("[["))) {
             QString shown;
-            if (ListShownValue(r.onList, r.stored, &shown, &error))
+            if (ListShownValue(r.onList, r.stored, &shown, &errors[i]))
                 r.shown = shown;
         } else {
-            const ScriptResult res = script.evaluate(r.onGet);
-            if (res.ok)
-                r.shown = res.text;
-            else
-                error = res.error;
+            evaluation[i] = batch.evaluate(r.onGet);
         }
     }
-    table.addRow(r);
-    return error;
+    const QVector<ScriptResult> results = script.run(batch);
+    for (int i = 0; i < done.size(); ++i) {
+        if (evaluation[i] >= 0) {
+            const ScriptResult &res = results[evaluation[i]];
+            if (res.ok)
+                done[i].shown = res.text;
+            else
+                errors[i] = res.error;
+        }
+        table.addRow(done[i]);
+    }
+    return errors;
+}
+
+QString AddParamRow(ScriptHost &script, ParamTable &table, const ParamRow &row)
+{
+    return AddParamRows(script, table, {row}).value(0);
 }

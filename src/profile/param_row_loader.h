@@ -4,6 +4,8 @@
 #include "params/param_row.h"
 
 #include <QString>
+#include <QStringList>
+#include <QVector>
 #include <nlohmann/json.hpp>
 
 class ScriptHost;
@@ -20,3 +22,5 @@ bool ListShownValue(const QString &onList, const QString &stored, QString *shown
 // Appends `row` to `table` with its shown value computed; the row is always appended (with an
 // empty shown value when its conversion fails). Returns the failure's text, empty on success.
 QString AddParamRow(ScriptHost &script, ParamTable &table, const ParamRow &row);
+// The same for many rows at once, evaluated together; one failure text per row, empty on success.
+QStringList AddParamRows(ScriptHost &script, ParamTable &table, const QVector<ParamRow> &rows);

@@ -116,22 +116,29 @@ void ProfileSession::addParamRows(const ordered_json &params, ParamTable &table,
                                   QStringList *entryErrors)
 {
     // Every index present, in order: the file's line count says nothing about its entries.
+    QVector<ParamRow> rows;
+    QStringList errors;
+    QVector<int> index;
     for (const auto &[i, entry] : JsonIndexedEntries(params)) {
-        QString error;
-        ParamRow row;
+        index.append(static_cast<int>(i));
         if (entry->is_object()) {
-            row = ParamRowFromEntry(*entry);
-            error = AddParamRow(m_script, table, row);
+            rows.append(ParamRowFromEntry(*entry));
+            errors.append(QString());
         } else {
             // Kept as an empty row so later rows keep their positions.
-            table.addRow(row);
-            error = ProfileTexts::tr("不是 JSON 对象");
+            rows.append(ParamRow());
+            errors.append(ProfileTexts::tr("不是 JSON 对象"));
         }
-        if (!error.isEmpty()) {
-            const QString which = row.cmdId.isEmpty() ? QStringLiteral("%1 %2").arg(label).arg(i)
-                                                      : QStringLiteral("%1 %2 (%3)").arg(label).arg(i).arg(row.cmdId);
-            entryErrors->append(ProfileTexts::tr("%1 载入失败：%2").arg(which, error));
-        }
+    }
+    const QStringList loadErrors = AddParamRows(m_script, table, rows);
+    for (int k = 0; k < rows.size(); ++k) {
+        const QString error = errors[k].isEmpty() ? loadErrors.value(k) : errors[k];
+        if (error.isEmpty())
+            continue;
+        const ParamRow &row = rows[k];
+        const QString which = row.cmdId.isEmpty() ? QStringLiteral("%1 %2").arg(label).arg(index[k])
+                                                  : QStringLiteral("%1 %2 (%3)").arg(label).arg(index[k]).arg(row.cmdId);
+        entryErrors->append(ProfileTexts::tr("%1 载入失败：%2").arg(which, error));
     }
 }
 

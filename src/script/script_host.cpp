@@ -1,241 +1,114 @@
 #include "script/script_host.h"
 
-#include <QFile>
-#include <QJSEngine>
-#include <QJSValue>
-#include <QStringConverter>
-#include <QStringList>
-#include <QRegularExpression>
-
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-#include <unistd.h>
-
-#include "script/memory_guard.h"
 #include "text/bounded_read.h"
 #include "text/text_codec.h"
+
 #include <QCoreApplication>
+
+using script_wire::Outcome;
 
 namespace {
 struct ScriptTexts {
     Q_DECLARE_TR_FUNCTIONS(ScriptTexts)
 };
+
+// A fresh engine replays what scripts defined before; past this much, only script files are
+// kept (expressions evaluated by the thousand are rarely definitions).
+constexpr qint64 kJournalChars = 4LL * 1024 * 1024;
+constexpr int kJournalOps = 512;
 } // namespace
 
-namespace {
-constexpr std::chrono::milliseconds kMemoryCheckPeriod(20);
-} // namespace
-
-// Interrupts the engine from its own thread when an evaluation overruns its deadline, or when
-// the process has grown by more than the memory limit since the evaluation began (the engine
-// has no heap limit of its own). Short evaluations end before the first check and cost nothing.
-class ScriptWatchdog {
-public:
-    enum class Fired { No, Time, Memory };
-
-    explicit ScriptWatchdog(QJSEngine *engine) : m_engine(engine), m_thread([this] { run(); }) {}
-    ~ScriptWatchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_quit = true;
-        }
-        m_cv.notify_all();
-        m_thread.join();
-    }
-
-    // `baseline` is the resident size read when the evaluation starts.
-    void arm(int ms, qint64 memoryLimitBytes, qint64 baseline)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        m_memoryLimit = memoryLimitBytes;
-        m_baseline = baseline;
-        m_armed = true;
-        m_fired = Fired::No;
-        m_cv.notify_all();
-    }
-    // Why the watchdog interrupted the evaluation that just ended, if it did.
-    Fired disarm()
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_armed = false;
-        m_cv.notify_all();
-        return m_fired;
-    }
-
-private:
-    void run()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        while (!m_quit) {
-            if (!m_armed) {
-                m_cv.wait(lock);
-                continue;
-            }
-            const auto next = std::min(m_deadline, std::chrono::steady_clock::now() + kMemoryCheckPeriod);
-            if (m_cv.wait_until(lock, next) != std::cv_status::timeout || !m_armed || m_quit)
-                continue;
-            if (std::chrono::steady_clock::now() >= m_deadline) {
-                fire(Fired::Time);
-                continue;
-            }
-            if (m_memoryLimit <= 0)
-                continue;
-            if (m_baseline > 0 && ResidentBytes() - m_baseline > m_memoryLimit)
-                fire(Fired::Memory);
-        }
-    }
-
-    void fire(Fired why)
-    {
-        m_engine->setInterrupted(true);
-        m_fired = why;
-        m_armed = false;
-    }
-
-    QJSEngine *m_engine;
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_quit = false;
-    bool m_armed = false;
-    Fired m_fired = Fired::No;
-    qint64 m_memoryLimit = 0;
-    qint64 m_baseline = 0;
-    std::chrono::steady_clock::time_point m_deadline;
-    std::thread m_thread;
-};
-
-ScriptHost::ScriptHost(int watchdogMs)
-    : m_engine(std::make_unique<QJSEngine>()), m_watchdogMs(watchdogMs)
+ScriptHost::ScriptHost(int watchdogMs) : m_watchdogMs(watchdogMs)
 {
-    // No extensions are installed: profile expressions get plain ECMAScript and nothing else.
-    m_watchdog = std::make_unique<ScriptWatchdog>(m_engine.get());
-    m_guard = std::make_unique<ScriptMemoryGuard>(*m_engine);
+    m_process.setLimits(m_watchdogMs, m_memoryLimitBytes);
 }
 
-ScriptHost::~ScriptHost()
+void ScriptHost::setWatchdogMs(int ms)
 {
-    m_watchdog.reset();
+    m_watchdogMs = ms;
+    m_process.setLimits(m_watchdogMs, m_memoryLimitBytes);
 }
 
-void ScriptHost::arm()
+void ScriptHost::setMemoryLimitBytes(qint64 bytes)
 {
-    m_guard->begin(m_memoryLimitBytes);
-    m_watchdog->arm(m_watchdogMs, m_memoryLimitBytes, m_guard->baseline());
+    m_memoryLimitBytes = bytes;
+    m_process.setLimits(m_watchdogMs, m_memoryLimitBytes);
 }
 
-namespace {
-// A call such as GetU16() or Fmt(hexinput, 2): text whose value a compiled function gives
-// exactly as evaluating the text would. Anything else is evaluated as written.
-bool isCachableCall(const QString &p)
+ScriptResult ScriptHost::resultOf(const ScriptOutcome &o) const
 {
-    static const QRegularExpression call(QStringLiteral(R"(^\s*[A-Za-z_$][\w$.]*\s*\([^;{}]*\)\s*$)"));
-    static const QRegularExpression keyword(QStringLiteral(
-        R"(^\s*(if|while|for|switch|with|function|class|return|throw|typeof|void|delete|new|await|yield|let|var|const|catch|do|else|try)\b)"));
-    if (p.size() > 512 || !call.match(p).hasMatch() || keyword.match(p).hasMatch())
-        return false;
-    // Parentheses balanced outside string literals, never closing one that was not opened.
-    int depth = 0;
-    QChar quote;
-    bool escaped = false;
-    for (QChar c : p) {
-        if (!quote.isNull()) {
-            if (escaped)
-                escaped = false;
-            else if (c == QLatin1Char('\\'))
-                escaped = true;
-            else if (c == quote)
-                quote = QChar();
+    switch (o.outcome) {
+    case Outcome::Ok:
+        return {true, o.text, QString()};
+    case Outcome::Error:
+        return ScriptResult::failure(o.text);
+    case Outcome::Time:
+        return ScriptResult::failure(ScriptTexts::tr("脚本运行超过 %1 毫秒，已被中止").arg(m_watchdogMs));
+    case Outcome::Memory:
+        return ScriptResult::failure(
+            ScriptTexts::tr("脚本占用内存超过 %1 MB，已被中止").arg(m_memoryLimitBytes / (1024 * 1024)));
+    case Outcome::TooLong:
+        return ScriptResult::failure(
+            ScriptTexts::tr("脚本结果超过 %1 个字符，未被采用").arg(script_wire::kMaxResultChars));
+    case Outcome::Crash:
+        break;
+    }
+    return ScriptResult::failure(ScriptTexts::tr("脚本运行时崩溃，已被中止"));
+}
+
+void ScriptHost::remember(const ScriptOp &op, bool fromFile)
+{
+    if (op.kind == ScriptOp::SetGlobal) {
+        m_globals.insert(op.name, op.text);  // replayed with its last value, not in the journal
+        return;
+    }
+    if (!fromFile && (m_journal.size() >= kJournalOps || m_journalChars + op.text.size() > kJournalChars))
+        return;
+    m_journal.append(op);
+    m_journalChars += op.name.size() + op.text.size();
+}
+
+QVector<ScriptResult> ScriptHost::runOps(const QVector<ScriptOp> &batch, bool fromFile)
+{
+    QVector<ScriptOp> ops = std::move(m_pending);
+    m_pending.clear();
+    ops += batch;
+    // What a fresh engine starts from: the globals as they stand now, the journal, and the
+    // globals again (a replayed script may have changed them).
+    QVector<ScriptOp> globals;
+    for (auto it = m_globals.cbegin(); it != m_globals.cend(); ++it)
+        globals.append({ScriptOp::SetGlobal, it.key(), it.value()});
+    const QVector<ScriptOp> setup = globals + m_journal + globals;
+
+    QString startError;
+    const QVector<ScriptOutcome> outcomes = m_process.run(ops, setup, &startError);
+    QVector<ScriptResult> results;
+    int k = 0;
+    for (const ScriptOp &op : ops) {
+        if (op.kind == ScriptOp::SetGlobal) {
+            remember(op, fromFile);
             continue;
         }
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'') || c == QLatin1Char('`'))
-            quote = c;
-        else if (c == QLatin1Char('(') || c == QLatin1Char('['))
-            ++depth;
-        else if ((c == QLatin1Char(')') || c == QLatin1Char(']')) && --depth < 0)
-            return false;
+        if (k >= outcomes.size()) {
+            results.append(ScriptResult::failure(startError.isEmpty() ? resultOf({Outcome::Crash, {}}).error : startError));
+            continue;
+        }
+        const ScriptOutcome &o = outcomes[k++];
+        if (o.outcome == Outcome::Ok)
+            remember(op, fromFile);
+        results.append(resultOf(o));
     }
-    return depth == 0 && quote.isNull();
+    return results;
 }
-
-QString errorText(const QJSValue &v)
-{
-    QString message = v.isError() ? v.property(QStringLiteral("message")).toString() : v.toString();
-    if (v.isError()) {
-        const QString name = v.property(QStringLiteral("name")).toString();
-        if (!name.isEmpty())
-            message = name + QStringLiteral(": ") + message;
-    }
-    return message.isEmpty() ? QStringLiteral("script error") : message;
-}
-
-ScriptResult valueResult(const QJSValue &v)
-{
-    ScriptResult r;
-    if (!v.isUndefined() && !v.isNull())
-        r.text = v.toString();
-    return r;
-}
-} // namespace
 
 ScriptResult ScriptHost::evaluate(const QString &program)
 {
-    // Compiling the same profile expression for every row dominates loading a large profile:
-    // calls are compiled once into a function that reports a throw instead of raising it.
-    if (isCachableCall(program)) {
-        auto it = m_calls.find(program);
-        if (it == m_calls.end()) {
-            if (m_calls.size() >= 4096)
-                m_calls.clear();
-            QStringList trace;
-            const QJSValue fn = m_engine->evaluate(
-                QStringLiteral("(function(){try{return {v:(") + program +
-                    QStringLiteral("\n)};}catch(e){return {e:e};}})"),
-                QString(), 1, &trace);
-            it = m_calls.insert(program, fn.isCallable() && trace.isEmpty() ? fn : QJSValue());
-        }
-        if (it->isCallable()) {
-            arm();
-            const QJSValue box = it->call();
-            if (const ScriptResult *stopped = checkInterrupted())
-                return *stopped;
-            if (box.isError())
-                return ScriptResult::failure(errorText(box));
-            if (box.hasOwnProperty(QStringLiteral("e")))
-                return ScriptResult::failure(errorText(box.property(QStringLiteral("e"))));
-            return valueResult(box.property(QStringLiteral("v")));
-        }
-    }
-
-    QStringList trace;
-    arm();
-    const QJSValue v = m_engine->evaluate(program, QString(), 1, &trace);
-    if (const ScriptResult *stopped = checkInterrupted())
-        return *stopped;
-    // A thrown plain value (throw "x") is not an Error object: the trace tells it was thrown.
-    if (v.isError() || !trace.isEmpty())
-        return ScriptResult::failure(errorText(v));
-    return valueResult(v);
+    return runOps({{ScriptOp::Evaluate, QString(), program}}, false).value(0);
 }
 
-const ScriptResult *ScriptHost::checkInterrupted()
+QVector<ScriptResult> ScriptHost::run(const ScriptBatch &batch)
 {
-    const ScriptWatchdog::Fired fired = m_watchdog->disarm();
-    if (fired == ScriptWatchdog::Fired::No && !m_engine->isInterrupted())
-        return nullptr;
-    m_engine->setInterrupted(false);
-    if (fired == ScriptWatchdog::Fired::Memory || m_guard->tripped()) {
-        // What the stopped script built is garbage now (unless it kept it in a global).
-        m_engine->collectGarbage();
-        m_interruptResult = ScriptResult::failure(
-            ScriptTexts::tr("脚本占用内存超过 %1 MB，已被中止").arg(m_memoryLimitBytes / (1024 * 1024)));
-    } else {
-        m_interruptResult = ScriptResult::failure(ScriptTexts::tr("脚本运行超过 %1 毫秒，已被中止").arg(m_watchdogMs));
-    }
-    return &m_interruptResult;
+    return runOps(batch.ops(), false);
 }
 
 ScriptResult ScriptHost::evaluateFile(const QString &path, QString *fileError)
@@ -250,12 +123,19 @@ ScriptResult ScriptHost::evaluateFile(const QString &path, QString *fileError)
             *fileError = why;  // the reason alone: the caller names the file once
         return ScriptResult::failure(why);
     }
-    return evaluate(DecodeText(bytes).text);
+    return runOps({{ScriptOp::Evaluate, QString(), DecodeText(bytes).text}}, true).value(0);
 }
 
 void ScriptHost::setGlobalString(const QString &name, const QString &value)
 {
-    m_engine->globalObject().setProperty(name, QJSValue(value));
+    // Sent with the next evaluation: setting a global costs no round trip of its own.
+    for (ScriptOp &op : m_pending) {
+        if (op.name == name) {
+            op.text = value;
+            return;
+        }
+    }
+    m_pending.append({ScriptOp::SetGlobal, name, value});
 }
 
 ScriptResult ScriptHost::getCmd(const QString &name)

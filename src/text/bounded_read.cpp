@@ -3,12 +3,10 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include "platform/input_file.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr int kFifoWriterWaitMs = 5000;
@@ -16,44 +14,31 @@ constexpr int kFifoWriterWaitMs = 5000;
 
 bool OpenForBoundedRead(QFile &f, QString *error)
 {
-    // Without O_NONBLOCK, opening a FIFO waits until a writer opens it, for ever if none does.
-    // Once open, reads block again as usual: a pipe is read to its writer's end.
-    const int fd = ::open(QFile::encodeName(f.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (error)
-            *error = qt_error_string(errno);
-        return false;
+    int fd = -1, systemError = 0;
+    QString why;
+    switch (OpenInputFile(QFile::encodeName(f.fileName()), kFifoWriterWaitMs, &fd, &systemError)) {
+    case InputOpen::Ok:
+        if (f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+            return true;
+        why = f.errorString();
+        CloseInputFile(fd);
+        break;
+    case InputOpen::Failed:
+        why = qt_error_string(systemError);
+        break;
+    case InputOpen::Folder:
+        why = qt_error_string(EISDIR);
+        break;
+    case InputOpen::NoWriter:
+        why = QCoreApplication::translate("BoundedRead", "%1 秒内没有程序写入这个管道").arg(kFifoWriterWaitMs / 1000);
+        break;
+    case InputOpen::Device:
+        why = QCoreApplication::translate("BoundedRead", "这是一个设备，不是文件，读取它会一直等待");
+        break;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        if (error)
-            *error = qt_error_string(EISDIR);
-        ::close(fd);
-        return false;
-    }
-    // A FIFO's writer may come a moment after us; one that never comes ends the wait.
-    if (S_ISFIFO(st.st_mode)) {
-        pollfd p{fd, POLLIN, 0};
-        int n;
-        do
-            n = ::poll(&p, 1, kFifoWriterWaitMs);
-        while (n < 0 && errno == EINTR);
-        if (n == 0) {
-            if (error)
-                *error = QCoreApplication::translate("BoundedRead", "%1 秒内没有程序写入这个管道").arg(kFifoWriterWaitMs / 1000);
-            ::close(fd);
-            return false;
-        }
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0 ||
-        !f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        if (error)
-            *error = qt_error_string(errno);
-        ::close(fd);
-        return false;
-    }
-    return true;
+    if (error)
+        *error = why;
+    return false;
 }
 
 BoundedRead ReadBounded(QFile &f, qint64 maxBytes, QByteArray *bytes)

@@ -9,7 +9,8 @@ class QFile;
 enum class BoundedRead { Ok, TooLarge, Failed };
 
 // Opens `f` (its file name set) for reading; a FIFO nobody writes to within a few seconds is
-// refused instead of holding the caller for ever, and a folder is refused. `error` is the
+// refused instead of holding the caller for ever, and so are a terminal, a device with nothing
+// to read at once, and a folder. `error` is the
 // reason when it cannot be opened.
 bool OpenForBoundedRead(QFile &f, QString *error = nullptr);
 

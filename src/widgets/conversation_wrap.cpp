@@ -38,8 +38,15 @@ QList<int> ConversationWrap::breaksOf(const QString &line) const
     for (int i = 0; i < n; ++i) {
         const QChar c = line.at(i);
         const qreal w = c == QLatin1Char('\t') ? m_tabStop - std::fmod(x, m_tabStop) : advance(c);
-        // A blank may hang past the edge, as in a wrapped text view.
-        if (x + w > m_width && i > pieceStart && !c.isSpace()) {
+        // A blank may hang past the edge, as in a wrapped text view, but a run of blanks or of
+        // zero-width characters would then make one row of any length: a row ends after
+        // kMaxRowChars characters too.
+        if (i - pieceStart >= kMaxRowChars && !(c.isLowSurrogate() && i - 1 > pieceStart)) {
+            breaks.append(i);
+            pieceStart = i;
+            x = 0;
+            afterBlank = -1;
+        } else if (x + w > m_width && i > pieceStart && !c.isSpace()) {
             const bool atBlank = afterBlank > pieceStart;
             const int at = atBlank ? afterBlank : i;
             if (at < n && line.at(at).isLowSurrogate() && at - 1 > pieceStart)

@@ -38,6 +38,8 @@ public:
 
     // The offsets where `line` goes on in a new row.
     QList<int> breaksOf(const QString &line) const;
+    // The most characters a row holds, however narrow they are.
+    static constexpr int kMaxRowChars = 512;
 
 private:
     qreal advance(QChar c) const;

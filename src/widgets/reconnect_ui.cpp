@@ -1,6 +1,11 @@
 #include "widgets/reconnect_ui.h"
 
-#include "session/core_session.h"
+#include "link/data_link.h"
+#include "link/serial_reconnector.h"
+#include "link/tcp_channel.h"
+#include "link/tcp_reconnector.h"
+#include "log/session_log.h"
+#include "state/app_state.h"
 #include "state/user_settings.h"
 #include "widgets/conversation_view.h"
 #include "widgets/view_log_tap.h"
@@ -16,8 +21,8 @@
 #include <QMenuBar>
 #include <QUrl>
 
-ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings &settings)
-    : QObject(&window), m_window(window), m_session(session), m_settings(settings)
+ReconnectUi::ReconnectUi(QMainWindow &window, const ReconnectParts &parts, UserSettings &settings)
+    : QObject(&window), m_window(window), m_parts(parts), m_settings(settings)
 {
     openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     m_panel1 = window.findChild<QLabel *>(QStringLiteral("StatusBar1Panel1"));
@@ -37,22 +42,22 @@ ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings
     m_auto->setChecked(settings.autoReconnect());
     m_folder = menu->addAction(QCoreApplication::translate("ReconnectTexts", "打开日志文件夹"));
     m_folder->setObjectName(QStringLiteral("NLogFolder"));
-    session.setAutoReconnect(settings.autoReconnect());
+    setAutoReconnect(settings.autoReconnect());
     connect(m_auto, &QAction::toggled, this, [this](bool on) {
         m_settings.setAutoReconnect(on);
-        m_session.setAutoReconnect(on);
+        setAutoReconnect(on);
     });
     connect(m_folder, &QAction::triggered, this, &ReconnectUi::showLogFolder);
 
-    SerialReconnector &serial = session.serialReconnect;
+    SerialReconnector &serial = parts.serial;
     connect(&serial, &SerialReconnector::waiting, this, &ReconnectUi::onSerialWaiting);
     connect(&serial, &SerialReconnector::reconnected, this, &ReconnectUi::onSerialBack);
     connect(&serial, &SerialReconnector::lostForGood, this, &ReconnectUi::onSerialLostForGood);
 
     // The pages set m_tcpStatusLabel from the channel's own events first; during reconnection these
     // handlers, connected later, say which attempt it is.
-    TcpChannel &tcp = session.link.tcp();
-    TcpReconnector &again = session.tcpReconnect;
+    TcpChannel &tcp = parts.link.tcp();
+    TcpReconnector &again = parts.tcp;
     connect(&tcp, &TcpChannel::connecting, this, [this, &again] {
         if (m_label10 && again.isReconnecting())
             m_label10->setText(TcpReconnector::AttemptText(again.attempts()));
@@ -72,22 +77,28 @@ ReconnectUi::ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings
             m_label10->setText(QCoreApplication::translate("CommPageTexts", "TCP维护端口连接失败"));
     });
     connect(&again, &TcpReconnector::reconnected, this,
-            [this] { m_session.state.log(QCoreApplication::translate("ReconnectTexts", "[TCP维护端口已重新连接]")); });
+            [this] { m_parts.state.log(QCoreApplication::translate("ReconnectTexts", "[TCP维护端口已重新连接]")); });
     // A log that cannot be written is said once where results are shown, and again when it works.
-    connect(&session.log, &SessionLog::failed, this, &ReconnectUi::showLogState);
-    connect(&session.log, &SessionLog::recovered, this, &ReconnectUi::showLogState);
+    connect(&parts.log, &SessionLog::failed, this, &ReconnectUi::showLogState);
+    connect(&parts.log, &SessionLog::recovered, this, &ReconnectUi::showLogState);
 }
 
 void ReconnectUi::showLogState(const QString &text)
 {
     if (auto *panel3 = m_window.findChild<QLabel *>(QStringLiteral("StatusBar1Panel3")))
         panel3->setText(text);
-    m_session.state.log(text);
+    m_parts.state.log(text);
+}
+
+void ReconnectUi::setAutoReconnect(bool on)
+{
+    m_parts.serial.setEnabled(on);
+    m_parts.tcp.setEnabled(on);
 }
 
 void ReconnectUi::openLog()
 {
-    m_session.log.openFolder(m_settings.logFolder(), m_settings.logKeepDays(), m_settings.logMaxBytes());
+    m_parts.log.openFolder(m_settings.logFolder(), m_settings.logKeepDays(), m_settings.logMaxBytes());
 }
 
 void ReconnectUi::tapViews(QWidget *window, const QStringList &viewNames)
@@ -96,7 +107,7 @@ void ReconnectUi::tapViews(QWidget *window, const QStringList &viewNames)
         return;
     for (const QString &name : viewNames)
         for (ConversationView *view : window->findChildren<ConversationView *>(name))
-            ViewLogTap::attach(view, m_session.log);
+            ViewLogTap::attach(view, m_parts.log);
 }
 
 void ReconnectUi::onSerialWaiting(const QString &port, const QString &reason)
@@ -104,7 +115,7 @@ void ReconnectUi::onSerialWaiting(const QString &port, const QString &reason)
     const QString text = SerialReconnector::WaitingText(port);
     if (m_panel1)
         m_panel1->setText(text);
-    m_session.state.log(QStringLiteral("[%1]%2").arg(text, reason.isEmpty() ? QString() : QStringLiteral(" ") + reason));
+    m_parts.state.log(QStringLiteral("[%1]%2").arg(text, reason.isEmpty() ? QString() : QStringLiteral(" ") + reason));
 }
 
 QString ReconnectUi::openText(const SerialSettings &settings)
@@ -121,14 +132,14 @@ void ReconnectUi::onSerialBack(const SerialSettings &settings)
         edit->setText(settings.portName);
     if (m_panel1)
         m_panel1->setText(openText(settings));
-    m_session.state.log(SerialReconnector::ReconnectedText());
+    m_parts.state.log(SerialReconnector::ReconnectedText());
 }
 
 void ReconnectUi::onSerialLostForGood(const QString &port, const QString &reason)
 {
     if (m_panel1)
         m_panel1->setText(LostText(port));
-    m_session.state.log(QStringLiteral("[%1]%2").arg(LostText(port), reason.isEmpty() ? QString() : QStringLiteral(" ") + reason));
+    m_parts.state.log(QStringLiteral("[%1]%2").arg(LostText(port), reason.isEmpty() ? QString() : QStringLiteral(" ") + reason));
 }
 
 void ReconnectUi::showLogFolder()
@@ -136,5 +147,5 @@ void ReconnectUi::showLogFolder()
     const QString folder = m_settings.logFolder();
     QDir().mkpath(folder);
     if (!openUrl(QUrl::fromLocalFile(folder)))
-        m_session.state.log(QCoreApplication::translate("ReconnectTexts", "[无法打开日志文件夹：%1]").arg(folder));
+        m_parts.state.log(QCoreApplication::translate("ReconnectTexts", "[无法打开日志文件夹：%1]").arg(folder));
 }

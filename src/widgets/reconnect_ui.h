@@ -9,19 +9,32 @@
 #include <QStringList>
 #include <functional>
 
-class CoreSession;
+class AppState;
+class DataLink;
 class QAction;
 class QLabel;
 class QMainWindow;
 class QUrl;
 class QWidget;
+class SerialReconnector;
+class SessionLog;
+class TcpReconnector;
 class UserSettings;
 struct SerialSettings;
+
+// The parts of a running tool the reconnection display follows.
+struct ReconnectParts {
+    AppState &state;
+    DataLink &link;
+    SerialReconnector &serial;
+    TcpReconnector &tcp;
+    SessionLog &log;
+};
 
 class ReconnectUi : public QObject {
     Q_OBJECT
 public:
-    ReconnectUi(QMainWindow &window, CoreSession &session, UserSettings &settings);
+    ReconnectUi(QMainWindow &window, const ReconnectParts &parts, UserSettings &settings);
 
     // Opens the log in the user's folder (a failure goes to panel 3 and m_log).
     void openLog();
@@ -42,9 +55,10 @@ private:
     void showLogFolder();
     void showLogState(const QString &text);
     static QString openText(const SerialSettings &settings);
+    void setAutoReconnect(bool on);
 
     QMainWindow &m_window;
-    CoreSession &m_session;
+    ReconnectParts m_parts;
     UserSettings &m_settings;
     QLabel *m_panel1 = nullptr;
     QLabel *m_label10 = nullptr;

@@ -182,6 +182,42 @@ private slots:
         QCOMPARE(host, QStringLiteral("dtu.local:x"));
         QCOMPARE(port, quint16(8888));
     }
+
+    // An IPv6 address, alone or in brackets with a port, is one host: the same rule for --tcp
+    // and the window's TCP box, and an IPv6 listener is reached.
+    void ipv6AddressesReachAnIpv6Listener_data()
+    {
+        QTest::addColumn<QString>("address");  // %1: the listener's port
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");         // 0: the listener's port
+        QTest::newRow("loopback alone") << "::1" << "::1" << 8888;
+        QTest::newRow("full address alone") << "2001:db8::5" << "2001:db8::5" << 8888;
+        QTest::newRow("brackets without port") << "[::1]" << "::1" << 8888;
+        QTest::newRow("brackets with port") << "[::1]:%1" << "::1" << 0;
+        QTest::newRow("brackets, blanks around") << " [::1]:%1 " << "::1" << 0;
+    }
+    void ipv6AddressesReachAnIpv6Listener()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QTcpServer server;
+        if (!server.listen(QHostAddress::LocalHostIPv6, 0))
+            QSKIP("no IPv6 loopback here");
+        const QString text = address.contains(QLatin1String("%1")) ? address.arg(server.serverPort()) : address;
+        QString gotHost;
+        quint16 gotPort = 0;
+        TcpChannel::SplitAddress(text, &gotHost, &gotPort);
+        QCOMPARE(gotHost, host);
+        QCOMPARE(int(gotPort), port ? port : int(server.serverPort()));
+        if (port)
+            return;
+        TcpChannel channel;
+        QSignalSpy connected(&channel, &TcpChannel::connected);
+        channel.connectTo(text);
+        QVERIFY(connected.wait(3000));
+        QVERIFY(server.waitForNewConnection(1000) || server.hasPendingConnections());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDataLink)

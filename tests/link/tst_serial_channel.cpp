@@ -5,11 +5,14 @@
 #include "link/serial_channel.h"
 #include "session/core_session.h"
 #include "state/app_state.h"
+#include "support/temp_file_dir.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <QtTest>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -203,6 +206,64 @@ private slots:
         QString error;
         QVERIFY(!link.ChannelSend("x", &error));
         QCOMPARE(error, DataLink::NotOpenedText());
+    }
+
+    // Bytes that reached the port just before the device vanished are shown and logged, as the
+    // last bytes of a TCP peer are.
+    void bytesJustBeforeTheLossReachTheViewAndTheLog()
+    {
+        TempFileDir dir;
+        PtyDevice dev;
+        QVERIFY(dev.create());
+        CoreSession s;
+        s.state.WorkMode = 0;
+        s.log.openFile(dir.filePath(QStringLiteral("s.log")));
+        QStringList shown;
+        connect(&s.poll, &ReceivePoll::transparentLine, this, [&shown](const QString &l) { shown << l; });
+        QVERIFY(s.link.serial().open(settingsFor(dev.slavePath)));
+        QSignalSpy lost(&s.link.serial(), &Channel::lost);
+        dev.send("BYE\r\n");
+        QTRY_VERIFY(s.link.serial().port().bytesAvailable() >= 5);
+        dev.hangUp();
+        QVERIFY(lost.wait(3000));
+        QVERIFY(!s.link.serial().isOpen());
+        s.poll.start();
+        QTRY_VERIFY(shown.join(QString()).contains(QStringLiteral("BYE")));
+        s.log.sync();
+        QFile f(dir.filePath(QStringLiteral("s.log")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY2(f.readAll().contains(" RX 42 59 45 0D 0A "), "the last bytes are not in the log");
+    }
+
+    // A lost port says why in its own words, not with whatever error an unrelated call left.
+    void aLostPortSaysWhyInItsOwnWords()
+    {
+        PtyDevice dev;
+        QVERIFY(dev.create());
+        SerialChannel channel;
+        QSignalSpy lost(&channel, &SerialChannel::lost);
+        QVERIFY(channel.open(settingsFor(dev.slavePath)));
+        errno = EEXIST;
+        dev.hangUp();
+        QVERIFY(lost.wait(3000));
+        QCOMPARE(lost.first().first().toString(), QStringLiteral("设备一端已关闭"));
+    }
+
+    // A read error while the device node is still there (a port just reopened) is passed over;
+    // the node is looked for at its full path, which the port's own name leaves out.
+    void readErrorWithTheDeviceStillThereKeepsThePort()
+    {
+        PtyDevice dev;
+        QVERIFY(dev.create());
+        QVERIFY(dev.slavePath.startsWith(QLatin1String("/dev/")));
+        SerialChannel channel;
+        QSignalSpy lost(&channel, &SerialChannel::lost);
+        QVERIFY(channel.open(settingsFor(dev.slavePath)));
+        emit channel.port().errorOccurred(QSerialPort::ReadError);
+        QTest::qWait(100);
+        QVERIFY(!channel.hasFatalError());
+        QVERIFY(channel.isOpen());
+        QCOMPARE(lost.count(), 0);
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QtTest>
 
 #include <netinet/in.h>
@@ -105,6 +106,44 @@ private slots:
             pauses << w.at(1).toInt();
         QCOMPARE(pauses.mid(0, 4), (QList<int>{50, 100, 200, 400}));
         QVERIFY(peer.accepted >= 4);
+    }
+
+    // After a drop, a connection made again is told as back only once it has held: a peer that
+    // accepts and drops at once never brings "reconnected", one that keeps the link brings it once.
+    void reconnectedOnlyOnceTheLinkHeld_data()
+    {
+        QTest::addColumn<bool>("peerKeepsIt");
+        QTest::newRow("accepts and drops") << false;
+        QTest::newRow("keeps the link") << true;
+    }
+    void reconnectedOnlyOnceTheLinkHeld()
+    {
+        QFETCH(bool, peerKeepsIt);
+        Peer peer;
+        int seen = 0;
+        // The first connection is dropped after a while (an outage); the later ones as the row says.
+        peer.onAccess = [&](QTcpSocket *s) {
+            if (++seen == 1)
+                QTimer::singleShot(100, s, [s] { s->abort(); });
+            else if (!peerKeepsIt)
+                s->abort();
+        };
+        QVERIFY(peer.listen());
+        TcpChannel tcp;
+        TcpReconnector again(tcp);
+        again.setPauseDivisor(20);
+        QSignalSpy waiting(&again, &TcpReconnector::waiting);
+        QSignalSpy reconnected(&again, &TcpReconnector::reconnected);
+        again.connectByUser(peer.address());
+        if (peerKeepsIt) {
+            QVERIFY(reconnected.wait(5000));
+            QCOMPARE(seen, 2);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(waiting.count() >= 4, 10000);
+        }
+        QTest::qWait(300);
+        again.disconnectByUser();
+        QCOMPARE(reconnected.count(), peerKeepsIt ? 1 : 0);
     }
 
     void theLastWordBeforeCloseReachesTheViewAndTheLog()

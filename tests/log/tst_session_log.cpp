@@ -15,6 +15,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 QStringList linesOf(const QString &path)
 {
@@ -29,6 +31,21 @@ void touch(const QString &path, qint64 size)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(size, 'x'));
+}
+
+// A file last written at noon of `day`, whatever its name says.
+void touchOn(const QString &path, qint64 size, const QDate &day)
+{
+    touch(path, size);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(QDateTime(day, QTime(12, 0)), QFileDevice::FileModificationTime));
+}
+
+// A log file of `day`, written that day.
+void touchLogOf(const QDir &d, const QDate &day, qint64 size)
+{
+    touchOn(d.filePath(SessionLog::FileNameFor(day)), size, day);
 }
 
 qint64 at(const QDate &day, const QTime &time)
@@ -126,24 +143,78 @@ private slots:
         TempFileDir dir;
         const QDate today(2026, 3, 10);
         QDir d(dir.path());
-        touch(d.filePath(SessionLog::FileNameFor(today.addDays(-40))), 10);
-        touch(d.filePath(SessionLog::FileNameFor(today.addDays(-30))), 10);  // 31st day back: too old
-        touch(d.filePath(SessionLog::FileNameFor(today.addDays(-29))), 10);  // 30th day: kept
+        touchLogOf(d, today.addDays(-40), 10);
+        touchLogOf(d, today.addDays(-30), 10);  // 31st day back: too old
+        touchLogOf(d, today.addDays(-29), 10);  // 30th day: kept
         touch(d.filePath(QStringLiteral("notes.txt")), 10);                  // not ours: never touched
         const QString current = d.filePath(SessionLog::FileNameFor(today));
-        touch(current, 10);
+        touchOn(current, 10, today);
         SessionLog::Prune(dir.path(), today, 30, 0, current);
         QCOMPARE(d.entryList(QDir::Files, QDir::Name),
                  QStringList({SessionLog::FileNameFor(today.addDays(-29)), SessionLog::FileNameFor(today), QStringLiteral("notes.txt")}));
 
-        touch(d.filePath(SessionLog::FileNameFor(today.addDays(-2))), 100);
-        touch(d.filePath(SessionLog::FileNameFor(today.addDays(-1))), 100);
+        touchLogOf(d, today.addDays(-2), 100);
+        touchLogOf(d, today.addDays(-1), 100);
         // 220 bytes of ours, 150 allowed: the oldest go first, today's file always stays.
         SessionLog::Prune(dir.path(), today, 30, 150, current);
         QCOMPARE(d.entryList({QStringLiteral("dtu-config-*")}, QDir::Files, QDir::Name),
                  QStringList({SessionLog::FileNameFor(today.addDays(-1)), SessionLog::FileNameFor(today)}));
         SessionLog::Prune(dir.path(), today, 30, 1, current);
         QCOMPARE(d.entryList({QStringLiteral("dtu-config-*")}, QDir::Files), QStringList({SessionLog::FileNameFor(today)}));
+    }
+
+    // A name may say any date: age and order are the files' own times, so a file named for a
+    // day to come goes when it is old, and does not push the real logs out before it.
+    void filesGoByTheirOwnTimesNotTheirNames()
+    {
+        TempFileDir dir;
+        QDir d(dir.path());
+        const QDate today = QDate::currentDate();
+        const QString futureOld = SessionLog::FileNameFor(QDate(2099, 1, 1));
+        const QString futureNew = SessionLog::FileNameFor(QDate(2099, 6, 1));
+        touchOn(d.filePath(futureOld), 10, today.addDays(-40));
+        touchLogOf(d, today.addDays(-2), 100);
+        touchOn(d.filePath(futureNew), 100, today.addDays(-1));
+        const QString current = d.filePath(SessionLog::FileNameFor(today));
+        touchOn(current, 10, today);
+        // 210 bytes left, 150 allowed: the file written longest ago goes, whatever its name.
+        SessionLog::Prune(dir.path(), today, 30, 150, current);
+        QCOMPARE(d.entryList(QDir::Files, QDir::Name), QStringList({SessionLog::FileNameFor(today), futureNew}));
+    }
+
+    // Two windows logging into one folder: neither prunes the file the other is writing.
+    void aFileAnotherWriterHoldsIsNeverPruned()
+    {
+        TempFileDir dir;
+        SessionLog other;
+        other.openFolder(dir.path(), 30, 0);
+        other.line(QStringLiteral("Memo1"), QStringLiteral("the other window"));
+        other.sync();
+        const QString held = other.currentFile();
+        QVERIFY(!held.isEmpty());
+        // As the second window prunes: everything too old, or over a total of one byte.
+        const QDate later = QDate::currentDate().addDays(400);
+        SessionLog::Prune(dir.path(), later, 1, 1, dir.filePath(SessionLog::FileNameFor(later)));
+        QVERIFY(QFileInfo::exists(held));
+        other.close();
+        SessionLog::Prune(dir.path(), later, 1, 1, dir.filePath(SessionLog::FileNameFor(later)));
+        QVERIFY(!QFileInfo::exists(held));
+    }
+
+    // A FIFO named like today's file is no log file: refused with a reason, never waited on.
+    void aFifoNamedLikeTodaysFileIsRefused()
+    {
+        TempFileDir dir;
+        const QString fifo = dir.filePath(SessionLog::FileNameFor(QDate::currentDate()));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        SessionLog log;
+        QSignalSpy failed(&log, &SessionLog::failed);
+        log.openFolder(dir.path(), 30, 0);
+        log.line(QStringLiteral("Memo1"), QStringLiteral("a"));
+        log.sync();
+        QTRY_COMPARE(failed.count(), 1);
+        QCOMPARE(failed.first().first().toString(), SessionLog::FailedText(fifo, QStringLiteral("不是普通文件")));
+        log.close();
     }
 
     void unwritableFolderIsReported()
@@ -174,8 +245,8 @@ private slots:
         for (const QString &name : foreign)
             touch(d.filePath(name), 10);
         // Ours: a day file and a numbered part of it, far too old.
-        touch(d.filePath(SessionLog::FileNameFor(old)), 10);
-        touch(d.filePath(QStringLiteral("dtu-config-2020-01-01.3.log")), 10);
+        touchLogOf(d, old, 10);
+        touchOn(d.filePath(QStringLiteral("dtu-config-2020-01-01.3.log")), 10, old);
 
         // dtucfg --log writing into the same folder prunes nothing.
         {
@@ -327,6 +398,8 @@ private slots:
         log.sync();
         QTRY_COMPARE(recovered.count(), 1);
         QCOMPARE(failed.count(), 1);
+        // The system's error for a write cut short is no error at all: the text says what it means.
+        QCOMPARE(failed.first().first().toString(), SessionLog::FailedText(path, QStringLiteral("磁盘已满或文件过大")));
         const QStringList lines = linesOf(path);
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[1].size(), 40);   // what the disk took of the cut line

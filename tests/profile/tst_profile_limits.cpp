@@ -215,6 +215,36 @@ private slots:
         // Nesting a profile may really use is read as before.
         QVERIFY(conv::ParseValueList(QStringLiteral("[[[1,[2]]],[\"00\"]]"), &error).has_value());
     }
+
+    // A terminal named as a profile or a script (a serial adapter, a pseudo-terminal) is refused
+    // at once with a reason, not waited on until someone types into it.
+    void terminalInputFilesAreRefusedAtOnce_data()
+    {
+        QTest::addColumn<bool>("asScript");
+        QTest::newRow("profile") << false;
+        QTest::newRow("script") << true;
+    }
+    void terminalInputFilesAreRefusedAtOnce()
+    {
+        QFETCH(bool, asScript);
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QString terminal = QString::fromLocal8Bit(::ptsname(master));
+        ProfileRig rig;
+        TempFileDir dir;
+        loadGood(rig, dir);
+        QElapsedTimer t;
+        t.start();
+        QString error;
+        if (asScript)
+            rig.script.evaluateFile(terminal, &error);
+        else
+            error = rig.profile.LoadProfile(terminal).error;
+        ::close(master);
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY2(error.contains(QStringLiteral("这是一个设备，不是文件")), qPrintable(error));
+        expectGoodKept(rig, dir);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProfileLimits)

@@ -40,3 +40,10 @@ constexpr qint64 MemoryBoundMb(qint64 mb)
     return mb;
 #endif
 }
+
+// A bound on time in ms, as it holds in a normal build; the address sanitizer makes the same
+// work several times slower, and the bound grows with it there.
+constexpr qint64 TimeBoundMs(qint64 ms)
+{
+    return MemoryBoundMb(ms) == ms ? ms : 3 * ms;
+}

@@ -3,6 +3,7 @@
 // same run), selection and copy, the scroll rule, find and the accessible text.
 #include "widgets/conversation_find.h"
 #include "widgets/conversation_view.h"
+#include "widgets/conversation_wrap.h"
 
 #include <QAccessible>
 #include <QAccessibleTextInterface>
@@ -65,6 +66,8 @@ private slots:
     void sameTextAndBreaksAsTextEdit_data();
     void sameTextAndBreaksAsTextEdit();
     void longLineCostsAFractionOfTheOldView();
+    void longRunsOfNarrowCharactersBreakIntoRows_data();
+    void longRunsOfNarrowCharactersBreakIntoRows();
     void selectionIsCopied();
     void followsUnlessScrolledUp();
     void findsBothWaysIgnoringCase();
@@ -137,6 +140,29 @@ void TestConversationView::longLineCostsAFractionOfTheOldView()
     QVERIFY2(fullNs <= 4 * emptyNs + 2000000, "a full view costs more per line than an empty one");
     QVERIFY(view.characterCount() <= ConversationView::kMaxChars);
     QCOMPARE(view.lastLine().size(), 100000);
+}
+
+// Blanks hang past the edge and zero-width characters take no room: a run of a million of
+// them still breaks into rows of a bounded length, so a repaint lays out only what it shows.
+void TestConversationView::longRunsOfNarrowCharactersBreakIntoRows_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::newRow("blanks") << QString(1000000, QLatin1Char(' '));
+    QTest::newRow("zero-width spaces") << QString(1000000, QChar(0x200B));
+    QTest::newRow("zero-width joiners after a word") << QStringLiteral("AT") + QString(1000000, QChar(0x200D));
+    QTest::newRow("blanks and tabs") << QString(500000, QLatin1Char(' ')) + QString(500000, QLatin1Char('\t'));
+}
+void TestConversationView::longRunsOfNarrowCharactersBreakIntoRows()
+{
+    QFETCH(QString, line);
+    ConversationWrap wrap;
+    wrap.setMetrics(QFont(), 600);
+    const QList<int> breaks = wrap.breaksOf(line);
+    int start = 0;
+    for (const int at : breaks + QList<int>{int(line.size())}) {
+        QVERIFY2(at > start && at - start <= ConversationWrap::kMaxRowChars, qPrintable(QStringLiteral("%1..%2").arg(start).arg(at)));
+        start = at;
+    }
 }
 
 void TestConversationView::selectionIsCopied()

@@ -4,7 +4,7 @@
 #include "params/param_editor_logic.h"
 #include "params/param_table.h"
 #include "params/ui/param_view.h"
-#include "session/core_session.h"
+#include "state/app_state.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -18,10 +18,10 @@ namespace {
 constexpr int kUnlimited = 32767;
 } // namespace
 
-ParamEditor::ParamEditor(CoreSession &session, Dialogs &dialogs, ParamView *mainView, ParamView *extView,
+ParamEditor::ParamEditor(ParamContext context, Dialogs &dialogs, ParamView *mainView, ParamView *extView,
                          QLineEdit *valueEdit, QComboBox *valueCombo, QWidget *dialogParent)
     : QObject(valueEdit),
-      m_s(session),
+      m_s(context),
       m_dialogs(dialogs),
       m_view1(mainView),
       m_view2(extView),

@@ -2,10 +2,11 @@
 // The in-place editor shared by both parameter tables: m_valueEdit (text form) or m_valueCombo (list
 // form) laid over the value cell of the active table's selected row. Typing or choosing
 // updates the row's stored and shown values at once; nothing is sent to the device here.
+#include "params/param_context.h"
+
 #include <QObject>
 #include <QString>
 
-class CoreSession;
 class Dialogs;
 class ParamTable;
 class ParamView;
@@ -17,7 +18,7 @@ struct EditorSetup;
 class ParamEditor : public QObject {
     Q_OBJECT
 public:
-    ParamEditor(CoreSession &session, Dialogs &dialogs, ParamView *mainView, ParamView *extView,
+    ParamEditor(ParamContext context, Dialogs &dialogs, ParamView *mainView, ParamView *extView,
                 QLineEdit *valueEdit, QComboBox *valueCombo, QWidget *dialogParent);
 
     // Sets up the editor for row `index` of the active table.
@@ -53,7 +54,7 @@ private:
     void applyReadOnlyRule();
     void watchView(ParamView *view);
 
-    CoreSession &m_s;
+    ParamContext m_s;
     Dialogs &m_dialogs;
     ParamView *m_view1;
     ParamView *m_view2;
