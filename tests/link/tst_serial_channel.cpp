@@ -246,7 +246,9 @@ private slots:
         errno = EEXIST;
         dev.hangUp();
         QVERIFY(lost.wait(3000));
-        QCOMPARE(lost.first().first().toString(), QStringLiteral("设备一端已关闭"));
+        // The pseudo-terminal's node goes with its device side, or a moment later.
+        const QString reason = lost.first().first().toString();
+        QVERIFY2((QStringList{QStringLiteral("设备已移除"), QStringLiteral("设备一端已关闭")}.contains(reason)), qPrintable(reason));
     }
 
     // A read error while the device node is still there (a port just reopened) is passed over;
