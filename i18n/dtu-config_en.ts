@@ -1322,6 +1322,13 @@
     </message>
 </context>
 <context>
+    <name>StationNotice</name>
+    <message>
+        <source>配方未指定设备标识：同一端口上换上一台相同的设备，要等端口静默一次才会发现</source>
+        <translation>no identity in the recipe: a unit swapped for an identical one on a port that stays is noticed only once the port was silent</translation>
+    </message>
+</context>
+<context>
     <name>StationWindow</name>
     <message>
         <source>生产工位</source>
@@ -1650,15 +1657,15 @@
     </message>
     <message>
         <source>%1 (%2)：应为“%3”，设备的回答中没有这一项</source>
-        <translation>%1 (%2): expected "%3", missing from the unit's answer</translation>
+        <translation>%1 (%2): expected &quot;%3&quot;, missing from the unit&apos;s answer</translation>
     </message>
     <message>
         <source>%1 (%2)：应为“%3”，读回“%4”</source>
-        <translation>%1 (%2): expected "%3", read back "%4"</translation>
+        <translation>%1 (%2): expected &quot;%3&quot;, read back &quot;%4&quot;</translation>
     </message>
     <message>
         <source>%1 (%2)：写入“%3”，读回“%4”</source>
-        <translation>%1 (%2): wrote "%3", read back "%4"</translation>
+        <translation>%1 (%2): wrote &quot;%3&quot;, read back &quot;%4&quot;</translation>
     </message>
     <message>
         <source>；</source>
@@ -1694,7 +1701,7 @@
     </message>
     <message>
         <source>%1 中已没有可用的值（每一行的值都已发出）</source>
-        <translation>no values left in %1 (every row's values handed out)</translation>
+        <translation>no values left in %1 (every row&apos;s values handed out)</translation>
     </message>
     <message>
         <source>设备值被拒绝，未写入任何参数：%1</source>
@@ -1722,11 +1729,11 @@
     </message>
     <message>
         <source>标准配置中没有参数“%1”</source>
-        <translation>no parameter "%1" in the golden profile</translation>
+        <translation>no parameter &quot;%1&quot; in the golden profile</translation>
     </message>
     <message>
         <source>设备的 %1 (%2) 为空，无法识别这台设备，未发出任何值</source>
-        <translation>the unit's %1 (%2) is empty: it cannot be told apart, nothing was handed out</translation>
+        <translation>the unit&apos;s %1 (%2) is empty: it cannot be told apart, nothing was handed out</translation>
     </message>
     <message>
         <source>设备标识 %1 同时出现在两个端口上（%2 和 %3）</source>
@@ -1739,6 +1746,14 @@
     <message>
         <source>已完成（设备仍保存着标准配置和发给它的值）</source>
         <translation>already done (the unit still holds the golden and its values)</translation>
+    </message>
+    <message>
+        <source>写入 %1 (%2)=%3 时设备没有应答</source>
+        <translation>writing %1 (%2)=%3: the unit did not answer</translation>
+    </message>
+    <message>
+        <source>写入无应答</source>
+        <translation>Write not answered</translation>
     </message>
 </context>
 <context>

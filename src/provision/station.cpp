@@ -1,5 +1,6 @@
 #include "provision/station.h"
 
+#include "params/param_editor_logic.h"
 #include "provision/golden.h"
 #include "provision/port_scan.h"
 #include "provision/unit_failure.h"
@@ -91,6 +92,13 @@ bool Station::checkPlan(QString &error)
             error = QStringLiteral("identity: %1 (%2) is the unit's own and cannot also be handed out").arg(row->name, row->cmdId);
             return false;
         }
+        // A row the golden writes is the same on every unit it wrote: no identity.
+        if (!row->stored.isEmpty() && !IsProtectedRow(row->cmdId, core.state.PrivilegeLevel)) {
+            error = QStringLiteral("identity: %1 (%2) is written by the golden profile, so every unit would hold the same; "
+                                   "name a row each unit carries from its factory, such as a serial number")
+                        .arg(row->name, row->cmdId);
+            return false;
+        }
         m_c.plan.identityParam = row->cmdId;
         m_probeCodes = QStringList{row->cmdId.toUpper()};
     }
@@ -107,8 +115,8 @@ bool Station::start(QString &error)
     flushOutbox();
     m_started = true;
     if (m_c.watch && m_c.identity.isEmpty())
-        emit notice(QStringLiteral("no identity in the recipe: a unit swapped for an identical one on a port that stays "
-                                   "is noticed only once the port was silent"));
+        emit notice(QCoreApplication::translate(
+            "StationNotice", "配方未指定设备标识：同一端口上换上一台相同的设备，要等端口静默一次才会发现"));
     for (const QString &h : m_c.tcpHosts)
         launch(TcpAddress(h));
     if (m_c.watch) {
@@ -280,6 +288,9 @@ UnitValues Station::valuesForIdentified(const UnitIdentity &identity)
     for (auto it = m_unitIds.cbegin(); it != m_unitIds.cend(); ++it)
         if (it.key() != identity.port && it.value() == identity.unitId) {
             v.fail(failure::kIdentityTwice, {identity.unitId, it.key(), identity.port});
+            // The unit that came first fails as well once its run ends: neither can be traced.
+            if (m_runners.contains(it.key()))
+                m_twice.insert(identity.unitId, identity.port);
             return v;
         }
     m_unitIds.insert(identity.port, identity.unitId);
@@ -335,6 +346,11 @@ void Station::unitDone(UnitRunner *runner)
         }
         finishIfIdle();
         return;
+    }
+    if (!r.unitId.isEmpty() && m_twice.contains(r.unitId) && m_twice.value(r.unitId) != r.port) {
+        if (r.result == UnitRecord::Passed)
+            r.fail(failure::kIdentityTwice, {r.unitId, r.port, m_twice.value(r.unitId)});
+        m_twice.remove(r.unitId);
     }
     if (r.unitId.isEmpty() || r.failureCode == failure::kIdentityTwice)
         forgetUnitOn(r.port);

@@ -99,6 +99,7 @@ private:
     QHash<QString, PortProbe *> m_probes;
     QStringList m_probeCodes;             // the rows a probe reads besides the version
     QHash<QString, QString> m_unitIds;    // port → identity of the unit there
+    QHash<QString, QString> m_twice;      // identity seen on two ports at once → the port that came second
     QTimer m_probe;
     QList<UnitRecord> m_records;
     QTimer m_scan;

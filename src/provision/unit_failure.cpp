@@ -24,7 +24,7 @@ QString differences(const QStringList &a)
 
 QStringList Codes()
 {
-    return {kNoAnswer,     kOpenFailed,   kPortLost,         kReadFailed,       kReadBackFailed,    kWriteRefused,
+    return {kNoAnswer,     kOpenFailed,   kPortLost,         kReadFailed,       kReadBackFailed,    kWriteRefused, kWriteNoAnswer,
             kReadBackDiffers, kReadBackMissing, kNoValuesLeft, kValueRefused,   kDbNotAnswering,    kDbError,
             kNotRecorded,  kGoldenUnreadable, kScriptUnreadable, kUnknownParam, kIdentityEmpty,     kIdentityTwice,
             kStationClosing};
@@ -44,6 +44,8 @@ QString Text(const QString &code, const QStringList &a)
         return QCoreApplication::translate("UnitFailure", "读回参数失败：%1").arg(arg(a, 0));
     if (code == kWriteRefused)
         return QCoreApplication::translate("UnitFailure", "写入 %1 (%2)=%3 失败：%4").arg(arg(a, 0), arg(a, 1), arg(a, 2), arg(a, 3));
+    if (code == kWriteNoAnswer)
+        return QCoreApplication::translate("UnitFailure", "写入 %1 (%2)=%3 时设备没有应答").arg(arg(a, 0), arg(a, 1), arg(a, 2));
     if (code == kReadBackDiffers || code == kReadBackMissing)
         return QCoreApplication::translate("UnitFailure", "读回不一致：%1").arg(differences(a));
     if (code == kNoValuesLeft)
@@ -85,6 +87,7 @@ QString KindName(const QString &code)
                   {kReadFailed, QT_TRANSLATE_NOOP("UnitFailure", "读取失败")},
                   {kReadBackFailed, QT_TRANSLATE_NOOP("UnitFailure", "读回失败")},
                   {kWriteRefused, QT_TRANSLATE_NOOP("UnitFailure", "写入被拒绝")},
+                  {kWriteNoAnswer, QT_TRANSLATE_NOOP("UnitFailure", "写入无应答")},
                   {kReadBackDiffers, QT_TRANSLATE_NOOP("UnitFailure", "读回不一致")},
                   {kReadBackMissing, QT_TRANSLATE_NOOP("UnitFailure", "读回缺项")},
                   {kNoValuesLeft, QT_TRANSLATE_NOOP("UnitFailure", "没有可用的值")},

@@ -13,6 +13,7 @@ inline const QString kPortLost = QStringLiteral("port-lost");                 //
 inline const QString kReadFailed = QStringLiteral("read-failed");             // reason
 inline const QString kReadBackFailed = QStringLiteral("read-back-failed");    // reason
 inline const QString kWriteRefused = QStringLiteral("write-refused");         // name, code, value, reason
+inline const QString kWriteNoAnswer = QStringLiteral("write-no-answer");      // name, code, value
 // One group of five per row: "wrote" | "expected" | "missing", name, code, value, read back.
 inline const QString kReadBackDiffers = QStringLiteral("read-back-differs");
 inline const QString kReadBackMissing = QStringLiteral("read-back-missing");

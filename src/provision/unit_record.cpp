@@ -34,8 +34,11 @@ void UnitRecord::fail(const QString &code, const QStringList &args)
 {
     result = Failed;
     failureCode = code;
-    failureArgs = args;
-    failure = failure::Text(code, args);
+    // A failure is one line wherever it is shown (a driver's message may hold several).
+    failureArgs.clear();
+    for (QString a : args)
+        failureArgs << a.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')).trimmed();
+    failure = failure::Text(code, failureArgs);
 }
 
 QJsonObject StringMapJson(const QMap<QString, QString> &m)

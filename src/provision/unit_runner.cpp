@@ -175,6 +175,8 @@ bool Run::writeAll(const QMap<RowRef, StoredValue> &writes, QHash<RowRef, int> &
         recorded.insert(it.key(), m_rec.params.size());
         m_rec.params.append({g.cmdId, g.name, it.value().shown, QString(), t.row(it.key().second).hexDigits(), QString()});
         const int r = m_ops.WriteParam(g.cmdId, m_sink);
+        if (r == rcNoReply)
+            return linkFail(failure::kWriteNoAnswer, {g.name, g.cmdId, it.value().shown}, QStringLiteral("writing %1").arg(g.cmdId));
         if (r != rcOk)
             return linkFail(failure::kWriteRefused,
                             {g.name, g.cmdId, it.value().shown,
@@ -276,6 +278,10 @@ bool Run::go(const UnitRunner::ValueSource &source)
     const QVector<ParamRow> current[2] = {m_core.mainTable.rows(), m_core.extTable.rows()};
     identity.holdsGolden = holdsGoldenRest(uniqueRows, current);
     const QList<RowRef> probed = m_identityRow.first >= 0 ? QList<RowRef>{m_identityRow} : uniqueRows;
+    // A unit known by its identity is known whatever its run comes to: another unit answering on
+    // the port later, even one swapped in while this one failed, is seen as another.
+    if (m_identityRow.first >= 0)
+        m_rec.fingerprint = fingerprint(probed);
 
     step(UnitStep::Values);
     const UnitValues given = source(identity);

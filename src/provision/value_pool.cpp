@@ -88,7 +88,7 @@ bool ValuePool::prepare(CoreSession &golden, const QList<UniqueSpec> &uniques, c
                         .arg(where, row->shown, row->name, code);
             return false;
         }
-        m_counters.append({u, *row, code});
+        m_counters.append({u, *row, code, QString()});
         // Reached later, the golden's own value is passed over like a value handed out.
         if (!identified)
             m_counters.last().avoid = CanonicalStored(row->stored);

@@ -52,6 +52,9 @@ void StationWindow::buildHeader()
     m_stateLabel = new QLabel(this);
     m_noticeLabel = new QLabel(this);
     m_noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
+    // A long notice wraps in its share of the bar instead of pushing Start and Stop off a 1366-px screen.
+    m_noticeLabel->setWordWrap(true);
+    m_noticeLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_openButton = new QPushButton(tr("打开配方"), this);
     m_editButton = new QPushButton(tr("编辑配方"), this);
     m_startButton = new QPushButton(tr("开始"), this);
@@ -66,7 +69,7 @@ void StationWindow::buildHeader()
         b->setMinimumWidth(110);
     }
     bar->addWidget(m_recipeLabel, 1);
-    bar->addWidget(m_noticeLabel);
+    bar->addWidget(m_noticeLabel, 1);
     bar->addWidget(m_stateLabel);
     bar->addWidget(m_beepCheck);
     bar->addWidget(m_openButton);
@@ -315,7 +318,10 @@ void StationWindow::startStation()
     });
     connect(h, &StationHost::warning, this, [this](const QString &text) { addFailure(QString(), text, -1); });
     // Good news is not a failure: it goes beside the run state, not into the failures list.
-    connect(h, &StationHost::notice, this, [this](const QString &text) { m_noticeLabel->setText(text); });
+    connect(h, &StationHost::notice, this, [this](const QString &text) {
+        m_noticeLabel->setText(text);
+        m_noticeLabel->setToolTip(text);
+    });
     connect(h, &StationHost::targetReached, this, [this] { m_targetReached = true; });
     connect(h, &StationHost::finished, this, &StationWindow::stationFinished);
     m_targetReached = false;

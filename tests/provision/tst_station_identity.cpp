@@ -131,6 +131,76 @@ private slots:
         QCOMPARE(issuedCount(c.db, kDeviceId), 1);
     }
 
+    // Two units answering with one identity at once: neither can be traced, both fail.
+    void twinIdentitiesBothFail()
+    {
+        Rig rig;
+        for (const char *name : {"unitA", "unitB"})
+            QVERIFY(rig.addUnit(QString::fromLatin1(name), {QStringLiteral("--identity"), QStringLiteral("SN-TWIN"),
+                                                            QStringLiteral("--delay"), QStringLiteral("20")}));
+        StationConfig c = rig.config();
+        c.identity = QStringLiteral("出厂序列号");
+        const auto records = rig.run(c);
+        QCOMPARE(records.size(), 2);
+        for (const UnitRecord &r : records) {
+            QCOMPARE(r.result, UnitRecord::Failed);
+            QCOMPARE(r.failureCode, failure::kIdentityTwice);
+        }
+    }
+
+    void identityMustBeTheUnitsOwn_data()
+    {
+        QTest::addColumn<QString>("identity");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("a row the golden writes") << QStringLiteral("设备名称") << QStringLiteral("is written by the golden profile");
+        QTest::newRow("a row handed out") << QStringLiteral("设备ID") << QStringLiteral("cannot also be handed out");
+        QTest::newRow("no such row") << QStringLiteral("序列号") << QStringLiteral("no parameter \"序列号\"");
+    }
+
+    void identityMustBeTheUnitsOwn()
+    {
+        QFETCH(QString, identity);
+        QFETCH(QString, expected);
+        Rig rig;
+        StationConfig c = rig.config();
+        c.identity = identity;
+        Station station(c);
+        QString error;
+        QVERIFY(!station.start(error));
+        QVERIFY2(error.contains(expected), qPrintable(error));
+        QVERIFY(!QFileInfo::exists(c.db));
+    }
+
+    // A unit swapped for another while its run fails: the other is provisioned all the same.
+    void unitSwappedDuringItsRunIsProvisioned()
+    {
+        Rig rig;
+        QVERIFY(rig.addUnit(QStringLiteral("unit0"), {QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("--swap-pause"),
+                                                      QStringLiteral("300"), QStringLiteral("--swap-same-version")}));
+        StationConfig c = rig.config();
+        c.identity = QStringLiteral("出厂序列号");
+        c.watch = true;
+        c.probeMs = 300;
+        Station station(c);
+        QSignalSpy finishedUnits(&station, &Station::unitFinished);
+        bool swapped = false;
+        connect(&station, &Station::unitProgress, this, [&](const QString &, UnitStep step, const QString &, int n, int) {
+            if (step == UnitStep::Write && n == 3 && !swapped)
+                swapped = rig.sims.back()->signal(SIGUSR2);
+        });
+        QString error;
+        QVERIFY2(station.start(error), qPrintable(error));
+        QTRY_COMPARE_WITH_TIMEOUT(finishedUnits.size(), 2, 60000);
+        QVERIFY(swapped);
+        const UnitRecord failed = finishedUnits.at(0).at(0).value<UnitRecord>();
+        QCOMPARE(failed.result, UnitRecord::Failed);
+        QCOMPARE(failed.unitId, QStringLiteral("SN-unit0"));
+        const UnitRecord next = finishedUnits.at(1).at(0).value<UnitRecord>();
+        QVERIFY2(next.result == UnitRecord::Passed, qPrintable(next.failure));
+        QCOMPARE(next.unitId, QStringLiteral("SN-unit0-2"));
+        station.stop();
+    }
+
     // A unit that passed while the database was away is done: its record in the outbox counts.
     void outboxRecordCountsAsDone_data()
     {
