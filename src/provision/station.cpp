@@ -28,7 +28,6 @@ Station::~Station()
         disconnect(r, nullptr, this, nullptr);
     for (PortProbe *p : m_probes) {
         disconnect(p, nullptr, this, nullptr);
-        p->wait();
         delete p;
     }
     m_probes.clear();
@@ -157,6 +156,7 @@ void Station::scan()
         const QString gone = it.key();
         it = m_idle.erase(it);
         m_unitIds.remove(gone);
+        dropProbe(gone);
         emit unitGone(gone);
     }
     for (const QString &p : present)
@@ -168,28 +168,33 @@ void Station::probe()
 {
     // Never during a unit's run, one query at a time per port.
     for (auto it = m_idle.cbegin(); it != m_idle.cend(); ++it) {
-        if (m_probes.contains(it.key()) || m_runners.contains(it.key()))
+        if (m_runners.contains(it.key()))
             continue;
-        auto *p = new PortProbe(it.key(), m_c.plan.link, m_c.plan.scriptPath, m_c.plan.goldenPath, m_probeCodes);
-        connect(p, &QThread::finished, this, [this, q = QPointer<PortProbe>(p)] {
-            if (q && m_probes.value(q->port()) == q)
-                probeDone(q);
-        });
-        m_probes.insert(it.key(), p);
-        p->start();
+        PortProbe *p = m_probes.value(it.key());
+        if (!p) {
+            p = new PortProbe(it.key(), m_c.plan.link, m_c.plan.scriptPath, m_c.plan.goldenPath, m_probeCodes);
+            connect(p, &PortProbe::answered, this, &Station::probeDone, Qt::QueuedConnection);
+            m_probes.insert(it.key(), p);
+            p->start();
+        }
+        p->query();
     }
 }
 
-void Station::probeDone(PortProbe *p)
+void Station::dropProbe(const QString &port)
 {
-    p->wait();
-    m_probes.remove(p->port());
-    p->deleteLater();
-    const auto it = m_idle.find(p->port());
-    if (it == m_idle.end() || m_stopping)
+    if (PortProbe *p = m_probes.take(port)) {
+        disconnect(p, nullptr, this, nullptr);
+        delete p;
+    }
+}
+
+void Station::probeDone(const QString &port, const QString &fingerprint)
+{
+    const auto it = m_idle.find(port);
+    if (it == m_idle.end() || m_stopping || !m_probes.contains(port))
         return;
-    const std::optional<QString> answer = p->fingerprint();
-    if (!answer) {
+    if (fingerprint.isEmpty()) {
         // Silent: the unit is gone (or going); the port waits, and its label is not reprinted.
         ++it->misses;
         if (it->fingerprint || it->baseline) {
@@ -203,14 +208,13 @@ void Station::probeDone(PortProbe *p)
     it->misses = 0;
     if (it->baseline) {
         // The unit that failed is still there: it is not tried again by itself.
-        it->fingerprint = answer;
+        it->fingerprint = fingerprint;
         it->baseline = false;
         return;
     }
-    if (it->fingerprint && *it->fingerprint == *answer)
+    if (it->fingerprint && *it->fingerprint == fingerprint)
         return;
     // An answer after silence, or another unit answering: a new unit.
-    const QString port = it.key();
     m_idle.erase(it);
     m_unitIds.remove(port);
     launch(port);
@@ -218,6 +222,8 @@ void Station::probeDone(PortProbe *p)
 
 void Station::launch(const QString &port)
 {
+    // The port's prober has answered and waits; it must not query while the unit runs.
+    dropProbe(port);
     auto source = [this](const UnitIdentity &identity) {
         UnitValues v;
         if (m_closing) {

@@ -94,7 +94,8 @@ private:
         int misses = 0;                       // probes in a row without an answer
     };
     void probe();
-    void probeDone(PortProbe *p);
+    void probeDone(const QString &port, const QString &fingerprint);
+    void dropProbe(const QString &port);
     QHash<QString, Idle> m_idle;          // ports between units
     QHash<QString, PortProbe *> m_probes;
     QStringList m_probeCodes;             // the rows a probe reads besides the version
