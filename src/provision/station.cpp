@@ -200,13 +200,11 @@ UnitValues Station::valuesFor(const UnitIdentity &identity)
         const auto done = m_db.wasDone(identity.stored, identity.shown, error);
         UnitValues v;
         if (!done) {
-            v.fail(m_db.notAnswering() ? failure::kDbNotAnswering : failure::kDbError,
-                   m_db.notAnswering() ? QStringList{m_db.describe(), error} : QStringList{error});
+            v.fail(m_db.failureCode(), m_db.failureArgs(error));
             return v;
         }
         v.skip = *done;
-        QString outboxError;
-        for (const UnitRecord &r : m_outbox->pending(outboxError))
+        for (const UnitRecord &r : waitingRecords())
             v.skip = v.skip || (r.result == UnitRecord::Passed && !r.held.isEmpty() && r.held == identity.stored);
         if (v.skip)
             return v;
@@ -219,13 +217,12 @@ std::optional<QList<UnitRecord>> Station::recordsOf(const QString &unitId, UnitV
     QString error;
     auto stored = m_db.recordsOfUnit(unitId, error);
     if (!stored) {
-        failed.fail(m_db.notAnswering() ? failure::kDbNotAnswering : failure::kDbError,
-                    m_db.notAnswering() ? QStringList{m_db.describe(), error} : QStringList{error});
+        failed.fail(m_db.failureCode(), m_db.failureArgs(error));
         return std::nullopt;
     }
     // What waits in the outbox happened after what the database holds.
     QList<UnitRecord> waiting;
-    for (const UnitRecord &r : m_outbox->pending(error))
+    for (const UnitRecord &r : waitingRecords())
         if (r.unitId == unitId)
             waiting.prepend(r);
     return waiting + *stored;
@@ -275,6 +272,16 @@ UnitValues Station::valuesForIdentified(const UnitIdentity &identity)
         return v;
     }
     return m_values.take(m_db);
+}
+
+QList<UnitRecord> Station::waitingRecords()
+{
+    QString error;
+    const QList<UnitRecord> waiting = m_outbox->pending(error);
+    // Unread, a record that waits cannot count a unit as done: said, not swallowed.
+    if (!error.isEmpty())
+        emit warning(error);
+    return waiting;
 }
 
 void Station::forgetUnitOn(const QString &port) { m_unitIds.remove(port); }

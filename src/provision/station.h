@@ -78,6 +78,8 @@ private:
     UnitValues valuesForIdentified(const UnitIdentity &identity);
     // Records of the unit `unitId` in the database and the outbox, the latest first.
     std::optional<QList<UnitRecord>> recordsOf(const QString &unitId, UnitValues &failed);
+    // The records in the outbox; a warning when it cannot be read.
+    QList<UnitRecord> waitingRecords();
     bool checkPlan(QString &error);
     void flushOutbox();
     void forgetUnitOn(const QString &port);
@@ -91,7 +93,6 @@ private:
     struct Idle {
         std::optional<QString> fingerprint;   // the unit that is there; nullopt: nobody answers
         bool baseline = false;                // the next answer is the unit that stayed (it failed)
-        int misses = 0;                       // probes in a row without an answer
     };
     void probe();
     void probeDone(const QString &port, const QString &fingerprint);

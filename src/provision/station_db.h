@@ -32,6 +32,9 @@ public:
     bool isPostgres() const { return m_postgres; }
     // The last operation failed because the server did not answer (not because it refused).
     bool notAnswering() const { return m_silent; }
+    // The unit failure (failure:: code and arguments) for the last operation's `error`.
+    QString failureCode() const;
+    QStringList failureArgs(const QString &error) const;
     QString describe() const { return m_describe; }
 
     static int CurrentSchemaVersion();

@@ -3,6 +3,7 @@
 #include "provision/db_watch.h"
 #include "provision/station_db.h"
 #include "provision/station_db_limits.h"
+#include "provision/unit_failure.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -91,3 +92,10 @@ bool StationDb::ensureConnected(QString &error)
     return true;
 }
 
+
+QString StationDb::failureCode() const { return m_silent ? failure::kDbNotAnswering : failure::kDbError; }
+
+QStringList StationDb::failureArgs(const QString &error) const
+{
+    return m_silent ? QStringList{m_describe, error} : QStringList{error};
+}

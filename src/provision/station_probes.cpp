@@ -34,7 +34,6 @@ void Station::probeDone(const QString &port, const QString &fingerprint)
         return;
     if (fingerprint.isEmpty()) {
         // Silent: the unit is gone (or going); the port waits, and its label is not reprinted.
-        ++it->misses;
         if (it->fingerprint || it->baseline) {
             it->fingerprint.reset();
             it->baseline = false;
@@ -43,7 +42,6 @@ void Station::probeDone(const QString &port, const QString &fingerprint)
         }
         return;
     }
-    it->misses = 0;
     if (it->baseline) {
         // The unit that failed is still there: it is not tried again by itself.
         it->fingerprint = fingerprint;

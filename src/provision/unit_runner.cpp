@@ -20,11 +20,6 @@
 
 namespace {
 
-struct Target {
-    int row = -1;
-    StoredValue value;
-};
-
 // Why a read failed: the reply's check, or what the read told the sink before any reply.
 QString readFailure(const ParamOps &ops, const RecordingSink &sink)
 {

@@ -175,12 +175,10 @@ UnitValues ValuePool::take(StationDb &db)
         [&](QString &e) { return db.lockHandOut(e) && takeCounters(db, v, e) && takeUnitsRow(db, v, e); }, error);
     if (!ok) {
         v.values.clear();
-        if (db.notAnswering())
-            v.fail(failure::kDbNotAnswering, {db.describe(), error});
-        else if (!m_failCode.isEmpty())
+        if (!m_failCode.isEmpty() && !db.notAnswering())
             v.fail(m_failCode, m_failArgs);
         else
-            v.fail(failure::kDbError, {error});
+            v.fail(db.failureCode(), db.failureArgs(error));
     }
     return v;
 }
