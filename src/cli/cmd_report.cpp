@@ -4,6 +4,7 @@
 #include "cli/exit_codes.h"
 #include "cli/station_cli.h"
 #include "provision/outbox.h"
+#include "provision/record_csv.h"
 
 #include <QFile>
 #include <QMap>
@@ -14,19 +15,6 @@
 #include <cstdio>
 
 namespace {
-QString csvCell(const QString &text)
-{
-    QString t = text;
-    // Text from a unit must stay text in a spreadsheet: a leading quote keeps it from being a formula.
-    static const QString formulaStarts = QStringLiteral("=+-@");
-    if (!t.isEmpty() && formulaStarts.contains(t.at(0)))
-        t.prepend(QLatin1Char('\''));
-    if (!t.contains(QLatin1Char(',')) && !t.contains(QLatin1Char('"')) && !t.contains(QLatin1Char('\n')) &&
-        !t.contains(QLatin1Char('\r')))
-        return t;
-    return QLatin1Char('"') + t.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
 QString mapText(const QMap<QString, QString> &m)
 {
     QStringList parts;
@@ -36,32 +24,6 @@ QString mapText(const QMap<QString, QString> &m)
 }
 
 QString goldenHashText(const UnitRecord &r) { return r.extHash.isEmpty() ? r.goldenHash : r.goldenHash + QLatin1Char('+') + r.extHash; }
-
-QString paramsText(const QList<WrittenParam> &params)
-{
-    QStringList parts;
-    for (const WrittenParam &p : params)
-        parts << QStringLiteral("%1=%2/%3").arg(p.code, p.written, p.read);
-    return parts.join(QLatin1Char(' '));
-}
-
-QByteArray csvOf(const QList<UnitRecord> &records)
-{
-    QStringList lines{QStringLiteral("id,time,station,port,golden,version,identity,unique,result,failure,duration_ms,params,"
-                                     "unit_id,golden_hash,failure_code,failure_args")};
-    for (const UnitRecord &r : records) {
-        const QStringList cells{r.id > 0 ? QString::number(r.id) : QStringLiteral("pending"), r.started.toString(Qt::ISODateWithMs), r.station, r.port, r.golden,
-                                r.version, mapText(r.identity), mapText(r.unique), UnitRecord::resultText(r.result),
-                                r.failureText(), QString::number(r.durationMs), paramsText(r.params), r.unitId,
-                                goldenHashText(r), r.failureCode, r.failureArgs.join(QLatin1Char('\t'))};
-        QStringList out;
-        for (const QString &c : cells)
-            out << csvCell(c);
-        lines << out.join(QLatin1Char(','));
-    }
-    // A byte-order mark so that spreadsheet programs read the Chinese names as UTF-8.
-    return QByteArray("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
-}
 } // namespace
 
 int RunReport(const ReportArgs &args)
@@ -97,7 +59,7 @@ int RunReport(const ReportArgs &args)
     }
     if (!args.csv.isEmpty()) {
         QSaveFile f(args.csv);
-        if (!f.open(QIODevice::WriteOnly) || f.write(csvOf(*records)) < 0 || !f.commit())
+        if (!f.open(QIODevice::WriteOnly) || f.write(RecordsCsv(*records)) < 0 || !f.commit())
             return out.finish(exOther, QStringLiteral("cannot write %1: %2").arg(args.csv, f.errorString()));
         CliOutput::note(QStringLiteral("%1 record(s) written to %2").arg(records->size()).arg(args.csv));
         return exOk;

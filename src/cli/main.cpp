@@ -39,6 +39,11 @@ bool needsProfile(const QString &command)
 
 int main(int argc, char **argv)
 {
+    if (IsDashboardCommand(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("dtucfg"));
+        return RunDashboardCli(argc, argv);
+    }
     if (IsStationCommand(argc, argv)) {
         // Labels are painted, which needs a GUI application, but never a display: a line PC may
         // run the station as a service.

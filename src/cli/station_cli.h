@@ -32,3 +32,7 @@ std::optional<QDateTime> ParseSince(const QString &text, const QDateTime &now);
 
 int RunProvision(const ProvisionArgs &args);
 int RunReport(const ReportArgs &args);
+
+// cmd_dashboard.cpp: `dtucfg dashboard …`.
+bool IsDashboardCommand(int argc, char **argv);
+int RunDashboardCli(int argc, char **argv);

@@ -57,6 +57,16 @@ QStringList migrationSteps(int toVersion, bool postgres)
                 QStringLiteral("ALTER TABLE units ADD COLUMN record_uid TEXT"),
                 QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS units_record_uid ON units (record_uid)"),
                 QStringLiteral("CREATE INDEX IF NOT EXISTS units_unit_id ON units (unit_id, started_at)")};
+    case 5:
+        // A unit found by any value it was given, and a station's units by time, with a cost
+        // that follows the rows asked for, not the table.
+        return {QStringLiteral("CREATE TABLE IF NOT EXISTS given_values (unit_row BIGINT NOT NULL, value TEXT NOT NULL)"),
+                postgres ? QStringLiteral("INSERT INTO given_values (unit_row, value) SELECT u.id, j.value FROM units u,"
+                                          " json_each_text(u.unique_values::json) j")
+                         : QStringLiteral("INSERT INTO given_values (unit_row, value) SELECT u.id, j.value FROM units u,"
+                                          " json_each(u.unique_values) j"),
+                QStringLiteral("CREATE INDEX IF NOT EXISTS given_values_value ON given_values (value)"),
+                QStringLiteral("CREATE INDEX IF NOT EXISTS units_station_started ON units (station, started_at)")};
     default:
         return {};
     }
@@ -77,7 +87,7 @@ StationDb::~StationDb()
     }
 }
 
-int StationDb::CurrentSchemaVersion() { return 4; }
+int StationDb::CurrentSchemaVersion() { return 5; }
 
 void StationDb::SetTakePauseForTests(int ms) { g_takePauseMs.storeRelaxed(ms); }
 
@@ -129,29 +139,45 @@ bool StationDb::open(const QString &spec, QString &error, bool mustExist)
         // (keep-alive probes, unacknowledged data), and the watcher around every statement.
         db.setConnectOptions(QStringLiteral("connect_timeout=3;keepalives=1;keepalives_idle=5;keepalives_interval=2;"
                                             "keepalives_count=3;tcp_user_timeout=%3;"
-                                            "options='-c lock_timeout=%1 -c statement_timeout=%2'")
-                                 .arg(kLockWaitMs).arg(kStatementMs).arg(kClientWaitMs));
+                                            "options='-c lock_timeout=%1 -c statement_timeout=%2%4'")
+                                 .arg(kLockWaitMs).arg(m_readOnly ? kReadingStatementMs : kStatementMs)
+                                 .arg(waitBoundMs())
+                                 .arg(m_readOnly ? QStringLiteral(" -c default_transaction_read_only=on") : QString()));
         m_describe = QStringLiteral("PostgreSQL database %1").arg(dbName);
     } else {
         if (spec.isEmpty()) {
             error = QStringLiteral("no database file given");
             return false;
         }
-        if (mustExist && !QFileInfo(spec).isFile()) {
+        if ((mustExist || m_readOnly) && !QFileInfo(spec).isFile()) {
             error = QStringLiteral("no records database %1").arg(QFileInfo(spec).absoluteFilePath());
             return false;
         }
         db.setDatabaseName(spec);
         // Another station process on the same file waits for our transaction instead of failing,
         // for a bounded time.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockWaitMs));
+        db.setConnectOptions(m_readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_READONLY").arg(kReadingStatementMs)
+                                        : QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kLockWaitMs));
         m_describe = QStringLiteral("SQLite file %1").arg(QFileInfo(spec).absoluteFilePath());
     }
     if (!db.open()) {
         error = QStringLiteral("cannot open the %1: %2").arg(m_describe, db.lastError().text());
         return false;
     }
-    return migrate(error);
+    if (!m_readOnly)
+        return migrate(error);
+    // A reader changes nothing: the schema must be the one it knows.
+    const int version = schemaVersion();
+    if (version == CurrentSchemaVersion())
+        return true;
+    error = version == 0 ? QStringLiteral("the %1 holds no station records").arg(m_describe)
+            : version < CurrentSchemaVersion()
+                ? QStringLiteral("the %1 holds records of an older dtucfg (schema %2); a station of this version "
+                                 "brings them up to date when it opens them")
+                      .arg(m_describe).arg(version)
+                : QStringLiteral("the %1 has schema version %2, newer than this dtucfg knows (%3): update dtucfg")
+                      .arg(m_describe).arg(version).arg(CurrentSchemaVersion());
+    return false;
 }
 
 bool StationDb::exec(const QString &sql, QString &error)

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QVariantList>
 #include <functional>
 
 class QSqlError;
@@ -27,6 +28,9 @@ public:
     // socket; without a password in the URL, PGPASSWORD or ~/.pgpass give it, as for every
     // PostgreSQL client. Creates or upgrades the schema.
     bool open(const QString &spec, QString &error, bool mustExist = false);
+    // Before open(): a reader that never writes (SQLite opened read-only, PostgreSQL sessions
+    // read-only), with shorter bounds on every wait; the schema must be current.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // `spec` as it may be shown: a password in it masked.
     static QString Shown(const QString &spec);
     bool isPostgres() const { return m_postgres; }
@@ -72,11 +76,17 @@ public:
     // The records of the unit whose own identity is `unitId`, the latest first.
     std::optional<QList<UnitRecord>> recordsOfUnit(const QString &unitId, QString &error);
 
+    // Runs a read with `binds` in order, handing each row to `row`; false with `error` saying
+    // `what` failed and why.
+    bool select(const QString &sql, const QVariantList &binds, const std::function<void(const QSqlQuery &)> &row,
+                const QString &what, QString &error);
+
     // The timestamp form stored: UTC, sortable as text.
     static QString TimeText(const QDateTime &t);
 
 private:
     bool migrate(QString &error);
+    int waitBoundMs() const;
     // The connection's socket (PostgreSQL), -1 for none.
     int socket() const;
     // Prepares and runs the query with the client's bound on the wait.
@@ -95,4 +105,5 @@ private:
     bool m_postgres = false;
     bool m_broken = false;
     bool m_silent = false;
+    bool m_readOnly = false;
 };

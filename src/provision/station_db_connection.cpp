@@ -37,7 +37,7 @@ bool StationDb::prepare(QSqlQuery &q, const QString &sql)
     if (m_broken)
         return false;
     // Preparing is a round trip to a PostgreSQL server as well.
-    dbwatch::Wait wait(socket(), kClientWaitMs);
+    dbwatch::Wait wait(socket(), waitBoundMs());
     const bool ok = q.prepare(sql);
     if (wait.cut())
         m_silent = m_broken = true;
@@ -51,7 +51,7 @@ bool StationDb::run(QSqlQuery &q, const QString *sql)
         return false;
     bool ok;
     {
-        dbwatch::Wait wait(socket(), kClientWaitMs);
+        dbwatch::Wait wait(socket(), waitBoundMs());
         ok = sql ? q.exec(*sql) : q.exec();
         if (wait.cut())
             m_silent = m_broken = true;
@@ -66,7 +66,7 @@ bool StationDb::run(QSqlQuery &q, const QString *sql)
 QString StationDb::failedText(const QString &what, const QSqlError &e) const
 {
     if (m_silent)
-        return QStringLiteral("%1: the %2 did not answer within %3 s").arg(what, m_describe).arg(kClientWaitMs / 1000);
+        return QStringLiteral("%1: the %2 did not answer within %3 s").arg(what, m_describe).arg(waitBoundMs() / 1000.0);
     return QStringLiteral("%1: %2").arg(what, e.text());
 }
 
@@ -98,4 +98,28 @@ QString StationDb::failureCode() const { return m_silent ? failure::kDbNotAnswer
 QStringList StationDb::failureArgs(const QString &error) const
 {
     return m_silent ? QStringList{m_describe, error} : QStringList{error};
+}
+
+int StationDb::waitBoundMs() const { return m_readOnly ? kReadingWaitMs : kClientWaitMs; }
+
+bool StationDb::select(const QString &sql, const QVariantList &binds, const std::function<void(const QSqlQuery &)> &row,
+                       const QString &what, QString &error)
+{
+    if (!ensureConnected(error))
+        return false;
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.setForwardOnly(true);
+    if (!prepare(q, sql)) {
+        error = failedText(what, q.lastError());
+        return false;
+    }
+    for (const QVariant &v : binds)
+        q.addBindValue(v);
+    if (!run(q)) {
+        error = failedText(what, q.lastError());
+        return false;
+    }
+    while (q.next())
+        row(q);
+    return true;
 }

@@ -7,3 +7,6 @@ constexpr int kLockWaitMs = 5000;
 // that stopped answering cannot apply its own).
 constexpr int kStatementMs = 6000;
 constexpr int kClientWaitMs = 8000;
+// A reader (the dashboard) must say within 5 s that the database does not answer.
+constexpr int kReadingStatementMs = 3000;
+constexpr int kReadingWaitMs = 3500;

@@ -15,11 +15,26 @@ QSettings userSettings()
 }
 
 UiLanguage g_current = UiLanguage::Chinese;
+// -1: the process's language; else a UiLanguage.
+thread_local int t_language = -1;
 
 QTranslator &translator()
 {
     static QTranslator instance;
     return instance;
+}
+
+// The English catalogue for threads that answer in English whatever the process speaks; loaded
+// once, read only after that.
+const QTranslator &englishCatalogue()
+{
+    static const QTranslator *instance = [] {
+        auto *t = new QTranslator;
+        if (!t->load(QStringLiteral(":/i18n/dtu-config_en.qm")))
+            qWarning("the English catalogue is missing from the binary");
+        return t;
+    }();
+    return *instance;
 }
 } // namespace
 
@@ -80,3 +95,24 @@ bool ApplyLanguage(UiLanguage language)
 }
 
 UiLanguage CurrentLanguage() { return g_current; }
+
+ThreadLanguage::ThreadLanguage(UiLanguage language) : m_previous(t_language)
+{
+    if (language == UiLanguage::English)
+        englishCatalogue();
+    t_language = static_cast<int>(language);
+}
+
+ThreadLanguage::~ThreadLanguage() { t_language = m_previous; }
+
+QString TranslateHere(const char *context, const char *source)
+{
+    if (t_language < 0)
+        return QCoreApplication::translate(context, source);
+    if (t_language == static_cast<int>(UiLanguage::English)) {
+        const QString t = englishCatalogue().translate(context, source);
+        if (!t.isEmpty())
+            return t;
+    }
+    return QString::fromUtf8(source);
+}

@@ -22,3 +22,19 @@ bool StartLanguage(const QString &commandLineCode, UiLanguage &out, QString &err
 // English catalogue is missing from the binary (the texts then stay Chinese).
 bool ApplyLanguage(UiLanguage language);
 UiLanguage CurrentLanguage();
+
+// Within its scope, the texts of this thread that go through TranslateHere() answer in `language`
+// whatever the process's language: a server answers each request in the language it asked for.
+class ThreadLanguage {
+public:
+    explicit ThreadLanguage(UiLanguage language);
+    ~ThreadLanguage();
+    ThreadLanguage(const ThreadLanguage &) = delete;
+    ThreadLanguage &operator=(const ThreadLanguage &) = delete;
+
+private:
+    int m_previous;
+};
+
+// QCoreApplication::translate(), unless a ThreadLanguage holds on this thread.
+QString TranslateHere(const char *context, const char *source);

@@ -1,0 +1,124 @@
+#include "dashboard/record_reader.h"
+#include "provision/floor_queries.h"
+#include "provision/station_db.h"
+
+#include <QPointer>
+#include <QThread>
+#include <atomic>
+
+namespace {
+// Each reading thread keeps its connection for the spec it was opened with.
+struct ThreadDb {
+    QString spec;
+    std::unique_ptr<StationDb> db;
+};
+thread_local ThreadDb t_db;
+
+StationDb *threadDb(const QString &spec, QString &error)
+{
+    if (t_db.db && t_db.spec == spec)
+        return t_db.db.get();
+    auto db = std::make_unique<StationDb>();
+    db->setReadOnly(true);
+    if (!db->open(spec, error))
+        return nullptr;
+    t_db = ThreadDb{spec, std::move(db)};
+    return t_db.db.get();
+}
+
+struct Pending {
+    std::atomic<bool> answered{false};
+};
+} // namespace
+
+RecordReader::RecordReader(const QString &spec, QObject *parent)
+    : QObject(parent), m_spec(spec), m_alive(std::make_shared<int>(0))
+{
+    // A read held by a silent database holds its thread; the others go on.
+    m_pool.setMaxThreadCount(4);
+    m_pool.setExpiryTimeout(-1);
+    m_pollTimer.setInterval(1000);
+    connect(&m_pollTimer, &QTimer::timeout, this, &RecordReader::poll);
+}
+
+RecordReader::~RecordReader()
+{
+    m_pollTimer.stop();
+    m_alive.reset();
+    // Connections close on the threads that opened them.
+    for (int i = 0; i < m_pool.maxThreadCount(); ++i)
+        m_pool.start([] { t_db = ThreadDb(); });
+    m_pool.waitForDone();
+}
+
+bool RecordReader::start(QString &error)
+{
+    StationDb db;
+    db.setReadOnly(true);
+    if (!db.open(m_spec, error))
+        return false;
+    const auto latest = LatestRecordId(db, error);
+    if (!latest)
+        return false;
+    m_generation = *latest;
+    m_pollTimer.start();
+    return true;
+}
+
+void RecordReader::read(Work work, Done done, int boundMs)
+{
+    auto pending = std::make_shared<Pending>();
+    auto shared = std::make_shared<Done>(std::move(done));
+    const std::weak_ptr<int> alive = m_alive;
+    QPointer<RecordReader> self(this);
+    // The bound on the caller's wait, whatever the reading thread does.
+    QTimer::singleShot(boundMs, this, [pending, shared, boundMs] {
+        if (!pending->answered.exchange(true))
+            (*shared)(false, QStringLiteral("the database did not answer within %1 s").arg(boundMs / 1000.0));
+    });
+    const QString spec = m_spec;
+    m_pool.start([=]() {
+        if (pending->answered.load())
+            return;   // already given up on: no read for nobody
+        QString error;
+        bool ok = false;
+        if (StationDb *db = threadDb(spec, error)) {
+            ok = work(*db, error);
+            if (!ok && db->notAnswering())
+                t_db = ThreadDb();   // a new connection next time
+        }
+        if (alive.expired())
+            return;
+        QMetaObject::invokeMethod(self, [=] {
+            if (!pending->answered.exchange(true))
+                (*shared)(ok, error);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void RecordReader::poll()
+{
+    if (m_polling)
+        return;
+    m_polling = true;
+    auto latest = std::make_shared<qint64>(0);
+    read(
+        [latest](StationDb &db, QString &error) {
+            const auto id = LatestRecordId(db, error);
+            if (id)
+                *latest = *id;
+            return id.has_value();
+        },
+        [this, latest](bool ok, const QString &error) {
+            m_polling = false;
+            const bool was = m_answering;
+            m_answering = ok;
+            m_silence = ok ? QString() : error;
+            if (ok && *latest != m_generation) {
+                m_generation = *latest;
+                emit changed();
+            } else if (was != ok) {
+                emit changed();
+            }
+        });
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The dashboard's reads of the records database, off the server's thread: a few threads, each
+// with its own read-only connection. Every read answers within kAnswerMs (a database that does
+// not answer is said as such, and the server keeps serving), and a poll once a second tells
+// whether any record was stored since, so that an unchanged page costs the database nothing.
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class StationDb;
+
+class RecordReader : public QObject {
+    Q_OBJECT
+public:
+    // The longest a read may take before its caller hears that the database does not answer.
+    static constexpr int kAnswerMs = 4500;
+
+    explicit RecordReader(const QString &spec, QObject *parent = nullptr);
+    ~RecordReader() override;
+
+    // Opens the database once to see that it can be read; false with the reason.
+    bool start(QString &error);
+
+    // Runs `work` on a reading thread; `done` gets its result on this object's thread, once:
+    // ok, or the reason it failed (the database's own, or that it did not answer in time).
+    using Work = std::function<bool(StationDb &db, QString &error)>;
+    using Done = std::function<void(bool ok, const QString &error)>;
+    void read(Work work, Done done, int boundMs = kAnswerMs);
+
+    // The latest record's id as last polled; changes whenever a record is stored.
+    qint64 generation() const { return m_generation; }
+    // Whether the last poll was answered; else why not.
+    bool answering() const { return m_answering; }
+    QString silence() const { return m_silence; }
+
+signals:
+    void changed();
+
+private:
+    void poll();
+
+    QString m_spec;
+    QThreadPool m_pool;
+    QTimer m_pollTimer;
+    bool m_polling = false;
+    bool m_answering = true;
+    qint64 m_generation = -1;
+    QString m_silence;
+    std::shared_ptr<int> m_alive;
+};
