@@ -8,7 +8,7 @@ PKGS=(build-essential cmake ninja-build pkg-config
       libgl-dev nlohmann-json3-dev fonts-wqy-microhei xvfb xauth socat
       qt6-l10n-tools qt6-tools-dev
       libcli11-dev libqt6sql6-sqlite libqt6sql6-psql postgresql libpq-dev
-      libqrencode-dev zbar-tools poppler-utils)
+      libqrencode-dev zbar-tools poppler-utils chromium)
 # --fuzz: clang and its runtime libraries (libFuzzer, the sanitizers) for scripts/fuzz.sh.
 if [ "${1:-}" = "--fuzz" ]; then PKGS+=(clang libclang-rt-14-dev); fi
 missing=()

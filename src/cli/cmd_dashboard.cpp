@@ -18,7 +18,7 @@
 namespace {
 QString q(const std::string &s) { return QString::fromStdString(s); }
 
-// "ADDR:PORT", "[v6]:PORT", ":PORT" or "PORT".
+// "ADDR:PORT", "[v6]:PORT", ":PORT" or "PORT"; port 0 takes a free one.
 bool parseListen(const QString &text, QHostAddress &address, quint16 &port, QString &error)
 {
     QString host = QStringLiteral("127.0.0.1");
@@ -34,7 +34,7 @@ bool parseListen(const QString &text, QHostAddress &address, quint16 &port, QStr
     }
     bool ok = false;
     const uint p = portText.toUInt(&ok);
-    if (!ok || p == 0 || p > 65535 || !address.setAddress(host)) {
+    if (!ok || p > 65535 || !address.setAddress(host)) {
         error = QStringLiteral("--listen takes ADDRESS:PORT such as 127.0.0.1:8080 or [::1]:8080, not \"%1\"").arg(text);
         return false;
     }

@@ -249,7 +249,7 @@ function drawUnits(main, data) {
     el('td', { class: 'result', text: resultText(u.result) }),
     el('td', { class: 'values' }, ...u.values.map(([n, v], i) => el('span', {}, i ? '  ' : '', `${n}=`,
       link('/unit', u.unitId ? { unit: u.unitId } : { value: v }, v))), u.reused ? T.reused : ''),
-    el('td', { class: 'failure', title: u.failure, text: u.failureKind ? `${u.failureKind}: ${u.failure}` : '' })));
+    el('td', { class: 'failure', title: u.failureKind, text: u.failure })));
   const table = el('table', { id: 'units' },
     el('thead', {}, el('tr', {}, ...[T.time, T.station, T.port, T.identity, T.result, T.values, T.failure].map(t => el('th', { text: t })))),
     el('tbody', {}, ...rows));
@@ -278,7 +278,7 @@ function drawUnit(main, data) {
         el('dt', { text: T.values }), el('dd', { text: valuesText(a) || '—' }),
         el('dt', { text: T.golden }), el('dd', { text: `${a.golden} ${a.goldenHash}${a.extHash ? '+' + a.extHash : ''}` }),
         el('dt', { text: T.version }), el('dd', { text: a.version }),
-        a.failure ? el('dt', { text: T.failure }) : null, a.failure ? el('dd', { class: 'failure', text: `${a.failureKind}: ${a.failure}` }) : null),
+        a.failure ? el('dt', { text: T.failure }) : null, a.failure ? el('dd', { class: 'failure', title: a.failureKind, text: a.failure }) : null),
       params));
   }
   if (!data.attempts.length) body.append(el('p', { class: 'empty', text: T.noAttempts }));
