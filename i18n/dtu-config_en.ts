@@ -426,6 +426,17 @@
     </message>
 </context>
 <context>
+    <name>Dashboard</name>
+    <message>
+        <source>其他</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>超过 %1 条记录：请缩小时间范围</source>
+        <translation>More than %1 records: narrow the time span</translation>
+    </message>
+</context>
+<context>
     <name>DeviceCommandTexts</name>
     <message>
         <source>00-睡眠状态</source>
@@ -1485,6 +1496,14 @@
     <message>
         <source>已达到目标：%1 台合格</source>
         <translation>Target reached: %1 units passed</translation>
+    </message>
+    <message>
+        <source>新班次</source>
+        <translation>New shift</translation>
+    </message>
+    <message>
+        <source>本班次开始于 %1</source>
+        <translation>This shift started at %1</translation>
     </message>
 </context>
 <context>

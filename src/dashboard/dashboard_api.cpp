@@ -12,6 +12,11 @@
 
 namespace dashapi {
 namespace {
+// The texts answer in the request's language.
+struct Here {
+    static QString translate(const char *context, const char *source) { return TranslateHere(context, source); }
+};
+
 QString item(const Call &c, const char *name) { return c.query.queryItemValue(QLatin1String(name), QUrl::FullyDecoded).trimmed(); }
 
 QJsonValue timeJson(const QDateTime &t) { return t.isValid() ? QJsonValue(StationDb::TimeText(t)) : QJsonValue(); }
@@ -194,7 +199,7 @@ bool Render(StationDb &db, const Call &c, Answer &a, QString &error)
             for (auto it = k.byStation.cbegin(); it != k.byStation.cend(); ++it)
                 byStation.insert(it.key(), it.value());
             out.append(QJsonObject{{QStringLiteral("code"), k.code},
-                                   {QStringLiteral("name"), k.code.isEmpty() ? TranslateHere("Dashboard", "其他") : failure::KindName(k.code)},
+                                   {QStringLiteral("name"), k.code.isEmpty() ? Here::translate("Dashboard", "其他") : failure::KindName(k.code)},
                                    {QStringLiteral("count"), k.count},
                                    {QStringLiteral("share"), double(k.count) / total},
                                    {QStringLiteral("stations"), byStation}});
@@ -240,7 +245,7 @@ bool Render(StationDb &db, const Call &c, Answer &a, QString &error)
             if (rows > kMaxCsvRows) {
                 a.status = 413;
                 a.contentType = "text/plain; charset=utf-8";
-                a.body = TranslateHere("Dashboard", "超过 %1 条记录：请缩小时间范围").arg(kMaxCsvRows).toUtf8();
+                a.body = Here::translate("Dashboard", "超过 %1 条记录：请缩小时间范围").arg(kMaxCsvRows).toUtf8();
                 return true;
             }
             a.body += RecordsCsvLines(page->units);

@@ -5,7 +5,7 @@
 // with nothing new stored gets a 304 without a database read.
 #include "dashboard/dashboard_api.h"
 #include "dashboard/http_front.h"
-#include "dashboard/record_reader.h"
+#include "provision/record_reader.h"
 
 #include <QHash>
 #include <QHostAddress>

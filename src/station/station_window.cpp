@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
+#include <QHostInfo>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTreeWidget>
@@ -100,6 +101,11 @@ void StationWindow::buildHeader()
     counts->addSpacing(24);
     count(m_rateLabel);
     count(m_yieldLabel);
+    m_shift = new ShiftCounts(this);
+    m_newShiftButton = new QPushButton(tr("新班次"), this);
+    counts->addWidget(m_newShiftButton);
+    connect(m_newShiftButton, &QPushButton::clicked, m_shift, &ShiftCounts::newShift);
+    connect(m_shift, &ShiftCounts::changed, this, &StationWindow::refreshCounts);
     auto *outer = static_cast<QVBoxLayout *>(layout());
     outer->addLayout(bar);
     outer->addLayout(counts);
@@ -155,6 +161,7 @@ void StationWindow::nameControls()
     m_progress->setObjectName(QStringLiteral("targetProgress"));
     m_rateLabel->setObjectName(QStringLiteral("rateLabel"));
     m_yieldLabel->setObjectName(QStringLiteral("yieldLabel"));
+    m_newShiftButton->setObjectName(QStringLiteral("newShiftButton"));
     m_tileArea->setObjectName(QStringLiteral("tileArea"));
     m_failures->setObjectName(QStringLiteral("failuresList"));
 }
@@ -173,14 +180,15 @@ bool StationWindow::openRecipe(const QString &path)
     }
     const bool sameRecipe = m_haveRecipe && QFileInfo(path).absoluteFilePath() == m_recipePath;
     if (!sameRecipe) {
-        // Another recipe is another job: its counts and its target start from nothing.
+        // Another recipe is another job: its target starts from nothing.
         m_tally = StationTally();
-        m_runClock.invalidate();
     }
     discardEditorUnlessFor(QFileInfo(path).absoluteFilePath());
     m_recipePath = QFileInfo(path).absoluteFilePath();
     m_recipe = *r;
     m_haveRecipe = true;
+    if (StationConfig c; ApplyRecipe(m_recipe, QFileInfo(path).absolutePath(), c, error))
+        m_shift->follow(c.db, c.name.isEmpty() ? QHostInfo::localHostName() : c.name);
     m_recipeLabel->setText(tr("配方：%1    工位：%2").arg(QFileInfo(path).fileName(), r->station));
     m_recipeLabel->setToolTip(m_recipePath);
     showRecipeTiles(sameRecipe);
@@ -325,8 +333,6 @@ void StationWindow::startStation()
     connect(h, &StationHost::targetReached, this, [this] { m_targetReached = true; });
     connect(h, &StationHost::finished, this, &StationWindow::stationFinished);
     m_targetReached = false;
-    if (!m_runClock.isValid())
-        m_runClock.start();
     m_rateTimer.start();
     setRunState(RunState::Starting);
     dbwatch::ClearAbort();

@@ -4,6 +4,7 @@
 // the same station core as `dtucfg provision`, on a thread of its own.
 #include "provision/recipe.h"
 #include "provision/station_host.h"
+#include "provision/shift_counts.h"
 #include "provision/station_tally.h"
 
 #include <QElapsedTimer>
@@ -88,7 +89,6 @@ private:
     bool m_targetReached = false;
     StationTally m_tally;
     QList<UnitRecord> m_records;
-    QElapsedTimer m_runClock;
     QTimer m_rateTimer;
     QMap<QString, UnitTile *> m_tiles;
     QHash<QString, QString> m_labelFiles;      // port → that unit's label file, when printed to one
@@ -109,6 +109,9 @@ private:
     QProgressBar *m_progress;
     QLabel *m_rateLabel;
     QLabel *m_yieldLabel;
+    // The shift's counts as the records hold them; "新班次" starts a new one.
+    ShiftCounts *m_shift;
+    QPushButton *m_newShiftButton;
     QWidget *m_tileArea;
     QGridLayout *m_tileGrid;
     QTreeWidget *m_failures;

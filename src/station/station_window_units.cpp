@@ -5,6 +5,7 @@
 #include "station/unit_tile.h"
 #include "text/natural_order.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -64,6 +65,7 @@ void StationWindow::unitFinished(const UnitRecord &record)
 {
     m_records.append(record);
     m_tally.add(record);
+    m_shift->add(record);
     UnitTile *tile = tileFor(record.port);
     // The unit that passed on this port is still there (Start again): it shows as passed, its
     // label can still be printed again.
@@ -120,18 +122,20 @@ void StationWindow::showRecord(const UnitRecord &record)
 
 void StationWindow::refreshCounts()
 {
-    m_passedLabel->setText(tr("合格 %1").arg(m_tally.passed()));
-    m_failedLabel->setText(tr("不合格 %1").arg(m_tally.failed()));
+    // The shift's counts; the target counts this recipe's runs.
+    const StationTally &shift = m_shift->tally();
+    m_passedLabel->setText(tr("合格 %1").arg(shift.passed()));
+    m_failedLabel->setText(tr("不合格 %1").arg(shift.failed()));
+    m_newShiftButton->setToolTip(tr("本班次开始于 %1").arg(m_shift->shiftStart().toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
     const int target = m_haveRecipe ? m_recipe.target : 0;
     m_doneLabel->setText(target > 0 ? tr("完成 %1/%2").arg(m_tally.passed()).arg(target)
                                     : tr("完成 %1").arg(m_tally.passed()));
     m_progress->setVisible(target > 0);
     m_progress->setRange(0, std::max(target, 1));
     m_progress->setValue(std::min(m_tally.passed(), std::max(target, 1)));
-    const qint64 elapsed = m_runClock.isValid() ? m_runClock.elapsed() : 0;
-    m_rateLabel->setText(elapsed >= 60000 ? tr("每小时 %1 台").arg(qRound(m_tally.perHour(elapsed)))
-                                          : tr("每小时 – 台"));
-    const auto yield = m_tally.firstPassYield();
+    const double rate = m_shift->perHour();
+    m_rateLabel->setText(rate > 0 ? tr("每小时 %1 台").arg(qRound(rate)) : tr("每小时 – 台"));
+    const auto yield = shift.firstPassYield();
     m_yieldLabel->setText(yield ? tr("一次通过率 %1%").arg(QString::number(*yield * 100.0, 'f', 1))
                                 : tr("一次通过率 –"));
 }

@@ -264,7 +264,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.runState(), StationWindow::RunState::Idle, 30000);
     }
 
-    void targetHoldsAcrossRuns()
+    void targetAndShiftHoldAcrossRunsAndWindows()
     {
         Rig rig;
         QVERIFY(rig.addUnit(QStringLiteral("unit0")));
@@ -282,6 +282,17 @@ private slots:
         QCOMPARE(dialogs.texts(QStringLiteral("information")), QStringList{QStringLiteral("已达到目标：1 台合格")});
         QCOMPARE(w.runState(), StationWindow::RunState::Idle);
         QCOMPARE(w.records().size(), 1);
+        // A window opened again shows the shift so far, from the records; "新班次" starts from nothing.
+        StationWindow again(state, dialogs);
+        QVERIFY(again.openRecipe(recipe));
+        QTRY_COMPARE_WITH_TIMEOUT(text(again, "passedLabel"), QStringLiteral("合格 1"), 10000);
+        QCOMPARE(text(again, "yieldLabel"), QStringLiteral("一次通过率 100.0%"));
+        child<QPushButton>(again, "newShiftButton")->click();
+        QCOMPARE(text(again, "passedLabel"), QStringLiteral("合格 0"));
+        StationWindow third(state, dialogs);
+        QVERIFY(third.openRecipe(recipe));
+        QTest::qWait(500);
+        QCOMPARE(text(third, "passedLabel"), QStringLiteral("合格 0"));
     }
 
     // A recipe made from nothing in the form: saved, it is the page's recipe; the form closes

@@ -1,8 +1,9 @@
 #pragma once
-// The dashboard's reads of the records database, off the server's thread: a few threads, each
-// with its own read-only connection. Every read answers within kAnswerMs (a database that does
-// not answer is said as such, and the server keeps serving), and a poll once a second tells
-// whether any record was stored since, so that an unchanged page costs the database nothing.
+// Reads of the records database off the caller's thread (the dashboard's, the station window's):
+// a few threads, each with its own read-only connection. Every read answers within its bound (a
+// database that does not answer is said as such, and the caller goes on), and once started, a
+// poll once a second tells whether any record was stored since, so that an unchanged page costs
+// the database nothing.
 #include <QObject>
 #include <QString>
 #include <QThreadPool>

@@ -1,4 +1,4 @@
-#include "dashboard/record_reader.h"
+#include "provision/record_reader.h"
 #include "provision/floor_queries.h"
 #include "provision/station_db.h"
 
