@@ -59,10 +59,11 @@ QString CliHelpText()
                "  lint PROFILE          check PROFILE without a device, one line per problem (exit 1 when any);\n"
                "                        --units FILE also checks a station's units file against it\n"
                "\n"
-               "Production (own options, see dtucfg provision --help / dtucfg report --help):\n"
+               "Production (own options, see dtucfg provision|report|dashboard --help):\n"
                "  dtucfg provision --golden PROFILE --ports PATTERNS [--identity NAME] [--unique NAME={seq:N}] [--watch] [--db FILE|URL]\n"
                "                   [--printer pdf:FOLDER|PRINTER]\n"
                "  dtucfg report [--db FILE|URL] [--since WHEN] [--csv FILE | --json]\n"
+               "  dtucfg dashboard [--db FILE|URL] [--listen ADDR:PORT] [--token-file FILE] | --new-token FILE\n"
                "\n") +
            ExitCodesHelp();
 }
