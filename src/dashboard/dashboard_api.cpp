@@ -57,9 +57,10 @@ std::optional<FloorSpan> span(const Call &c, QString &bad)
     return s;
 }
 
+// A parameter holding a secret (an APN password) is named so in the profiles.
 bool maskedName(const QString &name)
 {
-    static const QRegularExpression secret(QStringLiteral("密码|password|passwd|pwd|secret"),
+    static const QRegularExpression secret(QStringLiteral("密码|password|passwd|pwd|secret"), // not translated: profile names
                                            QRegularExpression::CaseInsensitiveOption);
     return secret.match(name).hasMatch();
 }
