@@ -70,6 +70,10 @@ function localTime(iso, withDate = true) {
   const t = `${pad(d.getHours())}:${pad(d.getMinutes())}:${pad(d.getSeconds())}`;
   return withDate ? `${d.getFullYear()}-${pad(d.getMonth() + 1)}-${pad(d.getDate())} ${t}` : t;
 }
+function iso(text) {
+  const d = new Date(text);
+  return isNaN(d) ? null : d.toISOString();
+}
 function localInput(d) {
   return `${d.getFullYear()}-${pad(d.getMonth() + 1)}-${pad(d.getDate())}T${pad(d.getHours())}:${pad(d.getMinutes())}`;
 }
@@ -91,8 +95,8 @@ function pageUrl(path, query) {
 function spanQuery() {
   const q = {};
   const from = params.get('from') || localStorage.getItem('dtucfg.shiftStart');
-  if (from) q.from = new Date(from).toISOString();
-  if (params.get('to')) q.to = new Date(params.get('to')).toISOString();
+  if (from && iso(from)) q.from = iso(from);
+  if (params.get('to') && iso(params.get('to'))) q.to = iso(params.get('to'));
   return q;
 }
 
@@ -219,7 +223,7 @@ function unitsControls() {
   const f = el('form', { class: 'controls search', method: 'get', action: '/units' });
   const field = (name, label, type = 'search') => {
     const v = params.get(name) || '';
-    const input = el('input', { type, name, id: `f-${name}`, value: type === 'datetime-local' && v ? localInput(new Date(v)) : v });
+    const input = el('input', { type, name, id: `f-${name}`, value: type === 'datetime-local' && iso(v) ? localInput(new Date(v)) : v });
     return el('label', { for: `f-${name}` }, el('span', { text: label }), input);
   };
   const result = el('select', { name: 'result', id: 'f-result' },
@@ -237,7 +241,7 @@ function unitsControls() {
 }
 function unitsQuery(withCursor = true) {
   const q = {};
-  for (const k of FILTERS) if (params.get(k)) q[k] = k === 'from' || k === 'to' ? new Date(params.get(k)).toISOString() : params.get(k);
+  for (const k of FILTERS) if (params.get(k)) q[k] = k === 'from' || k === 'to' ? iso(params.get(k)) || params.get(k) : params.get(k);
   if (withCursor && params.get('before')) q.before = params.get('before');
   return q;
 }
@@ -304,9 +308,9 @@ async function refresh(force) {
   if (busy) return;
   busy = true;
   const view = VIEWS[PAGE];
-  const url = view.api();
-  if (force) delete etags[url];
   try {
+    const url = view.api();
+    if (force) delete etags[url];
     const { same, data } = await getJson(url);
     showBanner('');
     if (!same && data) {
