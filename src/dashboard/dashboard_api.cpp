@@ -1,5 +1,6 @@
 #include "dashboard/dashboard_api.h"
 #include "provision/floor_queries.h"
+#include "provision/record_reader.h"
 #include "provision/record_csv.h"
 #include "provision/station_db.h"
 #include "provision/unit_failure.h"
@@ -8,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSet>
 #include <optional>
 
 namespace dashapi {
@@ -48,7 +50,7 @@ std::optional<FloorSpan> span(const Call &c, QString &bad)
         bool ok = true;
         const QString hoursText = item(c, "hours");
         const double hours = hoursText.isEmpty() ? 8.0 : hoursText.toDouble(&ok);
-        if (!ok || hours <= 0 || hours > 24 * 366) {
+        if (!ok || !(hours > 0 && hours <= 24 * 366)) {
             bad = QStringLiteral("hours is a number of hours up to a year");
             return std::nullopt;
         }
@@ -86,8 +88,26 @@ QJsonObject countsJson(const StationCounts &c, const FloorSpan &s, const QDateTi
                        {QStringLiteral("hours"), hours}};
 }
 
-QJsonObject unitJson(const UnitRecord &r, bool withParams)
+// The record as the dashboard may show it: the values of secret parameters masked, given or
+// written.
+UnitRecord shown(UnitRecord r)
 {
+    QSet<QString> secret;
+    for (WrittenParam &p : r.params)
+        if (maskedName(p.name) || maskedName(p.code)) {
+            secret.insert(p.code);
+            p.written = p.read = QStringLiteral("***");
+        }
+    for (QMap<QString, QString> *values : {&r.unique, &r.identity, &r.held})
+        for (auto it = values->begin(); it != values->end(); ++it)
+            if (secret.contains(it.key()) || maskedName(it.key()))
+                it.value() = QStringLiteral("***");
+    return r;
+}
+
+QJsonObject unitJson(const UnitRecord &record, bool withParams)
+{
+    const UnitRecord r = shown(record);
     QJsonArray values;
     for (const auto &[name, value] : NamedUnitValues(r))
         values.append(QJsonArray{name, value});
@@ -110,11 +130,10 @@ QJsonObject unitJson(const UnitRecord &r, bool withParams)
     if (withParams) {
         QJsonArray params;
         for (const WrittenParam &p : r.params) {
-            const bool secret = maskedName(p.name) || maskedName(p.code);
             params.append(QJsonObject{{QStringLiteral("code"), p.code},
                                       {QStringLiteral("name"), p.name},
-                                      {QStringLiteral("written"), secret ? QStringLiteral("***") : p.written},
-                                      {QStringLiteral("read"), secret ? QStringLiteral("***") : p.read},
+                                      {QStringLiteral("written"), p.written},
+                                      {QStringLiteral("read"), p.read},
                                       {QStringLiteral("same"), p.writtenHex == p.readHex}});
         }
         o.insert(QStringLiteral("params"), params);
@@ -217,6 +236,8 @@ bool Render(StationDb &db, const Call &c, Answer &a, QString &error)
         if (item(c, "from").isEmpty() && item(c, "hours").isEmpty())
             all.from = QDateTime();
         UnitFilter f = filter(c, all);
+        if (!IsUnitCursor(f.before))
+            return badRequest(QStringLiteral("before is the next field of an earlier answer"));
         if (c.page == QLatin1String("units")) {
             bool ok = true;
             const QString limit = item(c, "limit");
@@ -234,22 +255,32 @@ bool Render(StationDb &db, const Call &c, Answer &a, QString &error)
             return true;
         }
         // The export walks the pages; a filter beyond the bound is refused rather than cut short.
+        const auto total = CountUnits(db, f, error);
+        if (!total)
+            return false;
+        if (*total > kMaxCsvRows) {
+            a.status = 413;
+            a.contentType = "application/json; charset=utf-8";
+            a.body = json(QJsonObject{{QStringLiteral("error"),
+                                       Here::translate("Dashboard", "超过 %1 条记录：请缩小时间范围").arg(kMaxCsvRows)}});
+            return true;
+        }
         a.contentType = "text/csv; charset=utf-8";
         a.body = QByteArray("\xEF\xBB\xBF") + RecordsCsvHeader();
         f.limit = 1000;
-        int rows = 0;
         do {
+            // Nobody waits any longer: the rest is not read.
+            if (RecordReader::Abandoned()) {
+                error = QStringLiteral("the export was given up");
+                return false;
+            }
             const auto page = SearchUnits(db, f, error);
             if (!page)
                 return false;
-            rows += page->units.size();
-            if (rows > kMaxCsvRows) {
-                a.status = 413;
-                a.contentType = "text/plain; charset=utf-8";
-                a.body = Here::translate("Dashboard", "超过 %1 条记录：请缩小时间范围").arg(kMaxCsvRows).toUtf8();
-                return true;
-            }
-            a.body += RecordsCsvLines(page->units);
+            QList<UnitRecord> rows;
+            for (const UnitRecord &r : page->units)
+                rows.append(shown(r));
+            a.body += RecordsCsvLines(rows);
             f.before = page->next;
         } while (!f.before.isEmpty());
         return true;

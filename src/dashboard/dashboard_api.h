@@ -22,8 +22,9 @@ struct Call {
 
 // A station quiet this long while its span runs is marked.
 constexpr int kQuietMinutes = 10;
-// The most records one CSV export holds.
+// The most records one CSV export holds, and the longest it may take.
 constexpr int kMaxCsvRows = 100000;
+constexpr int kCsvMs = 60000;
 
 bool IsPage(const QString &page);
 // Whether the answer depends on the clock as well as on the records (a running span).

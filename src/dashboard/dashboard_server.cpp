@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 
 namespace {
 QPair<QByteArray, QByteArray> header(const QByteArray &name, const QByteArray &value) { return {name, value}; }
@@ -21,8 +22,24 @@ HttpResponse respond(int status, const QByteArray &type, const QByteArray &body)
 
 HttpResponse jsonError(int status, const QString &text)
 {
-    return respond(status, "application/json; charset=utf-8",
-                   QJsonDocument(QJsonObject{{QStringLiteral("error"), text}}).toJson(QJsonDocument::Compact));
+    QJsonObject o{{QStringLiteral("error"), text}};
+    // The page says "the database does not answer" in its own language before the details.
+    if (status == 503)
+        o.insert(QStringLiteral("silent"), true);
+    return respond(status, "application/json; charset=utf-8", QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+// Without a token only this machine's own names are answered: a page elsewhere that points its
+// own name at 127.0.0.1 (DNS rebinding) gets nothing.
+bool hostIsLocal(const HttpRequest &r)
+{
+    QByteArray host = r.header("host").trimmed().toLower();
+    if (host.startsWith('[')) {
+        host = host.mid(1, host.indexOf(']') - 1);
+    } else if (host.count(':') == 1) {
+        host = host.left(host.indexOf(':'));
+    }
+    return host.isEmpty() || host == "localhost" || QHostAddress(QString::fromLatin1(host)).isLoopback();
 }
 
 // ?lang=en, else the browser's first language when it is English; Chinese otherwise.
@@ -59,6 +76,8 @@ DashboardServer::DashboardServer(DashboardOptions options, QObject *parent)
       m_front([this](const HttpRequest &r, const HttpReply &reply) { handle(r, reply); }, m_options.limits)
 {
     Q_INIT_RESOURCE(dashboard_web);
+    // ETags of an earlier run of the server mean nothing to this one.
+    m_instance = QByteArray::number(QRandomGenerator::global()->generate(), 36);
     // A new record makes every cached answer old.
     connect(&m_reader, &RecordReader::changed, this, [this] { m_cache.clear(); });
 }
@@ -70,10 +89,11 @@ bool DashboardServer::start(QString &error)
 
 void DashboardServer::handle(const HttpRequest &r, const HttpReply &reply)
 {
-    const bool head = r.method == "HEAD";
+    if (m_options.token.isEmpty() && !hostIsLocal(r))
+        return reply.send(respond(421, "text/plain; charset=utf-8", "this server answers only to its loopback address\n"));
     if (r.path == QLatin1String("/login"))
         return handleLogin(r, reply);
-    if (r.method != "GET" && !head)
+    if (r.method != "GET" && r.method != "HEAD")
         return reply.send(respond(405, "text/plain; charset=utf-8", "only GET and HEAD\n"));
     if (r.path == QLatin1String("/style.css"))
         return serveFile(r, reply, QStringLiteral("style.css"), "text/css; charset=utf-8");
@@ -135,19 +155,19 @@ void DashboardServer::handleApi(const HttpRequest &r, const HttpReply &reply, co
     if (!dashapi::IsPage(page))
         return reply.send(jsonError(404, QStringLiteral("no such answer: /api/%1").arg(page)));
     if (!m_reader.answering())
-        return reply.send(jsonError(503, QStringLiteral("the database does not answer: %1").arg(m_reader.silence())));
+        return reply.send(jsonError(503, m_reader.silence()));
     // What the answer is made of: the records as last polled, the minute when the clock counts
     // (a running span moves, a station falls quiet), the language.
-    QByteArray etag = "W/\"" + QByteArray::number(m_reader.generation());
+    const QString key = dashapi::CacheKey(call);
+    QByteArray etag = "W/\"" + m_instance + '.' + QByteArray::number(m_reader.generation());
     if (dashapi::FollowsClock(call))
         etag += '.' + QByteArray::number(call.now.toSecsSinceEpoch() / 60);
-    etag += '.' + LanguageCode(call.language).toLatin1() + '"';
+    etag += '.' + QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(12) + '"';
     if (etagMatches(r, etag)) {
         HttpResponse same = respond(304, {}, {});
         same.headers.append(header("ETag", etag));
         return reply.send(same);
     }
-    const QString key = dashapi::CacheKey(call);
     auto answer = [etag](const HttpReply &to, const dashapi::Answer &a) {
         HttpResponse out = respond(a.status, a.contentType, a.body);
         out.headers.append(header("ETag", etag));
@@ -163,6 +183,7 @@ void DashboardServer::handleApi(const HttpRequest &r, const HttpReply &reply, co
     if (reading)
         return;
     auto result = std::make_shared<dashapi::Answer>();
+    const bool csv = page == QLatin1String("units.csv");
     m_reader.read([call, result](StationDb &db, QString &error) { return dashapi::Render(db, call, *result, error); },
                   [this, key, etag, result, answer](bool ok, const QString &error) {
                       const QList<Waiting> waiting = m_inFlight.take(key);
@@ -178,5 +199,8 @@ void DashboardServer::handleApi(const HttpRequest &r, const HttpReply &reply, co
                           m_cache.insert(key, Cached{etag, *result});
                       for (const Waiting &w : waiting)
                           answer(w.reply, *result);
-                  });
+                  },
+                  csv ? dashapi::kCsvMs : RecordReader::kAnswerMs,
+                  csv ? QStringLiteral("the export did not finish within %1 s: narrow the search").arg(dashapi::kCsvMs / 1000)
+                      : QString());
 }

@@ -43,6 +43,7 @@ private:
     };
 
     DashboardOptions m_options;
+    QByteArray m_instance;
     RecordReader m_reader;
     HttpFront m_front;
     QHash<QString, Cached> m_cache;

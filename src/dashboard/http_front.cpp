@@ -22,9 +22,20 @@ public:
         connect(socket, &QTcpSocket::disconnected, this, &HttpConnection::close);
         connect(socket, &QTcpSocket::errorOccurred, this, &HttpConnection::close);
         ++front->m_open;
-        m_timer.start(front->m_limits.idleMs);
+        front->m_connections.insert(this);
+        // A connection that sends nothing is held no longer than a slow request.
+        m_timer.start(front->m_limits.requestMs);
     }
-    ~HttpConnection() override { --m_front->m_open; }
+
+    // Waiting for its next request, nothing under way: the first to go when the server is full.
+    bool idle() const { return !m_busy && !m_started && !m_closing && m_socket->bytesToWrite() == 0; }
+    void drop() { close(); }
+    ~HttpConnection() override
+    {
+        if (!m_gone)
+            --m_front->m_open;
+        m_front->m_connections.remove(this);
+    }
 
     void answer(quint64 serial, const HttpResponse &response)
     {
@@ -65,9 +76,11 @@ private:
         HttpRequest r;
         if (!parseHead(m_buffer.left(end), r))
             return fail(400, "the request is not HTTP/1.x");
-        bool ok = true;
         const QByteArray lengthText = r.header("content-length");
-        const qint64 length = lengthText.isEmpty() ? 0 : lengthText.trimmed().toLongLong(&ok);
+        bool ok = lengthText.size() <= 12;
+        for (const char c : lengthText)
+            ok = ok && c >= '0' && c <= '9';
+        const qint64 length = ok ? lengthText.toLongLong() : -1;
         if (!r.header("transfer-encoding").isEmpty())
             return fail(411, "a request body must come with its length");
         if (!ok || length < 0)
@@ -99,10 +112,16 @@ private:
         r.path = url.path(QUrl::FullyDecoded);
         r.query = QUrlQuery(url.query(QUrl::FullyEncoded));
         for (int i = 1; i < lines.size(); ++i) {
-            const int colon = lines.at(i).indexOf(':');
-            if (colon <= 0)
+            const QByteArray &line = lines.at(i);
+            const int colon = line.indexOf(':');
+            // No folded lines, no blank before the colon: a proxy in front may read them otherwise.
+            if (colon <= 0 || line.startsWith(' ') || line.startsWith('\t') || line.at(colon - 1) == ' ' ||
+                line.at(colon - 1) == '\t')
                 return false;
-            r.headers.append({lines.at(i).left(colon).trimmed().toLower(), lines.at(i).mid(colon + 1).trimmed()});
+            const QByteArray name = line.left(colon).toLower();
+            if (name == "content-length" && !r.header(name).isNull())
+                return false;   // two lengths: which one a proxy took is unknown
+            r.headers.append({name, line.mid(colon + 1).trimmed()});
         }
         const QByteArray connection = r.header("connection").toLower();
         m_keepAlive = first.at(2) == "HTTP/1.1" ? !connection.contains("close") : connection.contains("keep-alive");
@@ -156,6 +175,8 @@ private:
             return;
         m_gone = true;
         m_closing = true;
+        // Its place is free at once, not when the object goes.
+        --m_front->m_open;
         m_socket->abort();
         deleteLater();
     }
@@ -199,8 +220,9 @@ HttpFront::HttpFront(Handler handler, HttpLimits limits, QObject *parent)
 
 HttpFront::~HttpFront()
 {
-    // Connections are children; they count down m_open while this object still stands.
-    qDeleteAll(findChildren<HttpConnection *>(QString(), Qt::FindDirectChildrenOnly));
+    // Connections count down m_open while this object still stands.
+    const QSet<HttpConnection *> connections = m_connections;
+    qDeleteAll(connections);
 }
 
 bool HttpFront::listen(const QHostAddress &address, quint16 port, QString &error)
@@ -216,6 +238,15 @@ quint16 HttpFront::port() const { return m_server->serverPort(); }
 void HttpFront::accept()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        if (m_open >= m_limits.maxConnections) {
+            // Full: a connection only waiting for its next request makes room.
+            const QSet<HttpConnection *> connections = m_connections;
+            for (HttpConnection *c : connections)
+                if (c->idle()) {
+                    c->drop();
+                    break;
+                }
+        }
         if (m_open >= m_limits.maxConnections) {
             // Full: said and closed, so the client does not wait on a connection nobody reads.
             socket->write("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
@@ -241,6 +272,7 @@ QByteArray HttpReason(int status)
     case 408: return "Request Timeout";
     case 411: return "Length Required";
     case 413: return "Payload Too Large";
+    case 421: return "Misdirected Request";
     case 431: return "Request Header Fields Too Large";
     case 500: return "Internal Server Error";
     case 503: return "Service Unavailable";

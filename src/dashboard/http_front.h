@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPair>
 #include <QPointer>
+#include <QSet>
 #include <QUrlQuery>
 #include <functional>
 
@@ -51,8 +52,8 @@ struct HttpLimits {
     int maxConnections = 400;
     int headerBytes = 16 * 1024;
     int bodyBytes = 8 * 1024;
-    int requestMs = 10000;     // from a request's first byte to its last
-    int idleMs = 60000;        // a kept-alive connection without a request
+    int requestMs = 10000;     // from a request's first byte to its last, or to the first one
+    int idleMs = 15000;        // a kept-alive connection between requests
     int drainMs = 60000;       // an answer the client does not read
 };
 
@@ -76,6 +77,7 @@ private:
     HttpLimits m_limits;
     QTcpServer *m_server = nullptr;
     int m_open = 0;
+    QSet<HttpConnection *> m_connections;
 };
 
 // Text of a status line ("Not Found").

@@ -107,10 +107,11 @@ std::optional<QList<FailureKind>> ReadFailureKinds(StationDb &db, const FloorSpa
     return out;
 }
 
-std::optional<UnitPage> SearchUnits(StationDb &db, const UnitFilter &f, QString &error)
+namespace {
+// The WHERE clause of a unit search, cursor included.
+QString unitWhere(const UnitFilter &f, QVariantList &binds)
 {
-    QVariantList binds;
-    QString sql = QStringLiteral("SELECT %1 FROM units WHERE").arg(recordrow::Columns()) + spanClause(f.span, binds);
+    QString sql = spanClause(f.span, binds);
     auto equal = [&](const QString &column, const QString &value) {
         if (value.isEmpty())
             return;
@@ -126,10 +127,29 @@ std::optional<UnitPage> SearchUnits(StationDb &db, const UnitFilter &f, QString 
     equal(QStringLiteral("station"), f.station);
     equal(QStringLiteral("result"), f.result);
     equal(QStringLiteral("failure_code"), f.failureCode);
-    // The cursor is the last unit shown: "time|id"; the next page starts below it.
+    return sql;
+}
+} // namespace
+
+bool IsUnitCursor(const QString &cursor)
+{
+    if (cursor.isEmpty())
+        return true;
+    const int bar = cursor.lastIndexOf(QLatin1Char('|'));
+    bool ok = false;
+    const qint64 id = cursor.mid(bar + 1).toLongLong(&ok);
+    return bar > 0 && ok && id > 0 && QDateTime::fromString(cursor.left(bar), Qt::ISODateWithMs).isValid();
+}
+
+std::optional<UnitPage> SearchUnits(StationDb &db, const UnitFilter &f, QString &error)
+{
+    QVariantList binds;
+    QString sql = QStringLiteral("SELECT %1 FROM units WHERE").arg(recordrow::Columns()) + unitWhere(f, binds);
+    // The cursor is the last unit shown: "time|id"; the next page starts below it. The bound
+    // on the time alone lets the time index find the page's start.
     const int bar = f.before.lastIndexOf(QLatin1Char('|'));
     if (bar > 0) {
-        sql += QStringLiteral(" AND (started_at < ? OR (started_at = ? AND id < ?))");
+        sql += QStringLiteral(" AND started_at <= ? AND (started_at < ? OR id < ?)");
         binds << f.before.left(bar) << f.before.left(bar) << f.before.mid(bar + 1).toLongLong();
     }
     const int limit = std::max(f.limit, 1);
@@ -146,6 +166,17 @@ std::optional<UnitPage> SearchUnits(StationDb &db, const UnitFilter &f, QString 
     return page;
 }
 
+std::optional<qint64> CountUnits(StationDb &db, const UnitFilter &f, QString &error)
+{
+    QVariantList binds;
+    const QString sql = QStringLiteral("SELECT COUNT(*) FROM units WHERE") + unitWhere(f, binds);
+    qint64 n = 0;
+    if (!db.select(sql, binds, [&](const QSqlQuery &q) { n = q.value(0).toLongLong(); },
+                   QStringLiteral("cannot count the units"), error))
+        return std::nullopt;
+    return n;
+}
+
 std::optional<QList<UnitRecord>> UnitHistory(StationDb &db, const QString &unitId, const QString &value, QString &error)
 {
     const bool byId = !unitId.isEmpty();
@@ -160,11 +191,12 @@ std::optional<QList<UnitRecord>> UnitHistory(StationDb &db, const QString &unitI
     return out;
 }
 
-std::optional<qint64> LatestRecordId(StationDb &db, QString &error)
+std::optional<QString> RecordsStamp(StationDb &db, QString &error)
 {
-    qint64 id = 0;
-    if (!db.select(QStringLiteral("SELECT MAX(id) FROM units"), {}, [&](const QSqlQuery &q) { id = q.value(0).toLongLong(); },
+    QString stamp;
+    if (!db.select(QStringLiteral("SELECT MAX(id), COUNT(*) FROM units WHERE id > (SELECT COALESCE(MAX(id), 0) FROM units) - 10000"),
+                   {}, [&](const QSqlQuery &q) { stamp = q.value(0).toString() + QLatin1Char('.') + q.value(1).toString(); },
                    QStringLiteral("cannot read the records"), error))
         return std::nullopt;
-    return id;
+    return stamp;
 }

@@ -78,5 +78,12 @@ std::optional<UnitPage> SearchUnits(StationDb &db, const UnitFilter &filter, QSt
 // Every attempt of one unit, the latest first: by its own identity, else by a value it was given.
 std::optional<QList<UnitRecord>> UnitHistory(StationDb &db, const QString &unitId, const QString &value, QString &error);
 
-// The latest record's id: changes whenever a record is stored (0 for none).
-std::optional<qint64> LatestRecordId(StationDb &db, QString &error);
+// How many units the filter finds (its cursor and page size left aside).
+std::optional<qint64> CountUnits(StationDb &db, const UnitFilter &filter, QString &error);
+// Whether `cursor` is one a page gave ("TIME|ID"); empty is the first page.
+bool IsUnitCursor(const QString &cursor);
+
+// Changes whenever a record is stored: the latest id and how many of the last 10 000 ids are
+// taken (a record committed after a later one, by another station, counts too). Reads no more
+// than those rows, whatever the table's size.
+std::optional<QString> RecordsStamp(StationDb &db, QString &error);

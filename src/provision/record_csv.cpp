@@ -7,7 +7,8 @@ QString csvCell(const QString &text)
 {
     QString t = text;
     // Text from a unit must stay text in a spreadsheet: a leading quote keeps it from being a formula.
-    static const QString formulaStarts = QStringLiteral("=+-@");
+    // A tab or a carriage return first is read past by some programs before they look for one.
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
     if (!t.isEmpty() && formulaStarts.contains(t.at(0)))
         t.prepend(QLatin1Char('\''));
     if (!t.contains(QLatin1Char(',')) && !t.contains(QLatin1Char('"')) && !t.contains(QLatin1Char('\n')) &&

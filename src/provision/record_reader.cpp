@@ -29,6 +29,7 @@ StationDb *threadDb(const QString &spec, QString &error)
 struct Pending {
     std::atomic<bool> answered{false};
 };
+thread_local const Pending *t_pending = nullptr;
 } // namespace
 
 RecordReader::RecordReader(const QString &spec, QObject *parent)
@@ -57,24 +58,27 @@ bool RecordReader::start(QString &error)
     db.setReadOnly(true);
     if (!db.open(m_spec, error))
         return false;
-    const auto latest = LatestRecordId(db, error);
-    if (!latest)
+    const auto stamp = RecordsStamp(db, error);
+    if (!stamp)
         return false;
-    m_generation = *latest;
+    m_stamp = *stamp;
     m_pollTimer.start();
     return true;
 }
 
-void RecordReader::read(Work work, Done done, int boundMs)
+bool RecordReader::Abandoned() { return t_pending && t_pending->answered.load(); }
+
+void RecordReader::read(Work work, Done done, int boundMs, const QString &timeoutText)
 {
     auto pending = std::make_shared<Pending>();
     auto shared = std::make_shared<Done>(std::move(done));
     const std::weak_ptr<int> alive = m_alive;
     QPointer<RecordReader> self(this);
     // The bound on the caller's wait, whatever the reading thread does.
-    QTimer::singleShot(boundMs, this, [pending, shared, boundMs] {
+    QTimer::singleShot(boundMs, this, [pending, shared, boundMs, timeoutText] {
         if (!pending->answered.exchange(true))
-            (*shared)(false, QStringLiteral("the database did not answer within %1 s").arg(boundMs / 1000.0));
+            (*shared)(false, !timeoutText.isEmpty() ? timeoutText
+                                                    : QStringLiteral("the database did not answer within %1 s").arg(boundMs / 1000.0));
     });
     const QString spec = m_spec;
     m_pool.start([=]() {
@@ -83,7 +87,9 @@ void RecordReader::read(Work work, Done done, int boundMs)
         QString error;
         bool ok = false;
         if (StationDb *db = threadDb(spec, error)) {
+            t_pending = pending.get();
             ok = work(*db, error);
+            t_pending = nullptr;
             if (!ok && db->notAnswering())
                 t_db = ThreadDb();   // a new connection next time
         }
@@ -101,21 +107,22 @@ void RecordReader::poll()
     if (m_polling)
         return;
     m_polling = true;
-    auto latest = std::make_shared<qint64>(0);
+    auto latest = std::make_shared<QString>();
     read(
         [latest](StationDb &db, QString &error) {
-            const auto id = LatestRecordId(db, error);
-            if (id)
-                *latest = *id;
-            return id.has_value();
+            const auto stamp = RecordsStamp(db, error);
+            if (stamp)
+                *latest = *stamp;
+            return stamp.has_value();
         },
         [this, latest](bool ok, const QString &error) {
             m_polling = false;
             const bool was = m_answering;
             m_answering = ok;
             m_silence = ok ? QString() : error;
-            if (ok && *latest != m_generation) {
-                m_generation = *latest;
+            if (ok && *latest != m_stamp) {
+                m_stamp = *latest;
+                ++m_generation;
                 emit changed();
             } else if (was != ok) {
                 emit changed();

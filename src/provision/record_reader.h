@@ -29,10 +29,14 @@ public:
     // ok, or the reason it failed (the database's own, or that it did not answer in time).
     using Work = std::function<bool(StationDb &db, QString &error)>;
     using Done = std::function<void(bool ok, const QString &error)>;
-    void read(Work work, Done done, int boundMs = kAnswerMs);
+    // Past `boundMs`, `done` hears `timeoutText` (by default, that the database did not answer).
+    void read(Work work, Done done, int boundMs = kAnswerMs, const QString &timeoutText = QString());
+    // Within a Work: its caller no longer waits (the bound passed); long work stops early.
+    static bool Abandoned();
 
-    // The latest record's id as last polled; changes whenever a record is stored.
-    qint64 generation() const { return m_generation; }
+    // Counts the changes of the records seen by the polls: a new record, also one committed
+    // after a later one.
+    quint64 generation() const { return m_generation; }
     // Whether the last poll was answered; else why not.
     bool answering() const { return m_answering; }
     QString silence() const { return m_silence; }
@@ -48,7 +52,8 @@ private:
     QTimer m_pollTimer;
     bool m_polling = false;
     bool m_answering = true;
-    qint64 m_generation = -1;
+    quint64 m_generation = 0;
+    QString m_stamp;
     QString m_silence;
     std::shared_ptr<int> m_alive;
 };

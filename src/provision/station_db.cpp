@@ -166,8 +166,17 @@ bool StationDb::open(const QString &spec, QString &error, bool mustExist)
     }
     if (!m_readOnly)
         return migrate(error);
-    // A reader changes nothing: the schema must be the one it knows.
-    const int version = schemaVersion();
+    // A reader changes nothing: the schema must be the one it knows. A file locked by a writer
+    // is said as such, not taken for an empty one.
+    QSqlQuery q(db);
+    int version = 0;
+    if (q.exec(QStringLiteral("SELECT version FROM schema_version")) && q.next()) {
+        version = q.value(0).toInt();
+    } else if (!q.lastError().text().contains(QLatin1String("no such table")) &&
+               !q.lastError().text().contains(QLatin1String("does not exist"))) {
+        error = QStringLiteral("cannot read the %1: %2").arg(m_describe, q.lastError().text());
+        return false;
+    }
     if (version == CurrentSchemaVersion())
         return true;
     error = version == 0 ? QStringLiteral("the %1 holds no station records").arg(m_describe)

@@ -119,9 +119,10 @@ private slots:
         // A value that is markup, one that is a formula, then plain ones.
         QFile units(dir.filePath(QStringLiteral("units.csv")));
         QVERIFY(units.open(QIODevice::WriteOnly));
-        units.write(QStringLiteral("数据中心域名\n%1\n=HYPERLINK(\"x\")\nd3.example.com\nd4.example.com\nd5.example.com\n"
-                                   "d6.example.com\nd7.example.com\nd8.example.com\nd9.example.com\nd10.example.com\n")
-                        .arg(kHostile).toUtf8());
+        QString rows = QStringLiteral("数据中心域名,APN密码\n%1,pw-1\n=HYPERLINK(\"x\"),pw-2\n").arg(kHostile);
+        for (int i = 3; i <= 10; ++i)
+            rows += QStringLiteral("d%1.example.com,pw-%1\n").arg(i);
+        units.write(rows.toUtf8());
         units.close();
         QVERIFY(addUnit());
         QVERIFY(addUnit());
@@ -209,6 +210,13 @@ private slots:
                     .toBool());
         QCOMPARE(b.eval(QStringLiteral("document.querySelectorAll('main img').length")).toInt(-1), 0);
         QVERIFY(b.eval(QStringLiteral("window.__xss === undefined")).toBool());
+        // A password given to a unit is never shown, on the page or in the export.
+        QVERIFY(!b.eval(QStringLiteral("document.body.textContent.includes('pw-')")).toBool());
+        QVERIFY(b.eval(QStringLiteral("fetch('/api/units.csv').then(r => r.text()).then(t => t.includes('d3.example.com') && !t.includes('pw-'))")).toBool());
+        // A time the page cannot read is said, not a blank page.
+        QVERIFY(b.open(dash.url(QStringLiteral("/units?from=garbage&lang=en"))));
+        QVERIFY(b.waitFor(QStringLiteral("!document.getElementById('banner').hidden && "
+                                         "document.getElementById('banner').textContent.includes('from and to')"), 10000) >= 0);
     }
 
     void wrongTokenIsRefused()

@@ -2,12 +2,17 @@
 // a client cannot hold or flood it, a database that stops answering is said within 5 s while
 // the server keeps serving, and it never writes.
 #include "dashboard/dashboard_server.h"
+#include "provision/floor_queries.h"
 #include "provision/station_db.h"
 #include "support/pg_cluster.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrlQuery>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,7 +76,7 @@ Answer ask(quint16 port, const QByteArray &request, int timeoutMs = 8000)
 
 QByteArray get(const QByteArray &path, const QByteArray &extra = {})
 {
-    return "GET " + path + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" + extra + "\r\n";
+    return "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:8080\r\nConnection: close\r\n" + extra + "\r\n";
 }
 } // namespace
 
@@ -125,9 +130,14 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::newRow("header too large") << ("GET / HTTP/1.1\r\nX: " + QByteArray(20000, 'a') + "\r\n\r\n") << 431;
         QTest::newRow("body too large") << QByteArray("POST /login HTTP/1.1\r\nContent-Length: 100000\r\n\r\n") << 413;
-        QTest::newRow("slow client") << QByteArray("GET / HTTP/1.1\r\nHost: x\r\n") << 408;
+        QTest::newRow("slow client") << QByteArray("GET / HTTP/1.1\r\nHost: localhost\r\n") << 408;
         QTest::newRow("not HTTP") << QByteArray("HELLO\r\n\r\n") << 400;
         QTest::newRow("chunked body") << QByteArray("POST /login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n") << 411;
+        QTest::newRow("two lengths") << QByteArray("POST /login HTTP/1.1\r\nContent-Length: 0\r\nContent-Length: 5\r\n\r\nGET /") << 400;
+        QTest::newRow("length with a sign") << QByteArray("POST /login HTTP/1.1\r\nContent-Length: +5\r\n\r\nabcde") << 400;
+        QTest::newRow("folded header") << QByteArray("GET / HTTP/1.1\r\nHost: localhost\r\n y\r\n\r\n") << 400;
+        QTest::newRow("says nothing") << QByteArray() << 0;
+        QTest::newRow("another host's name") << QByteArray("GET /api/units HTTP/1.1\r\nHost: rebound.example\r\n\r\n") << 421;
     }
     void clientsAreBounded()
     {
@@ -151,17 +161,66 @@ private slots:
         DashboardServer server(DashboardOptions{sqliteWith(0), QHostAddress::LocalHost, 0, {}, limits});
         QString error;
         QVERIFY2(server.start(error), qPrintable(error));
+        // Connections that only wait make room; requests under way do not.
         std::vector<std::unique_ptr<QTcpSocket>> held;
-        for (int i = 0; i < 3; ++i) {
+        for (const QByteArray &sent : {QByteArray(), QByteArray(), QByteArray()}) {
             held.push_back(std::make_unique<QTcpSocket>());
             held.back()->connectToHost(QHostAddress::LocalHost, server.port());
             QVERIFY(held.back()->waitForConnected(2000));
+            held.back()->write(sent);
         }
+        QTest::qWait(100);
+        QCOMPARE(ask(server.port(), get("/")).status, 200);
+        for (auto &s : held)
+            s->write("GET / HTTP/1.1\r\n");
+        QTest::qWait(100);
+        held.push_back(std::make_unique<QTcpSocket>());
+        held.back()->connectToHost(QHostAddress::LocalHost, server.port());
+        QVERIFY(held.back()->waitForConnected(2000));
+        held.back()->write("GET / HTTP/1.1\r\n");
         QTest::qWait(100);
         QCOMPARE(ask(server.port(), get("/")).status, 503);
         held.clear();
         QTest::qWait(200);
         QCOMPARE(ask(server.port(), get("/")).status, 200);
+    }
+
+    // A record committed after a later one (two stations on one server) is news as well.
+    void recordCommittedLateIsNews()
+    {
+        if (PgCluster::binDir().isEmpty())
+            QSKIP("the PostgreSQL server is not installed (scripts/setup-deps.sh installs it)");
+        PgCluster pg;
+        QVERIFY2(pg.start(), qPrintable(pg.errorText()));
+        StationDb station;
+        QString error;
+        QVERIFY2(station.open(pg.url(), error), qPrintable(error));
+        const QUrlQuery where{QUrl(pg.url())};
+        QSqlDatabase late = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("late"));
+        late.setHostName(where.queryItemValue(QStringLiteral("host")));
+        late.setUserName(QStringLiteral("dtu"));
+        late.setDatabaseName(QStringLiteral("dtu"));
+        QVERIFY(late.open());
+        QSqlQuery q(late);
+        QVERIFY(q.exec(QStringLiteral("BEGIN")));
+        QVERIFY2(q.exec(QStringLiteral("INSERT INTO units (started_at, station, port, golden, version, identity, unique_values,"
+                                       " unique_key, params, result, failure, duration_ms) VALUES ('2026-12-11T08:00:00.000Z',"
+                                       " 'B', 'p', 'g', 'v', '{}', '{}', '', '[]', 'passed', '', 1)")),
+                 qPrintable(q.lastError().text()));
+        UnitRecord r = record(QStringLiteral("A"), QStringLiteral("1"));
+        QVERIFY2(station.insert(r, error), qPrintable(error));
+        StationDb reader;
+        reader.setReadOnly(true);
+        QVERIFY2(reader.open(pg.url(), error), qPrintable(error));
+        const auto before = RecordsStamp(reader, error);
+        QVERIFY(q.exec(QStringLiteral("COMMIT")));
+        const auto after = RecordsStamp(reader, error);
+        QVERIFY(before && after);
+        QVERIFY2(*before != *after, qPrintable(*before));
+        q = QSqlQuery();
+        late.close();
+        late = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("late"));
     }
 
     void silentDatabaseIsSaidWhileTheServerServes()

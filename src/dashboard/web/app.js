@@ -109,7 +109,11 @@ async function getJson(path) {
   if (res.status === 304) return { same: true, data: etags[path].data };
   if (res.status === 401) { location.href = '/login'; return { same: true, data: null }; }
   const data = await res.json().catch(() => ({ error: `HTTP ${res.status}` }));
-  if (!res.ok) throw new Error(data.error || `HTTP ${res.status}`);
+  if (!res.ok) {
+    const e = new Error(data.error || `HTTP ${res.status}`);
+    e.silent = !!data.silent;
+    throw e;
+  }
   const tag = res.headers.get('ETag');
   if (tag) etags[path] = { tag, data };
   return { same: false, data };
@@ -283,7 +287,7 @@ function drawUnit(main, data) {
         el('dt', { text: T.golden }), el('dd', { text: `${a.golden} ${a.goldenHash}${a.extHash ? '+' + a.extHash : ''}` }),
         el('dt', { text: T.version }), el('dd', { text: a.version }),
         a.failure ? el('dt', { text: T.failure }) : null, a.failure ? el('dd', { class: 'failure', title: a.failureKind, text: a.failure }) : null),
-      params));
+      el('div', { class: 'scroll' }, params)));
   }
   if (!data.attempts.length) body.append(el('p', { class: 'empty', text: T.noAttempts }));
   replaceBody(main, body);
@@ -318,8 +322,7 @@ async function refresh(force) {
       markUpdated();
     }
   } catch (e) {
-    const text = String(e.message || e);
-    showBanner((/answer/i.test(text) ? T.dbSilent : T.failedToLoad) + text);
+    showBanner((e.silent ? T.dbSilent : T.failedToLoad) + String(e.message || e));
   } finally {
     busy = false;
   }
