@@ -1,6 +1,7 @@
 #include "provision/record_reader.h"
 #include "provision/floor_queries.h"
 #include "provision/station_db.h"
+#include "platform/file_identity.h"
 
 #include <QPointer>
 #include <QThread>
@@ -10,19 +11,21 @@ namespace {
 // Each reading thread keeps its connection for the spec it was opened with.
 struct ThreadDb {
     QString spec;
+    int epoch = 0;
     std::unique_ptr<StationDb> db;
 };
 thread_local ThreadDb t_db;
 
-StationDb *threadDb(const QString &spec, QString &error)
+// `epoch` moves on when the file was replaced: connections of an older one are opened again.
+StationDb *threadDb(const QString &spec, int epoch, QString &error)
 {
-    if (t_db.db && t_db.spec == spec)
+    if (t_db.db && t_db.spec == spec && t_db.epoch == epoch)
         return t_db.db.get();
     auto db = std::make_unique<StationDb>();
     db->setReadOnly(true);
     if (!db->open(spec, error))
         return nullptr;
-    t_db = ThreadDb{spec, std::move(db)};
+    t_db = ThreadDb{spec, epoch, std::move(db)};
     return t_db.db.get();
 }
 
@@ -33,7 +36,7 @@ thread_local const Pending *t_pending = nullptr;
 } // namespace
 
 RecordReader::RecordReader(const QString &spec, QObject *parent)
-    : QObject(parent), m_spec(spec), m_alive(std::make_shared<int>(0))
+    : QObject(parent), m_spec(spec), m_epoch(std::make_shared<std::atomic<int>>(0)), m_alive(std::make_shared<int>(0))
 {
     // A read held by a silent database holds its thread; the others go on.
     m_pool.setMaxThreadCount(4);
@@ -62,6 +65,7 @@ bool RecordReader::start(QString &error)
     if (!stamp)
         return false;
     m_stamp = *stamp;
+    m_file = FileIdentity(m_spec);
     m_pollTimer.start();
     return true;
 }
@@ -81,12 +85,13 @@ void RecordReader::read(Work work, Done done, int boundMs, const QString &timeou
                                                     : QStringLiteral("the database did not answer within %1 s").arg(boundMs / 1000.0));
     });
     const QString spec = m_spec;
+    const auto epoch = m_epoch;
     m_pool.start([=]() {
         if (pending->answered.load())
             return;   // already given up on: no read for nobody
         QString error;
         bool ok = false;
-        if (StationDb *db = threadDb(spec, error)) {
+        if (StationDb *db = threadDb(spec, epoch->load(), error)) {
             t_pending = pending.get();
             ok = work(*db, error);
             t_pending = nullptr;
@@ -106,6 +111,24 @@ void RecordReader::poll()
 {
     if (m_polling)
         return;
+    // An SQLite file moved away or replaced: say so, or read the new one.
+    if (!m_file.isEmpty()) {
+        const QByteArray now = FileIdentity(m_spec);
+        if (now.isEmpty()) {
+            const bool was = m_answering;
+            m_answering = false;
+            m_silence = QStringLiteral("the records file %1 is gone").arg(m_spec);
+            if (was)
+                emit changed();
+            return;
+        }
+        if (now != m_file) {
+            m_file = now;
+            m_epoch->fetch_add(1);
+            ++m_generation;
+            emit changed();
+        }
+    }
     m_polling = true;
     auto latest = std::make_shared<QString>();
     read(

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QThreadPool>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -54,6 +55,8 @@ private:
     bool m_answering = true;
     quint64 m_generation = 0;
     QString m_stamp;
+    QByteArray m_file;                        // an SQLite file's identity when opened
+    std::shared_ptr<std::atomic<int>> m_epoch;   // moves on when that file was replaced
     QString m_silence;
     std::shared_ptr<int> m_alive;
 };

@@ -259,6 +259,26 @@ private slots:
         QCOMPARE(ask(server.port(), get("/api/floor")).status, 200);
     }
 
+    // The records file moved away and another put in its place: said while gone, read once back.
+    void replacedFileIsReadAgain()
+    {
+        const QString path = sqliteWith(1);
+        DashboardServer server(DashboardOptions{path, QHostAddress::LocalHost, 0, {}, {}});
+        QString error;
+        QVERIFY2(server.start(error), qPrintable(error));
+        QVERIFY(!ask(server.port(), get("/api/units")).body.contains("\"777\""));
+        QVERIFY(QFile::rename(path, path + QStringLiteral(".old")));
+        QTRY_COMPARE_WITH_TIMEOUT(ask(server.port(), get("/api/units")).status, 503, 5000);
+        QVERIFY(ask(server.port(), get("/api/units")).body.contains("gone"));
+        {
+            StationDb db;
+            QVERIFY(db.open(path, error));
+            UnitRecord r = record(QStringLiteral("A"), QStringLiteral("777"));
+            QVERIFY(db.insert(r, error));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(ask(server.port(), get("/api/units")).body.contains("\"777\""), 5000);
+    }
+
     void readerNeverWrites()
     {
         const QString path = sqliteWith(1);
