@@ -656,6 +656,10 @@
         <source>设备一端已关闭</source>
         <translation>the device end of the line was closed</translation>
     </message>
+    <message>
+        <source>%1已断开：该适配器没有可区分的序列号，同型号的适配器无法确认是同一个适配器，请确认后手动打开串口</source>
+        <translation>%1 disconnected: the adapter has no serial number that tells it apart, so an adapter of the same model cannot be confirmed to be the same one; check the unit and open the port yourself</translation>
+    </message>
 </context>
 <context>
     <name>LogTexts</name>
