@@ -1324,6 +1324,10 @@
         <source>脚本运行时崩溃，已被中止</source>
         <translation>The script crashed the script engine and was stopped</translation>
     </message>
+    <message>
+        <source>脚本结果合计超过 %1 个字符，其余结果未被采用</source>
+        <translation>The script&apos;s results together were longer than %1 characters; the rest were not used</translation>
+    </message>
 </context>
 <context>
     <name>StationNotice</name>

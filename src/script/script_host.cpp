@@ -50,6 +50,9 @@ ScriptResult ScriptHost::resultOf(const ScriptOutcome &o) const
     case Outcome::TooLong:
         return ScriptResult::failure(
             ScriptTexts::tr("脚本结果超过 %1 个字符，未被采用").arg(script_wire::kMaxResultChars));
+    case Outcome::TooMuch:
+        return ScriptResult::failure(
+            ScriptTexts::tr("脚本结果合计超过 %1 个字符，其余结果未被采用").arg(script_wire::kMaxRunResultChars));
     case Outcome::Crash:
         break;
     }

@@ -91,6 +91,36 @@ private slots:
         QCOMPARE(host.evaluate(QStringLiteral("Kept() + (++count) + hexinput")).text, QStringLiteral("kept420A0B"));
     }
 
+    // Results are bounded one by one and together: a conversion that returns a huge text for
+    // every row of a large profile does not fill the program's memory.
+    void largeResultsOfABatchKeepTheProgramSmall_data()
+    {
+        QTest::addColumn<int>("chars");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("firstOk");
+        QTest::newRow("each past the limit") << 4 * 1024 * 1024 - 16 << 60 << false;
+        QTest::newRow("each within it, together past it") << 250000 << 600 << true;
+    }
+    void largeResultsOfABatchKeepTheProgramSmall()
+    {
+        QFETCH(int, chars);
+        QFETCH(int, rows);
+        QFETCH(bool, firstOk);
+        ScriptHost host(kLong);
+        QVERIFY(host.evaluate(QStringLiteral("function Big() { return 'A'.repeat(%1); }").arg(chars)).ok);
+        ScriptBatch batch;
+        for (int i = 0; i < rows; ++i)
+            batch.evaluate(QStringLiteral("Big()"));
+        QVERIFY(ResetPeakResident());
+        const QVector<ScriptResult> r = host.run(batch);
+        QVERIFY2(PeakResidentMb() < MemoryBoundMb(150), qPrintable(QString::number(PeakResidentMb())));
+        QCOMPARE(r.size(), rows);
+        QCOMPARE(r.first().ok, firstOk);
+        QVERIFY(!r.last().ok);
+        QVERIFY2(r.last().error.startsWith(QStringLiteral("脚本结果")), qPrintable(r.last().error));
+        QCOMPARE(host.evaluate(QStringLiteral("Big().length")).text, QString::number(chars));
+    }
+
     // The engine's process holds none of the program's files: a serial port or a pipe closed by
     // the program is closed, and its other end sees it hang up.
     void engineHoldsNoneOfTheProgramsFiles()
