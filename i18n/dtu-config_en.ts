@@ -900,6 +900,10 @@
         <source>正在设置，请稍候...</source>
         <translation>Setting, please wait...</translation>
     </message>
+    <message>
+        <source>参数 %1 (%2) 的显示值无法得到：%3</source>
+        <translation>The value of parameter %1 (%2) cannot be shown: %3</translation>
+    </message>
 </context>
 <context>
     <name>ParamTableTexts</name>

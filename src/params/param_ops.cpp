@@ -168,6 +168,8 @@ bool ParamOps::ApplyParamValue(ParamTable &table, uint16_t code, const QByteArra
         const ScriptResult r = m_s.script.evaluate(row.onGet);
         if (r.ok)
             table.setShown(i, r.text);
+        else  // the shown value is the one from before; the stored one is the device's
+            sink.logLine(ParamOpsTexts::tr("参数 %1 (%2) 的显示值无法得到：%3").arg(row.name, row.cmdId, r.error));
     }
     return true;
 }
