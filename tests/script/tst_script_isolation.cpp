@@ -58,6 +58,14 @@ private slots:
         QTest::newRow("toLocaleString on a fake length")
             << QStringLiteral("Array.prototype.toLocaleString.call({length: 1e9}).length") << false << false
             << QStringList{kTime} << 1000;
+        // A result that cannot become text is a failure, not a value made of the error.
+        const auto refused = [](const char *name, const char *program, const char *error) {
+            QTest::newRow(name) << QString::fromUtf8(program) << false << false << QStringList{QString::fromUtf8(error)} << 3000;
+        };
+        refused("result whose toString throws", "({toString() { throw new Error('no text'); }})", "Error: no text");
+        refused("cyclic result whose toString is JSON",
+                "var a = {}; a.self = a; a.toString = function () { return JSON.stringify(this); }; a",
+                "TypeError: Cannot convert circular structure to JSON");
         const auto valid = [](const char *name, const char *program, const char *value) {
             QTest::newRow(name) << QString::fromUtf8(program) << false << true << QStringList{QString::fromUtf8(value)} << 3000;
         };
