@@ -1332,6 +1332,10 @@
         <source>脚本结果合计超过 %1 个字符，其余结果未被采用</source>
         <translation>The script&apos;s results together were longer than %1 characters; the rest were not used</translation>
     </message>
+    <message>
+        <source>本次已有 %1 项脚本运行超时，其余脚本未运行</source>
+        <translation>%1 scripts of this run already ran out of time; the rest were not run</translation>
+    </message>
 </context>
 <context>
     <name>StationNotice</name>

@@ -58,8 +58,10 @@ bool ScriptProcess::start(const QVector<ScriptOp> &setup, QString *error)
     Outcome ended;
     // The replay's results are not wanted: none is kept, and none counts against the run's.
     const qint64 kept = std::exchange(m_resultChars, script_wire::kMaxRunResultChars + 1);
+    const int timeouts = std::exchange(m_timeouts, -setup.size());
     const bool replayed = setup.isEmpty() || exchange(setup, 0, &ignored, &ended);
     m_resultChars = kept;
+    m_timeouts = timeouts;
     if (!replayed) {
         // What was loaded before no longer loads: go on with a bare host rather than none.
         if (!startHost(error))
@@ -74,6 +76,7 @@ QVector<ScriptOutcome> ScriptProcess::run(const QVector<ScriptOp> &ops, const QV
     QVector<ScriptOutcome> out;
     QVector<ScriptOp> pending = ops;
     m_resultChars = 0;
+    m_timeouts = 0;
     while (!pending.isEmpty()) {
         if (!m_child.alive() && !start(setup, startError))
             return out;  // the evaluations not answered fail with the reason
@@ -93,8 +96,21 @@ QVector<ScriptOutcome> ScriptProcess::run(const QVector<ScriptOp> &ops, const QV
             else if (answered-- == 0)
                 break;
         }
-        if (i < pending.size())
+        if (ended == Outcome::Skipped) {
+            for (; i < pending.size(); ++i)
+                if (pending[i].kind == ScriptOp::Evaluate)
+                    out.append({Outcome::Skipped, QString()});
+            break;
+        }
+        if (i < pending.size()) {
             out.append({ended, QString()});
+            if (ended == Outcome::Time && ++m_timeouts >= script_wire::kMaxTimeoutsPerRun) {
+                for (++i; i < pending.size(); ++i)
+                    if (pending[i].kind == ScriptOp::Evaluate)
+                        out.append({Outcome::Skipped, QString()});
+                break;
+            }
+        }
         rest += pending.mid(i + 1);
         pending = i < pending.size() ? rest : QVector<ScriptOp>();
     }
@@ -186,6 +202,10 @@ bool ScriptProcess::exchange(const QVector<ScriptOp> &ops, int from, QVector<Scr
                 out->append(o);
                 ++answered;
                 sinceAnswer.restart();
+                if (o.outcome == Outcome::Time && ++m_timeouts >= script_wire::kMaxTimeoutsPerRun && answered < expected) {
+                    *ended = Outcome::Skipped;
+                    return false;
+                }
             }
             if (took < 0)
                 return false;

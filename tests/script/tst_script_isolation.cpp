@@ -129,6 +129,25 @@ private slots:
         QCOMPARE(host.evaluate(QStringLiteral("Big().length")).text, QString::number(chars));
     }
 
+    // A conversion that never ends, used by every row of a large profile, does not hold the
+    // program for the time limit once per row: after two, the rest are not run.
+    void aBatchGivesUpAfterTwoTimeouts()
+    {
+        ScriptHost host(300);
+        QVERIFY(host.evaluate(QStringLiteral("function Kept() { return 'kept'; } function Stuck() { for (;;) {} }")).ok);
+        ScriptBatch batch;
+        for (int i = 0; i < 40; ++i)
+            batch.evaluate(QStringLiteral("Stuck()"));
+        QElapsedTimer t;
+        t.start();
+        const QVector<ScriptResult> r = host.run(batch);
+        QVERIFY2(t.elapsed() < TimeBoundMs(4000), qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(r.size(), 40);
+        QCOMPARE(r[1].error, QStringLiteral("脚本运行超过 300 毫秒，已被中止"));
+        QVERIFY2(r.last().error.contains(QStringLiteral("其余脚本未运行")), qPrintable(r.last().error));
+        QCOMPARE(host.evaluate(QStringLiteral("Kept()")).text, QStringLiteral("kept"));
+    }
+
     // The engine's process holds none of the program's files: a serial port or a pipe closed by
     // the program is closed, and its other end sees it hang up.
     void engineHoldsNoneOfTheProgramsFiles()
