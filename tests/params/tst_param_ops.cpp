@@ -152,6 +152,27 @@ private slots:
                  qPrintable(sink.log[1]));
     }
 
+    // A conversion that never ends holds a read of many rows for two time limits, not one per row.
+    void aConversionThatNeverEndsDoesNotHoldTheReadPerRow()
+    {
+        s->script.setWatchdogMs(300);
+        s->script.evaluate(QStringLiteral("function Stuck(){ for (;;) {} }"));
+        s->mainTable.clear();
+        QByteArray records;
+        for (int i = 1; i <= 12; ++i) {
+            const QString code = QStringLiteral("%1").arg(i, 4, 16, QLatin1Char('0')).toUpper();
+            s->mainTable.addRow(Row(code, QStringLiteral("卡住%1").arg(i), QStringLiteral("HEX:00"), {}, QStringLiteral("Stuck()")));
+            records += Record(static_cast<uint16_t>(i), B({i}));
+        }
+        answer(ReadReply(records));
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(ParamOps(*s, nullptr).readAddressedParams(sink));
+        QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(s->mainTable.row(11).stored, QStringLiteral("HEX:0C"));
+        QCOMPARE(sink.log.size(), 13);  // one line per row, then the read's end
+    }
+
     void readFailuresKeepTheirText_data()
     {
         QTest::addColumn<QByteArray>("reply");
