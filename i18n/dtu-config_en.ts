@@ -667,6 +667,10 @@
         <source>设备一端已关闭</source>
         <translation>the device end of the line was closed</translation>
     </message>
+    <message>
+        <source>%1已断开：该适配器没有可区分的序列号，同型号的适配器无法确认是同一个适配器，请确认后手动打开串口</source>
+        <translation>%1 disconnected: the adapter has no serial number that tells it apart, so an adapter of the same model cannot be confirmed to be the same one; check the unit and open the port yourself</translation>
+    </message>
 </context>
 <context>
     <name>LogTexts</name>
@@ -906,6 +910,10 @@
     <message>
         <source>正在设置，请稍候...</source>
         <translation>Setting, please wait...</translation>
+    </message>
+    <message>
+        <source>参数 %1 (%2) 的显示值无法得到：%3</source>
+        <translation>The value of parameter %1 (%2) cannot be shown: %3</translation>
     </message>
 </context>
 <context>
@@ -1330,6 +1338,14 @@
     <message>
         <source>脚本运行时崩溃，已被中止</source>
         <translation>The script crashed the script engine and was stopped</translation>
+    </message>
+    <message>
+        <source>脚本结果合计超过 %1 个字符，其余结果未被采用</source>
+        <translation>The script&apos;s results together were longer than %1 characters; the rest were not used</translation>
+    </message>
+    <message>
+        <source>本次已有 %1 项脚本运行超时，其余脚本未运行</source>
+        <translation>%1 scripts of this run already ran out of time; the rest were not run</translation>
     </message>
 </context>
 <context>

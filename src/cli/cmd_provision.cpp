@@ -6,68 +6,23 @@
 #include "label/label_printer.h"
 #include "provision/db_watch.h"
 
-#include <QCoreApplication>
-#include <QSocketNotifier>
+#include "platform/console.h"
 
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <QCoreApplication>
 
 namespace {
-int g_signalPipe[2] = {-1, -1};
-volatile std::sig_atomic_t g_signals = 0;
-
-void onSignal(int)
+// In the signal's own context: a wait on a database that stopped answering would hold the
+// event loop, so it is told to end soon.
+void abortDatabaseWaits()
 {
-    // A second Ctrl-C ends at once, even while the event loop is held up.
-    if (++g_signals >= 2)
-        ::_exit(130);
-    // A wait on a database that stopped answering would hold the event loop: it ends soon.
     dbwatch::RequestAbort();
-    const char c = 1;
-    // Only async-signal-safe work here; the event loop does the rest.
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
 }
-
-// SIGINT and SIGTERM arrive as a readable socket in the event loop; a second one ends at once.
-class StopSignals {
-public:
-    explicit StopSignals(std::function<void()> onStop)
-    {
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-            return;
-        m_notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [onStop] {
-            char c;
-            [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &c, 1);
-            std::signal(SIGINT, SIG_DFL);
-            std::signal(SIGTERM, SIG_DFL);
-            onStop();
-        });
-        std::signal(SIGINT, onSignal);
-        std::signal(SIGTERM, onSignal);
-    }
-    ~StopSignals()
-    {
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
-        m_notifier.reset();
-        for (int &fd : g_signalPipe)
-            if (fd >= 0) {
-                ::close(fd);
-                fd = -1;
-            }
-    }
-
-private:
-    std::unique_ptr<QSocketNotifier> m_notifier;
-};
 } // namespace
 
 int RunProvision(const ProvisionArgs &args)
 {
-    const bool live = ::isatty(STDERR_FILENO) && qEnvironmentVariableIsEmpty("DTUCFG_PLAIN");
-    StationProgress progress(args.json, live, !live || !::isatty(STDOUT_FILENO));
+    const bool live = IsTerminal(StdStream::Error) && qEnvironmentVariableIsEmpty("DTUCFG_PLAIN");
+    StationProgress progress(args.json, live, !live || !IsTerminal(StdStream::Output));
     Station station(args.station);
     QObject::connect(&station, &Station::unitStarted, &progress, &StationProgress::started);
     QObject::connect(&station, &Station::unitProgress, &progress, &StationProgress::progress);
@@ -91,11 +46,11 @@ int RunProvision(const ProvisionArgs &args)
                 progress.note(QStringLiteral("label %1").arg(written));
         });
 
-    StopSignals stopSignals([&] {
+    StopRequests stopRequests([&] {
         if (station.running() > 0)
             progress.note(QStringLiteral("stopping: finishing %1 unit(s) in progress (Ctrl-C again to abort)").arg(station.running()));
         station.stop();
-    });
+    }, abortDatabaseWaits);
     QString error;
     if (!station.start(error))
         return CliOutput(false).finish(station.running() > 0 ? exOther : exOther, error);

@@ -17,36 +17,45 @@ int countCarrying(const PortIdentity &id, const QList<PortIdentity> &listed)
 {
     int n = 0;
     for (const PortIdentity &p : listed)
-        if (p.sameAdapter(id))
+        if (p.sameIdentity(id))
             ++n;
     return n;
 }
 } // namespace
 
-QString FindPortAgain(const PortIdentity &remembered, const QList<PortIdentity> &listed)
+PortSearch FindPortAgain(const PortIdentity &remembered, const QList<PortIdentity> &listed)
 {
     const PortIdentity *atOldPath = nullptr;
     for (const PortIdentity &p : listed)
         if (samePath(p.path, remembered.path))
             atOldPath = &p;
+    if (!remembered.hasUsbIds)
+        return {remembered.path};
 
-    // Two adapters that both carry our identity: either may be ours, so neither is followed.
-    if (remembered.isTraceable() && countCarrying(remembered, listed) == 1) {
+    const int carrying = countCarrying(remembered, listed);
+    if (remembered.isTraceable() && carrying == 1) {
         // The old path first, in case the adapter came back where it was.
-        if (atOldPath && atOldPath->sameAdapter(remembered))
-            return remembered.path;
+        if (atOldPath && atOldPath->sameIdentity(remembered))
+            return {remembered.path};
         for (const PortIdentity &p : listed)
-            if (p.sameAdapter(remembered))
-                return p.path;
+            if (p.sameIdentity(remembered))
+                return {p.path};
     }
-    // By path only. Never open an adapter that is plainly another one under our old name.
-    if (atOldPath && remembered.hasUsbIds) {
-        if (!atOldPath->sameModel(remembered))
-            return {};
-        if (remembered.hasUsbIds && !remembered.serialNumber.isEmpty() && atOldPath->serialNumber != remembered.serialNumber)
-            return {};
+    // Two listed with our identity, or another was when we opened or lost ours: whichever we
+    // opened might be another unit's, and only the user can tell.
+    if (carrying > 1 || remembered.ambiguous)
+        return {{}, true};
+    if (carrying == 1) {
+        // The one adapter of its kind back where ours was is taken for ours; one under
+        // another name may as well be a unit plugged in meanwhile.
+        if (atOldPath && atOldPath->sameIdentity(remembered))
+            return {remembered.path};
+        return {{}, true};
     }
-    return remembered.path;
+    // Ours is not listed: never open an adapter that is plainly another one under our old name.
+    if (atOldPath)
+        return {};
+    return {remembered.path};
 }
 
 QList<PortIdentity> ListedPorts()
@@ -71,6 +80,7 @@ PortIdentity IdentityOf(const QString &path, const QList<PortIdentity> &listed)
         if (samePath(p.path, path)) {
             PortIdentity found = p;
             found.path = path;   // keep the name the user chose (it may be a stable link)
+            found.listedAs = p.path;
             found.ambiguous = countCarrying(found, listed) > 1;
             return found;
         }
@@ -83,7 +93,8 @@ PortIdentity IdentityOf(const QString &path, const QList<PortIdentity> &listed)
 bool IdentityListedElsewhere(const PortIdentity &id, const QList<PortIdentity> &listed)
 {
     for (const PortIdentity &p : listed)
-        if (p.sameAdapter(id) && !samePath(p.path, id.path))
+        // Ours may still be listed a moment after it failed, when its link is already gone.
+        if (p.sameIdentity(id) && !samePath(p.path, id.path) && p.path != id.listedAs)
             return true;
     return false;
 }

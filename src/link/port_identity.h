@@ -7,12 +7,14 @@
 
 struct PortIdentity {
     QString path;              // the device path the port is opened by
+    QString listedAs;          // the path the platform listed it under at the open (a link resolved)
     bool hasUsbIds = false;    // vendor and product id known (a USB adapter)
     quint16 vendorId = 0;
     quint16 productId = 0;
     QString serialNumber;      // empty: the adapter has none (or the platform does not tell)
-    // Another listed adapter carries the same ids and serial number (cheap adapters share
-    // "0001"): the identity tells the two apart no better than a model does.
+    // Another listed adapter carries the same ids and serial number, or, having none, the same
+    // ids (cheap adapters share "0001" or say nothing): the identity tells the two apart no
+    // better than a model does.
     bool ambiguous = false;
 
     // Unique enough to follow the adapter to a new name.
@@ -21,21 +23,26 @@ struct PortIdentity {
     {
         return hasUsbIds && o.hasUsbIds && vendorId == o.vendorId && productId == o.productId;
     }
-    bool sameAdapter(const PortIdentity &o) const
-    {
-        return sameModel(o) && !serialNumber.isEmpty() && serialNumber == o.serialNumber;
-    }
+    // As much as the platform tells of `o` fits this identity (equal ids and serial, or both none).
+    bool sameIdentity(const PortIdentity &o) const { return sameModel(o) && serialNumber == o.serialNumber; }
 };
 
-// The path to try next for `remembered`, given the ports the platform lists now, or an
-// empty text when no listed port is ours and our old path is taken by another adapter.
+// Where to look for `remembered` next, given the ports the platform lists now.
+struct PortSearch {
+    QString path;               // the path to try now; empty: nothing to try this time
+    bool cannotConfirm = false; // no listed adapter can be known to be ours: the user decides
+};
 // - An adapter with vendor id, product id and serial number is found under any name; two
 //   adapters of one model are told apart by their serial numbers.
-// - Anything else (no serial number, not USB, a pseudo-terminal that is never listed, an
-//   identity that more than one listed adapter carries) is matched by its path only.
+// - A USB adapter whose identity tells it from no other (no serial number, or one another
+//   adapter shared) is followed only while it is the one listed with that identity and comes
+//   back under its old path; another listed with it, now or at the open, leaves the choice to
+//   the user (cannotConfirm).
+// - Anything else (not USB, a pseudo-terminal that is never listed) is matched by its path.
 // - Found where it was, the adapter keeps the name it was opened by (a /dev/serial/by-id/ link
 //   stays that link).
-QString FindPortAgain(const PortIdentity &remembered, const QList<PortIdentity> &listed);
+// The path is empty too when our old path is taken by an adapter that is plainly another.
+PortSearch FindPortAgain(const PortIdentity &remembered, const QList<PortIdentity> &listed);
 
 // What the platform lists now (QSerialPortInfo).
 QList<PortIdentity> ListedPorts();

@@ -60,14 +60,19 @@ void SerialReconnector::onLost(const QString &reason)
     if (!m_remembered || m_timer.isActive())
         return;
     m_outage = true;
+    const QList<PortIdentity> listed = m_lister();
     // Our adapter is gone this moment: one listed now with its identity is another unit's.
-    if (IdentityListedElsewhere(m_identity, m_lister()))
+    if (IdentityListedElsewhere(m_identity, listed))
         m_identity.ambiguous = true;
     if (!m_enabled) {
         emit lostForGood(m_settings.portName, reason);
         return;
     }
     m_attempts = 0;
+    if (FindPortAgain(m_identity, listed).cannotConfirm) {
+        emit cannotConfirm(m_settings.portName, reason);
+        return;
+    }
     // The first try waits one interval too: a port that just failed is rarely back at once,
     // and a reply wait running now must see the port closed before it can come back.
     m_timer.start();
@@ -82,7 +87,13 @@ void SerialReconnector::attempt()
         return;
     }
     ++m_attempts;
-    const QString path = FindPortAgain(m_identity, m_lister());
+    const PortSearch found = FindPortAgain(m_identity, m_lister());
+    if (found.cannotConfirm) {
+        m_timer.stop();
+        emit cannotConfirm(m_settings.portName, QString());
+        return;
+    }
+    const QString path = found.path;
     if (path.isEmpty())
         return;
     SerialSettings s = m_settings;
@@ -92,6 +103,6 @@ void SerialReconnector::attempt()
     m_timer.stop();
     m_outage = false;
     m_settings = s;
-    m_identity.path = path;
+    m_identity = IdentityOf(path, m_lister());
     emit reconnected(s);
 }

@@ -41,6 +41,12 @@ public:
     void setLister(std::function<QList<PortIdentity>()> lister) { m_lister = std::move(lister); }
 
     static QString WaitingText(const QString &port) { return QCoreApplication::translate("LinkTexts", "%1已断开，等待设备重新连接...").arg(port); }
+    // An adapter that nothing tells apart from another of its model is not reopened by itself.
+    static QString CannotConfirmText(const QString &port)
+    {
+        return QCoreApplication::translate("LinkTexts", "%1已断开：该适配器没有可区分的序列号，同型号的适配器无法确认是同一个适配器，请确认后手动打开串口")
+            .arg(port);
+    }
     static QString ReconnectedText() { return QCoreApplication::translate("LinkTexts", "[串口已重新连接]"); }
 
 signals:
@@ -48,6 +54,9 @@ signals:
     void waiting(const QString &port, const QString &reason);
     // The port is open again under `settings` (portName may differ from before).
     void reconnected(const SerialSettings &settings);
+    // The port was lost, and no adapter listed can be known to be the same one (see
+    // FindPortAgain): it stays closed until the user opens a port (CannotConfirmText).
+    void cannotConfirm(const QString &port, const QString &reason);
     // The port was lost while reconnecting is off: it stays closed.
     void lostForGood(const QString &port, const QString &reason);
 

@@ -122,6 +122,8 @@ bool ParamOps::ReadParamList(ParamTable &table, const QByteArray &readList, OpSi
 
 void ParamOps::DecodeParamRecords(ParamTable &table, const QByteArray &records, OpSink &sink)
 {
+    ScriptBatch batch;
+    QVector<QPair<int, int>> converted;
     int pos = 0;
     while (records.size() - pos >= 4) {
         const auto at = [&](int i) { return static_cast<uint8_t>(records[pos + i]); };
@@ -130,14 +132,30 @@ void ParamOps::DecodeParamRecords(ParamTable &table, const QByteArray &records, 
         const int valueLen = qMax(0, l - 2);
         const QByteArray value = records.mid(pos + 4, valueLen);
         // A malformed row list no longer stops the reply: the remaining records still apply.
-        ApplyParamValue(table, code, value, sink);
+        ApplyParamValue(table, code, value, sink, batch, converted);
         pos += l + 2;
         if (l + 2 <= 0)
             break;
     }
+    if (converted.isEmpty()) {
+        // The last record's value stays the script's hexinput, as when each was converted alone.
+        if (!batch.ops().isEmpty())
+            m_s.script.setHexInput(batch.ops().last().text);
+        return;
+    }
+    const QVector<ScriptResult> results = m_s.script.run(batch);
+    for (const auto &[i, k] : converted) {
+        const ScriptResult r = results.value(k, ScriptResult::failure(QString()));
+        const ParamRow &row = table.row(i);
+        if (r.ok)
+            table.setShown(i, r.text);
+        else  // the shown value is the one from before; the stored one is the device's
+            sink.logLine(ParamOpsTexts::tr("参数 %1 (%2) 的显示值无法得到：%3").arg(row.name, row.cmdId, r.error));
+    }
 }
 
-bool ParamOps::ApplyParamValue(ParamTable &table, uint16_t code, const QByteArray &value, OpSink &sink)
+bool ParamOps::ApplyParamValue(ParamTable &table, uint16_t code, const QByteArray &value, OpSink &sink,
+                               ScriptBatch &batch, QVector<QPair<int, int>> &converted)
 {
     const QString codeText = ByteToHex(code >> 8) + ByteToHex(code & 0xFF);
     const int i = table.findByCode(codeText);
@@ -146,7 +164,7 @@ bool ParamOps::ApplyParamValue(ParamTable &table, uint16_t code, const QByteArra
     const QString digits = StrToHexText(value);
     const QString stored = QStringLiteral("HEX:") + digits;
     table.setStored(i, stored);
-    m_s.script.setHexInput(digits);
+    batch.setHexInput(digits);
     const ParamRow &row = table.row(i);
     if (conv::IsListForm(row.onList)) {
         QString err;
@@ -165,9 +183,7 @@ bool ParamOps::ApplyParamValue(ParamTable &table, uint16_t code, const QByteArra
     } else if (conv::UsesGetFloat(row.onGet)) {
         table.setShown(i, conv::GetFloat(digits));
     } else {
-        const ScriptResult r = m_s.script.evaluate(row.onGet);
-        if (r.ok)
-            table.setShown(i, r.text);
+        converted.append({i, batch.evaluate(row.onGet)});
     }
     return true;
 }

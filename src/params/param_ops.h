@@ -6,11 +6,14 @@
 #include "protocol/result_codes.h"
 
 #include <QByteArray>
+#include <QPair>
+#include <QVector>
 #include <QString>
 #include <functional>
 #include <QCoreApplication>
 
 class ParamTable;
+class ScriptBatch;
 
 class ParamOps {
 public:
@@ -27,9 +30,15 @@ public:
     // Builds and sends the parameter request and gathers the reply (empty when nothing came).
     // `error` set when the frame could not be built or sent.
     QByteArray RequestParams(const QByteArray &payload, QString *error);
+    // The script conversions of all the records run together: a reply of many rows costs one
+    // round trip to the engine, and a conversion that keeps running out of time is given up
+    // after two rows instead of holding the read for the limit once per row.
     void DecodeParamRecords(ParamTable &table, const QByteArray &records, OpSink &sink);
-    // False when the row's value list is malformed (the row's shown value is left alone).
-    bool ApplyParamValue(ParamTable &table, uint16_t code, const QByteArray &value, OpSink &sink);
+    // Stores `value` in its row and shows it, or adds the row's conversion to `batch` (with the
+    // row and its evaluation to `converted`). False when the row's value list is malformed (the
+    // row's shown value is left alone).
+    bool ApplyParamValue(ParamTable &table, uint16_t code, const QByteArray &value, OpSink &sink, ScriptBatch &batch,
+                         QVector<QPair<int, int>> &converted);
 
     // "设置": writes the selected row of the active table.
     int writeSelectedParam(OpSink &sink);

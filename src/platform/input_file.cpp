@@ -60,3 +60,9 @@ bool IsFifo(const QByteArray &path)
     struct stat st {};
     return ::stat(path.constData(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
+
+bool IsCharacterDevice(const QByteArray &path)
+{
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0 && S_ISCHR(st.st_mode);
+}

@@ -15,3 +15,5 @@ void CloseInputFile(int fd);
 
 // Whether `path` names a FIFO.
 bool IsFifo(const QByteArray &path);
+// Whether `path` names (or links to) a character device, such as a serial port.
+bool IsCharacterDevice(const QByteArray &path);

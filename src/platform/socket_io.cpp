@@ -63,3 +63,8 @@ bool WaitReady(int fd, bool wantWrite, int ms, bool *readable, bool *writable)
     *writable = n > 0 && (p.revents & POLLOUT);
     return n >= 0 || errno == EINTR;
 }
+
+void CutConnection(int fd)
+{
+    ::shutdown(fd, SHUT_RDWR);
+}

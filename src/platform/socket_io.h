@@ -11,6 +11,9 @@ bool WriteAll(int fd, const char *data, size_t n);
 qint64 SendSome(int fd, const char *data, qint64 n);
 qint64 ReceiveSome(int fd, char *data, qint64 n);
 
+// Ends both directions of a connection at once: a read or write blocked on it in another
+// thread returns. The descriptor stays open (its owner closes it).
+void CutConnection(int fd);
 // Waits up to `ms` for the socket to become readable (or closed), or writable when `wantWrite`.
 // False when waiting itself failed.
 bool WaitReady(int fd, bool wantWrite, int ms, bool *readable, bool *writable);

@@ -1,13 +1,13 @@
 #include "provision/db_watch.h"
 
+#include "platform/socket_io.h"
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
 #include <thread>
-
-#include <sys/socket.h>
 
 namespace dbwatch {
 namespace {
@@ -80,7 +80,7 @@ private:
                     deadline = std::min(deadline, std::max(abortSeen, e.start) + kAbortGrace);
                 if (!e.cut && deadline <= now) {
                     // The blocked read or write returns at once; the connection is not used again.
-                    ::shutdown(e.fd, SHUT_RDWR);
+                    CutConnection(e.fd);
                     e.cut = true;
                 }
             }

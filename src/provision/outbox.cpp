@@ -1,5 +1,6 @@
 #include "provision/outbox.h"
 
+#include "platform/durable_write.h"
 #include "provision/station_db.h"
 
 #include <QCryptographicHash>
@@ -13,8 +14,6 @@
 #include <QSet>
 #include <QUrl>
 #include <QUrlQuery>
-
-#include <unistd.h>
 
 namespace {
 // Another station (or dtucfg) holds the outbox for a short read or rewrite, never for a wait on
@@ -57,7 +56,7 @@ bool Outbox::add(const UnitRecord &record, QString &error)
     QFile f(m_path);
     const QByteArray bytes = line(record);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(bytes) != bytes.size() || !f.flush() ||
-        ::fsync(f.handle()) != 0) {
+        !SyncToDisk(f.handle())) {
         error = QStringLiteral("cannot keep the record in %1: %2").arg(m_path, f.errorString());
         return false;
     }

@@ -1,18 +1,17 @@
 #include "provision/port_scan.h"
 
+#include "platform/input_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <sys/stat.h>
-
 namespace {
 // A serial port is a character device (or a link to one); log files beside it are not.
 bool isCharDevice(const QString &path)
 {
-    struct stat st = {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISCHR(st.st_mode);
+    return IsCharacterDevice(QFile::encodeName(path));
 }
 } // namespace
 

@@ -50,6 +50,12 @@ ScriptResult ScriptHost::resultOf(const ScriptOutcome &o) const
     case Outcome::TooLong:
         return ScriptResult::failure(
             ScriptTexts::tr("脚本结果超过 %1 个字符，未被采用").arg(script_wire::kMaxResultChars));
+    case Outcome::TooMuch:
+        return ScriptResult::failure(
+            ScriptTexts::tr("脚本结果合计超过 %1 个字符，其余结果未被采用").arg(script_wire::kMaxRunResultChars));
+    case Outcome::Skipped:
+        return ScriptResult::failure(
+            ScriptTexts::tr("本次已有 %1 项脚本运行超时，其余脚本未运行").arg(script_wire::kMaxTimeoutsPerRun));
     case Outcome::Crash:
         break;
     }

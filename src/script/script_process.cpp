@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <utility>
+
 using script_wire::Outcome;
 
 namespace {
@@ -54,7 +56,13 @@ bool ScriptProcess::start(const QVector<ScriptOp> &setup, QString *error)
     m_startResident = 0;
     QVector<ScriptOutcome> ignored;
     Outcome ended;
-    if (!setup.isEmpty() && !exchange(setup, 0, &ignored, &ended)) {
+    // The replay's results are not wanted: none is kept, and none counts against the run's.
+    const qint64 kept = std::exchange(m_resultChars, script_wire::kMaxRunResultChars + 1);
+    const int timeouts = std::exchange(m_timeouts, -setup.size());
+    const bool replayed = setup.isEmpty() || exchange(setup, 0, &ignored, &ended);
+    m_resultChars = kept;
+    m_timeouts = timeouts;
+    if (!replayed) {
         // What was loaded before no longer loads: go on with a bare host rather than none.
         if (!startHost(error))
             return false;
@@ -67,6 +75,8 @@ QVector<ScriptOutcome> ScriptProcess::run(const QVector<ScriptOp> &ops, const QV
 {
     QVector<ScriptOutcome> out;
     QVector<ScriptOp> pending = ops;
+    m_resultChars = 0;
+    m_timeouts = 0;
     while (!pending.isEmpty()) {
         if (!m_child.alive() && !start(setup, startError))
             return out;  // the evaluations not answered fail with the reason
@@ -86,8 +96,21 @@ QVector<ScriptOutcome> ScriptProcess::run(const QVector<ScriptOp> &ops, const QV
             else if (answered-- == 0)
                 break;
         }
-        if (i < pending.size())
+        if (ended == Outcome::Skipped) {
+            for (; i < pending.size(); ++i)
+                if (pending[i].kind == ScriptOp::Evaluate)
+                    out.append({Outcome::Skipped, QString()});
+            break;
+        }
+        if (i < pending.size()) {
             out.append({ended, QString()});
+            if (ended == Outcome::Time && ++m_timeouts >= script_wire::kMaxTimeoutsPerRun) {
+                for (++i; i < pending.size(); ++i)
+                    if (pending[i].kind == ScriptOp::Evaluate)
+                        out.append({Outcome::Skipped, QString()});
+                break;
+            }
+        }
         rest += pending.mid(i + 1);
         pending = i < pending.size() ? rest : QVector<ScriptOp>();
     }
@@ -173,9 +196,16 @@ bool ScriptProcess::exchange(const QVector<ScriptOp> &ops, int from, QVector<Scr
                 ScriptOutcome o{static_cast<Outcome>(outcome), QString()};
                 if (type != script_wire::kResult || !f.text(&o.text))
                     return false;
+                m_resultChars += o.text.size();
+                if (m_resultChars > script_wire::kMaxRunResultChars)
+                    o = {Outcome::TooMuch, QString()};
                 out->append(o);
                 ++answered;
                 sinceAnswer.restart();
+                if (o.outcome == Outcome::Time && ++m_timeouts >= script_wire::kMaxTimeoutsPerRun && answered < expected) {
+                    *ended = Outcome::Skipped;
+                    return false;
+                }
             }
             if (took < 0)
                 return false;

@@ -47,4 +47,6 @@ private:
     int m_timeMs = 3000;
     qint64 m_memoryBytes = 512LL * 1024 * 1024;
     qint64 m_startResident = 0;
+    qint64 m_resultChars = 0;  // of the results this run kept
+    int m_timeouts = 0;        // evaluations of this run that ran out of time
 };

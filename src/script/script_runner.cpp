@@ -78,7 +78,9 @@ bool isCachableCall(const QString &p)
     static const QRegularExpression call(QStringLiteral(R"(^\s*[A-Za-z_$][\w$.]*\s*\([^;{}]*\)\s*$)"));
     static const QRegularExpression keyword(QStringLiteral(
         R"(^\s*(if|while|for|switch|with|function|class|return|throw|typeof|void|delete|new|await|yield|let|var|const|catch|do|else|try)\b)"));
-    if (p.size() > 512 || !call.match(p).hasMatch() || keyword.match(p).hasMatch())
+    // Inside a function these mean something else: eval would declare its variables there.
+    static const QRegularExpression scoped(QStringLiteral(R"(\b(eval|arguments)\b|new\s*\.\s*target)"));
+    if (p.size() > 512 || !call.match(p).hasMatch() || keyword.match(p).hasMatch() || scoped.match(p).hasMatch())
         return false;
     // Parentheses balanced outside string literals, never closing one that was not opened.
     int depth = 0;
@@ -164,6 +166,10 @@ ScriptRunner::ScriptRunner() : m_engine(std::make_unique<QJSEngine>())
 {
     // No extensions are installed: profile expressions get plain ECMAScript and nothing else.
     m_engine->evaluate(QString::fromLatin1(kTypedArraysFromIterables));
+    // QJSValue::toString() hands back the message of an exception the conversion throws as if
+    // it were the text; String is taken now, before a script can replace it.
+    m_toText = m_engine->evaluate(QStringLiteral(
+        "(function (S) { return function (v) { try { return {s: S(v)}; } catch (e) { return {e: e}; } }; })(String)"));
     m_watchdog = std::make_unique<ScriptWatchdog>(m_engine.get());
 }
 
@@ -196,27 +202,38 @@ ScriptRunner::Result ScriptRunner::evaluate(const QString &program)
             it = m_calls.insert(program, fn.isCallable() && trace.isEmpty() ? fn : QJSValue());
         }
         if (it->isCallable()) {
+            // Turning the value into text runs script code too (toString, getters): watched as well.
             m_watchdog->arm(m_timeLimitMs);
             const QJSValue box = it->call();
+            const Result r = box.isError() ? failure(box)
+                             : box.hasOwnProperty(QStringLiteral("e")) ? failure(box.property(QStringLiteral("e")))
+                                                                      : text(box.property(QStringLiteral("v")));
             if (stopped())
                 return {Outcome::Time, QString()};
-            if (box.isError())
-                return failure(box);
-            if (box.hasOwnProperty(QStringLiteral("e")))
-                return failure(box.property(QStringLiteral("e")));
-            return success(box.property(QStringLiteral("v")));
+            return r;
         }
     }
 
     QStringList trace;
     m_watchdog->arm(m_timeLimitMs);
     const QJSValue v = m_engine->evaluate(program, QString(), 1, &trace);
+    // A thrown plain value (throw "x") is not an Error object: the trace tells it was thrown.
+    const Result r = v.isError() || !trace.isEmpty() ? failure(v) : text(v);
     if (stopped())
         return {Outcome::Time, QString()};
-    // A thrown plain value (throw "x") is not an Error object: the trace tells it was thrown.
-    if (v.isError() || !trace.isEmpty())
-        return failure(v);
-    return success(v);
+    return r;
+}
+
+ScriptRunner::Result ScriptRunner::text(const QJSValue &v)
+{
+    if (!v.isObject())
+        return success(v);
+    const QJSValue box = m_toText.call({v});
+    if (box.isError())
+        return failure(box);
+    if (box.hasOwnProperty(QStringLiteral("e")))
+        return failure(box.property(QStringLiteral("e")));
+    return success(box.property(QStringLiteral("s")));
 }
 
 void ScriptRunner::setGlobalString(const QString &name, const QString &value)

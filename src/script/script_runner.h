@@ -28,7 +28,11 @@ public:
     void setTimeLimitMs(int ms) { m_timeLimitMs = ms; }
 
 private:
+    // The value as text the way String(v) gives it; a conversion that throws is a failure.
+    Result text(const QJSValue &v);
+
     std::unique_ptr<QJSEngine> m_engine;
+    QJSValue m_toText;
     std::unique_ptr<ScriptWatchdog> m_watchdog;
     int m_timeLimitMs = 3000;
     QHash<QString, QJSValue> m_calls;

@@ -14,12 +14,20 @@ enum Type : char {
     kDying = 'D',      // host -> program: outcome, the host's last word before it ends
 };
 
-enum class Outcome : quint8 { Ok, Error, Time, Memory, Crash, TooLong };
+// The program's own, never sent by the host: TooMuch, the results of one run together passed
+// kMaxRunResultChars; Skipped, not run after kMaxTimeoutsPerRun evaluations of the run timed out.
+enum class Outcome : quint8 { Ok, Error, Time, Memory, Crash, TooLong, TooMuch, Skipped };
 
 // Longest message either side accepts; a longer one means the peer is broken.
 constexpr quint32 kMaxMessageBytes = 64u * 1024 * 1024;
-// Longest result text the host hands back.
-constexpr qsizetype kMaxResultChars = 4 * 1024 * 1024;
+// Longest result text the host hands back. Nothing the program takes from a script needs more:
+// a frame carries at most 65531 bytes, 131062 hex digits.
+constexpr qsizetype kMaxResultChars = 256 * 1024;
+// Longest the results of one run (a profile's rows, loaded together) may be in all; the rest fail.
+constexpr qsizetype kMaxRunResultChars = 8 * 1024 * 1024;
+// A run (a profile's rows) whose conversions keep running out of time would hold the program
+// for the limit once per row: after this many, the rest are not run.
+constexpr int kMaxTimeoutsPerRun = 2;
 
 // Appends one message of `type` with `payload` to `out`.
 void AppendMessage(QByteArray *out, char type, const QByteArray &payload);

@@ -53,6 +53,12 @@ ReconnectUi::ReconnectUi(QMainWindow &window, const ReconnectParts &parts, UserS
     connect(&serial, &SerialReconnector::waiting, this, &ReconnectUi::onSerialWaiting);
     connect(&serial, &SerialReconnector::reconnected, this, &ReconnectUi::onSerialBack);
     connect(&serial, &SerialReconnector::lostForGood, this, &ReconnectUi::onSerialLostForGood);
+    connect(&serial, &SerialReconnector::cannotConfirm, this, [this](const QString &port, const QString &reason) {
+        const QString text = SerialReconnector::CannotConfirmText(port);
+        if (m_panel1)
+            m_panel1->setText(text);
+        m_parts.state.log(reason.isEmpty() ? text : text + QStringLiteral(" ") + reason);
+    });
 
     // The pages set m_tcpStatusLabel from the channel's own events first; during reconnection these
     // handlers, connected later, say which attempt it is.

@@ -188,6 +188,33 @@ private slots:
         QTRY_VERIFY(r.lines("Memo4").contains(QStringLiteral("DTU状态=5,在线状态，已登录到数据中心")));
     }
 
+    void anAdapterThatCannotBeToldApartIsLeftToTheUser()
+    {
+        // Two units on adapters of one model without serial numbers: when unit A's goes, the
+        // adapter that comes back under its name may be unit B's.
+        Rig r;
+        const QString linkB = r.dir.filePath(QStringLiteral("dtuB"));
+        QVERIFY2(r.start({"--pty", "--link", r.link(), "--state", "3"}), qPrintable(r.sim.errorText()));
+        SimProcess unitB;
+        QVERIFY2(unitB.start({"--pty", "--link", linkB, "--state", "7"}), qPrintable(unitB.errorText()));
+        FakePortListing listing{{{r.link(), QString()}, {linkB, QString()}}};
+        r.session->serialReconnect.setLister([&listing] { return listing(); });
+        r.openPort(r.link());
+        QVERIFY(r.session->link.serial().isOpen());
+        r.sim.stop();
+        const QString said = SerialReconnector::CannotConfirmText(r.link());
+        QVERIFY(said.contains(QStringLiteral("无法确认是同一个适配器")));
+        QTRY_COMPARE_WITH_TIMEOUT(r.panel1(), said, 5000);
+        // Unit B's adapter takes the name: it is not opened behind the user's back.
+        unitB.stop();
+        QVERIFY2(unitB.start({"--pty", "--link", r.link(), "--state", "7"}), qPrintable(unitB.errorText()));
+        QTest::qWait(4 * SerialReconnector::kRetryMs);
+        QVERIFY(!r.session->link.serial().isOpen());
+        QCOMPARE(r.panel1(), said);
+        QCOMPARE(r.lines("Memo1").filter(said).size(), 1);
+        QVERIFY(!r.lines("Memo1").contains(QStringLiteral("[串口已重新连接]")));
+    }
+
     void autoReconnectOffAndOnDuringAnOutage()
     {
         Rig r;

@@ -1,6 +1,6 @@
 // Both channels come back by themselves after the simulated device vanishes: the serial port
-// by its link path or, through an injected port listing, by its adapter's identity (never by
-// one two adapters share), the TCP link with growing pauses and the access text sent again.
+// by its link path or, through an injected port listing, by its adapter's identity (one two
+// adapters share is left to the user), the TCP link with growing pauses and the access text sent again.
 // The user's own close stops the attempts, "自动重连" off and on again stops and resumes them;
 // a reply wait running at the loss ends at once.
 #include "protocol/device_commands.h"
@@ -108,23 +108,22 @@ private slots:
         QVERIFY(tool.openSerial(linkA));
         QSignalSpy waiting(&tool.s.serialReconnect, &SerialReconnector::waiting);
         QSignalSpy back(&tool.s.serialReconnect, &SerialReconnector::reconnected);
+        QSignalSpy unsure(&tool.s.serialReconnect, &SerialReconnector::cannotConfirm);
         unitA.stop();
-        QVERIFY(waiting.wait(5000));
         if (!shared) {
+            QVERIFY(waiting.wait(5000));
             QVERIFY2(unitB.start({"--pty", "--link", linkB, "--state", "7"}), qPrintable(unitB.errorText()));
             QVERIFY(back.wait(5000));
             QCOMPARE(back.first().first().value<SerialSettings>().portName, QFileInfo(linkB).canonicalFilePath());
             QCOMPARE(tool.readState(), 7);
             return;
         }
-        QTRY_VERIFY_WITH_TIMEOUT(tool.s.serialReconnect.attempts() >= 4, 5000);
+        // Either adapter may be unit A's: the user decides, even once one is back under A's name.
+        QVERIFY(unsure.wait(5000));
+        QVERIFY2(unitA.start({"--pty", "--link", linkA, "--state", "3"}), qPrintable(unitA.errorText()));
+        QTest::qWait(4 * SerialReconnector::kRetryMs);
         QCOMPARE(back.count(), 0);
         QVERIFY(!tool.s.link.serial().isOpen());
-        // Unit A back where it was is found by its path.
-        QVERIFY2(unitA.start({"--pty", "--link", linkA, "--state", "3"}), qPrintable(unitA.errorText()));
-        QVERIFY(back.wait(5000));
-        QCOMPARE(back.first().first().value<SerialSettings>().portName, linkA);
-        QCOMPARE(tool.readState(), 3);
     }
 
     void theUsersStableNameIsKept()

@@ -29,11 +29,11 @@ private slots:
     {
         const PortIdentity was = usb("/dev/ttyUSB0", 0x0403, 0x6001, "A9XK12");
         // Gone entirely: the old path is still worth a try (nothing else claims it).
-        QCOMPARE(FindPortAgain(was, {}), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(FindPortAgain(was, {}).path, QStringLiteral("/dev/ttyUSB0"));
         // Back as ttyUSB1.
-        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB1", 0x0403, 0x6001, "A9XK12")}), QStringLiteral("/dev/ttyUSB1"));
+        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB1", 0x0403, 0x6001, "A9XK12")}).path, QStringLiteral("/dev/ttyUSB1"));
         // Back where it was, next to another adapter.
-        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB1", 0x10C4, 0xEA60, "0001"), usb("/dev/ttyUSB0", 0x0403, 0x6001, "A9XK12")}),
+        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB1", 0x10C4, 0xEA60, "0001"), usb("/dev/ttyUSB0", 0x0403, 0x6001, "A9XK12")}).path,
                  QStringLiteral("/dev/ttyUSB0"));
     }
 
@@ -42,47 +42,52 @@ private slots:
         const PortIdentity was = usb("/dev/ttyUSB0", 0x0403, 0x6001, "BENCH-2");
         const QList<PortIdentity> now = {usb("/dev/ttyUSB0", 0x0403, 0x6001, "BENCH-1"),
                                          usb("/dev/ttyUSB1", 0x0403, 0x6001, "BENCH-2")};
-        QCOMPARE(FindPortAgain(was, now), QStringLiteral("/dev/ttyUSB1"));
+        QCOMPARE(FindPortAgain(was, now).path, QStringLiteral("/dev/ttyUSB1"));
         // Only the other unit is plugged in, under our old name: it is not ours.
-        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB0", 0x0403, 0x6001, "BENCH-1")}), QString());
+        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB0", 0x0403, 0x6001, "BENCH-1")}).path, QString());
         // Another model under our old name is not ours either.
-        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB0", 0x1A86, 0x7523, "BENCH-2")}), QString());
+        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB0", 0x1A86, 0x7523, "BENCH-2")}).path, QString());
     }
 
-    void adapterWithoutSerialNumberByPathOnly()
+    void anAdapterNothingTellsApart_data()
     {
-        const PortIdentity was = usb("/dev/ttyUSB0", 0x1A86, 0x7523, QString());
-        // The same model under another name may be a different unit: not followed.
-        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB1", 0x1A86, 0x7523, QString())}), QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB0", 0x1A86, 0x7523, QString())}), QStringLiteral("/dev/ttyUSB0"));
-        // A different model at the old path is refused.
-        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB0", 0x0403, 0x6001, "X")}), QString());
+        QTest::addColumn<QList<PortIdentity>>("atOpen");
+        QTest::addColumn<QList<PortIdentity>>("now");
+        QTest::addColumn<QString>("tried");
+        QTest::addColumn<bool>("cannotConfirm");
+        const PortIdentity a = usb("/dev/ttyUSB0", 0x1A86, 0x7523, QString());
+        const PortIdentity b = usb("/dev/ttyUSB1", 0x1A86, 0x7523, QString());
+        const PortIdentity bAtOurs = usb("/dev/ttyUSB0", 0x1A86, 0x7523, QString());
+        const PortIdentity a1 = usb("/dev/ttyUSB0", 0x1A86, 0x7523, "0001");
+        const PortIdentity b1 = usb("/dev/ttyUSB1", 0x1A86, 0x7523, "0001");
+        QTest::newRow("alone: back under its old name") << QList{a} << QList{a} << QStringLiteral("/dev/ttyUSB0") << false;
+        QTest::newRow("alone: not back yet") << QList{a} << QList<PortIdentity>{} << QStringLiteral("/dev/ttyUSB0") << false;
+        QTest::newRow("alone: one of its kind under another name") << QList{a} << QList{b} << QString() << true;
+        QTest::newRow("alone: another model under its name") << QList{a} << QList{usb("/dev/ttyUSB0", 0x0403, 0x6001, "X")} << QString() << false;
+        QTest::newRow("two at the open: the other stays") << QList{a, b} << QList{b} << QString() << true;
+        QTest::newRow("two at the open: one under our name") << QList{a, b} << QList{bAtOurs} << QString() << true;
+        QTest::newRow("shared serial: back under its old name") << QList{a1, b1} << QList{a1, b1} << QString() << true;
+        QTest::newRow("not USB: by path") << QList<PortIdentity>{} << QList{a} << QStringLiteral("/dev/ttyUSB0") << false;
+    }
+    void anAdapterNothingTellsApart()
+    {
+        QFETCH(QList<PortIdentity>, atOpen);
+        QFETCH(QList<PortIdentity>, now);
+        QFETCH(QString, tried);
+        QFETCH(bool, cannotConfirm);
+        const PortSearch found = FindPortAgain(IdentityOf("/dev/ttyUSB0", atOpen), now);
+        QCOMPARE(found.path, tried);
+        QCOMPARE(found.cannotConfirm, cannotConfirm);
     }
 
-    void unlistedPortsByPath()
+    void anIdentityListedElsewhereAtTheLossIsShared()
     {
-        // Pseudo-terminals and links are never listed: their path is all there is.
-        const PortIdentity was = bare("/tmp/dtu-link");
-        QCOMPARE(FindPortAgain(was, {usb("/dev/ttyUSB0", 0x0403, 0x6001, "A")}), QStringLiteral("/tmp/dtu-link"));
-        QCOMPARE(FindPortAgain(was, {}), QStringLiteral("/tmp/dtu-link"));
-    }
-
-    void anIdentityTwoAdaptersShareIsFollowedByPathOnly()
-    {
-        // Two cheap adapters, both "0001": unit A was on ttyUSB0, unit B is on ttyUSB1.
-        const QList<PortIdentity> both = {usb("/dev/ttyUSB0", 0x1A86, 0x7523, "0001"), usb("/dev/ttyUSB1", 0x1A86, 0x7523, "0001")};
-        const PortIdentity a = IdentityOf("/dev/ttyUSB0", both);
-        QVERIFY(a.ambiguous);
-        QVERIFY(!a.isTraceable());
-        // A is unplugged: B carries the same identity but is not followed.
-        QCOMPARE(FindPortAgain(a, {both[1]}), QStringLiteral("/dev/ttyUSB0"));
-        // Even had A looked unique at the open, two carriers now mean neither is followed.
-        const PortIdentity alone = IdentityOf("/dev/ttyUSB0", {both[0]});
+        const PortIdentity alone = IdentityOf("/dev/ttyUSB0", {usb("/dev/ttyUSB0", 0x1A86, 0x7523, "0001")});
         QVERIFY(alone.isTraceable());
-        QCOMPARE(FindPortAgain(alone, {usb("/dev/ttyUSB2", 0x1A86, 0x7523, "0001"), both[1]}), QStringLiteral("/dev/ttyUSB0"));
-        // One listed elsewhere while ours is gone: the loss marks the identity as shared.
-        QVERIFY(IdentityListedElsewhere(alone, {both[1]}));
-        QVERIFY(!IdentityListedElsewhere(alone, {both[0]}));
+        QVERIFY(IdentityListedElsewhere(alone, {usb("/dev/ttyUSB1", 0x1A86, 0x7523, "0001")}));
+        QVERIFY(!IdentityListedElsewhere(alone, {usb("/dev/ttyUSB0", 0x1A86, 0x7523, "0001")}));
+        QVERIFY(IdentityListedElsewhere(IdentityOf("/dev/ttyUSB0", {usb("/dev/ttyUSB0", 0x1A86, 0x7523, "")}),
+                                        {usb("/dev/ttyUSB1", 0x1A86, 0x7523, "")}));
     }
 
     void identityOfAPathKeepsTheUsersName()

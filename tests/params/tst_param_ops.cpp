@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(s->mainTable.row(2).shown, QStringLiteral("7"));
     }
 
-    void malformedListDoesNotStopTheReply()
+    void rowsThatCannotBeShownAreSaidAndDoNotStopTheReply()
     {
         s->mainTable.setStoredAndShown(1, QStringLiteral("HEX:00"), QStringLiteral("透明"));
         ParamRow broken = s->mainTable.row(1);
@@ -137,12 +137,40 @@ private slots:
         s->mainTable.addRow(broken);
         s->mainTable.addRow(Row(QStringLiteral("0002"), QStringLiteral("重试次数"), QStringLiteral("HEX:03"), {},
                                 QStringLiteral("U8()")));
-        answer(ReadReply(Record(0x0001, B({0x01})) + Record(0x0002, B({0x09}))));
+        // A conversion that throws on what the device sent.
+        s->script.evaluate(QStringLiteral("function Picky(){ if (hexinput != '00') throw new RangeError('not 00'); return 'ok'; }"));
+        s->mainTable.addRow(Row(QStringLiteral("0005"), QStringLiteral("挑剔"), QStringLiteral("HEX:00"), {},
+                                QStringLiteral("Picky()")));
+        answer(ReadReply(Record(0x0001, B({0x01})) + Record(0x0005, B({0x07})) + Record(0x0002, B({0x09}))));
         QVERIFY(ParamOps(*s, nullptr).readAddressedParams(sink));
         QCOMPARE(s->mainTable.row(0).shown, QStringLiteral("透明"));
         QCOMPARE(s->mainTable.row(1).shown, QStringLiteral("9"));
-        QCOMPARE(sink.log.size(), 2);
+        QCOMPARE(s->mainTable.row(2).stored, QStringLiteral("HEX:07"));
+        QCOMPARE(sink.log.size(), 3);
         QVERIFY(sink.log.first().contains(QStringLiteral("0001")));
+        QVERIFY2(sink.log[1].contains(QStringLiteral("0005")) && sink.log[1].contains(QStringLiteral("RangeError: not 00")),
+                 qPrintable(sink.log[1]));
+    }
+
+    // A conversion that never ends holds a read of many rows for two time limits, not one per row.
+    void aConversionThatNeverEndsDoesNotHoldTheReadPerRow()
+    {
+        s->script.setWatchdogMs(300);
+        s->script.evaluate(QStringLiteral("function Stuck(){ for (;;) {} }"));
+        s->mainTable.clear();
+        QByteArray records;
+        for (int i = 1; i <= 12; ++i) {
+            const QString code = QStringLiteral("%1").arg(i, 4, 16, QLatin1Char('0')).toUpper();
+            s->mainTable.addRow(Row(code, QStringLiteral("卡住%1").arg(i), QStringLiteral("HEX:00"), {}, QStringLiteral("Stuck()")));
+            records += Record(static_cast<uint16_t>(i), B({i}));
+        }
+        answer(ReadReply(records));
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(ParamOps(*s, nullptr).readAddressedParams(sink));
+        QVERIFY2(t.elapsed() < 2500, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(s->mainTable.row(11).stored, QStringLiteral("HEX:0C"));
+        QCOMPARE(sink.log.size(), 13);  // one line per row, then the read's end
     }
 
     void readFailuresKeepTheirText_data()

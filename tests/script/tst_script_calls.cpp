@@ -68,6 +68,9 @@ private slots:
         // Unbalanced text is a syntax error, as it would be when evaluated as written.
         QVERIFY(!s.evaluate(QStringLiteral("f()) + (f()")).ok);
         QVERIFY(!s.evaluate(QStringLiteral("f(")).ok);
+        // eval called at the top declares globals, as it does evaluated as written.
+        QVERIFY(s.evaluate(QStringLiteral("eval('var fromEval = 2 + 3')")).ok);
+        QCOMPARE(s.evaluate(QStringLiteral("fromEval")).text, QStringLiteral("5"));
         // A string argument holding parentheses and quotes is passed whole.
         s.evaluate(QStringLiteral("function id(x){ return x; }"));
         QCOMPARE(s.evaluate(QStringLiteral("id(\")'(\\\"\")")).text, QStringLiteral(")'(\""));

@@ -58,6 +58,14 @@ private slots:
         QTest::newRow("toLocaleString on a fake length")
             << QStringLiteral("Array.prototype.toLocaleString.call({length: 1e9}).length") << false << false
             << QStringList{kTime} << 1000;
+        // A result that cannot become text is a failure, not a value made of the error.
+        const auto refused = [](const char *name, const char *program, const char *error) {
+            QTest::newRow(name) << QString::fromUtf8(program) << false << false << QStringList{QString::fromUtf8(error)} << 3000;
+        };
+        refused("result whose toString throws", "({toString() { throw new Error('no text'); }})", "Error: no text");
+        refused("cyclic result whose toString is JSON",
+                "var a = {}; a.self = a; a.toString = function () { return JSON.stringify(this); }; a",
+                "TypeError: Cannot convert circular structure to JSON");
         const auto valid = [](const char *name, const char *program, const char *value) {
             QTest::newRow(name) << QString::fromUtf8(program) << false << true << QStringList{QString::fromUtf8(value)} << 3000;
         };
@@ -89,6 +97,55 @@ private slots:
         QVERIFY2(PeakResidentMb() < MemoryBoundMb(150), qPrintable(QString::number(PeakResidentMb())));
         // What was defined and set before is there, in the same engine or a fresh one.
         QCOMPARE(host.evaluate(QStringLiteral("Kept() + (++count) + hexinput")).text, QStringLiteral("kept420A0B"));
+    }
+
+    // Results are bounded one by one and together: a conversion that returns a huge text for
+    // every row of a large profile does not fill the program's memory.
+    void largeResultsOfABatchKeepTheProgramSmall_data()
+    {
+        QTest::addColumn<int>("chars");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("firstOk");
+        QTest::newRow("each past the limit") << 4 * 1024 * 1024 - 16 << 60 << false;
+        QTest::newRow("each within it, together past it") << 250000 << 600 << true;
+    }
+    void largeResultsOfABatchKeepTheProgramSmall()
+    {
+        QFETCH(int, chars);
+        QFETCH(int, rows);
+        QFETCH(bool, firstOk);
+        ScriptHost host(kLong);
+        QVERIFY(host.evaluate(QStringLiteral("function Big() { return 'A'.repeat(%1); }").arg(chars)).ok);
+        ScriptBatch batch;
+        for (int i = 0; i < rows; ++i)
+            batch.evaluate(QStringLiteral("Big()"));
+        QVERIFY(ResetPeakResident());
+        const QVector<ScriptResult> r = host.run(batch);
+        QVERIFY2(PeakResidentMb() < MemoryBoundMb(150), qPrintable(QString::number(PeakResidentMb())));
+        QCOMPARE(r.size(), rows);
+        QCOMPARE(r.first().ok, firstOk);
+        QVERIFY(!r.last().ok);
+        QVERIFY2(r.last().error.startsWith(QStringLiteral("脚本结果")), qPrintable(r.last().error));
+        QCOMPARE(host.evaluate(QStringLiteral("Big().length")).text, QString::number(chars));
+    }
+
+    // A conversion that never ends, used by every row of a large profile, does not hold the
+    // program for the time limit once per row: after two, the rest are not run.
+    void aBatchGivesUpAfterTwoTimeouts()
+    {
+        ScriptHost host(300);
+        QVERIFY(host.evaluate(QStringLiteral("function Kept() { return 'kept'; } function Stuck() { for (;;) {} }")).ok);
+        ScriptBatch batch;
+        for (int i = 0; i < 40; ++i)
+            batch.evaluate(QStringLiteral("Stuck()"));
+        QElapsedTimer t;
+        t.start();
+        const QVector<ScriptResult> r = host.run(batch);
+        QVERIFY2(t.elapsed() < TimeBoundMs(4000), qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(r.size(), 40);
+        QCOMPARE(r[1].error, QStringLiteral("脚本运行超过 300 毫秒，已被中止"));
+        QVERIFY2(r.last().error.contains(QStringLiteral("其余脚本未运行")), qPrintable(r.last().error));
+        QCOMPARE(host.evaluate(QStringLiteral("Kept()")).text, QStringLiteral("kept"));
     }
 
     // The engine's process holds none of the program's files: a serial port or a pipe closed by
