@@ -7,13 +7,12 @@
 #include "provision/db_watch.h"
 #include "provision/station_db.h"
 
+#include "platform/console.h"
+
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
-#include <QSocketNotifier>
-#include <csignal>
+#include <cstring>
 #include <iostream>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 QString q(const std::string &s) { return QString::fromStdString(s); }
@@ -40,13 +39,6 @@ bool parseListen(const QString &text, QHostAddress &address, quint16 &port, QStr
     }
     port = quint16(p);
     return true;
-}
-
-int g_stop[2] = {-1, -1};
-void onStop(int)
-{
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_stop[1], &c, 1);
 }
 } // namespace
 
@@ -92,16 +84,8 @@ int RunDashboardCli(int argc, char **argv)
     DashboardServer server(options);
     if (!server.start(error))
         return CliOutput(false).finish(exOther, StationDb::Shown(error));
-    // Ctrl-C and systemd's stop end the event loop; a read in progress is bounded anyway.
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_stop) == 0) {
-        auto *notifier = new QSocketNotifier(g_stop[0], QSocketNotifier::Read, &server);
-        QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
-            dbwatch::RequestAbort();
-            QCoreApplication::quit();
-        });
-        std::signal(SIGINT, onStop);
-        std::signal(SIGTERM, onStop);
-    }
+    // Ctrl-C and systemd's stop end the event loop; a read in progress is cut short.
+    StopRequests stop([] { QCoreApplication::quit(); }, dbwatch::RequestAbort);
     const QString shown = options.address.protocol() == QAbstractSocket::IPv6Protocol
                               ? QStringLiteral("[%1]").arg(options.address.toString())
                               : options.address.toString();

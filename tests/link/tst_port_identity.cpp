@@ -14,12 +14,6 @@ PortIdentity usb(const QString &path, quint16 vid, quint16 pid, const QString &s
     p.serialNumber = serial;
     return p;
 }
-PortIdentity bare(const QString &path)
-{
-    PortIdentity p;
-    p.path = path;
-    return p;
-}
 } // namespace
 
 class TestPortIdentity : public QObject {
