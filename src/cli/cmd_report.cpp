@@ -14,17 +14,6 @@
 #include <QSaveFile>
 #include <cstdio>
 
-namespace {
-QString mapText(const QMap<QString, QString> &m)
-{
-    QStringList parts;
-    for (auto it = m.cbegin(); it != m.cend(); ++it)
-        parts << it.key() + QLatin1Char('=') + it.value();
-    return parts.join(QLatin1Char(' '));
-}
-
-QString goldenHashText(const UnitRecord &r) { return r.extHash.isEmpty() ? r.goldenHash : r.goldenHash + QLatin1Char('+') + r.extHash; }
-} // namespace
 
 int RunReport(const ReportArgs &args)
 {
@@ -76,8 +65,8 @@ int RunReport(const ReportArgs &args)
         if (r.result == UnitRecord::Failed)
             ++kinds[r.failureCode];
         rows << QStringList{r.id > 0 ? QString::number(r.id) : QStringLiteral("pending"), r.started.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                            r.station, r.port, r.unitId, UnitRecord::resultText(r.result), mapText(r.unique),
-                            goldenHashText(r), QString::number(double(r.durationMs) / 1000.0, 'f', 1), r.failureText()};
+                            r.station, r.port, r.unitId, UnitRecord::resultText(r.result), RecordMapText(r.unique),
+                            RecordGoldenHash(r), QString::number(double(r.durationMs) / 1000.0, 'f', 1), r.failureText()};
     }
     for (const QString &line : FormatTable(rows))
         out.line(line);

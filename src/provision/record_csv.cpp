@@ -17,16 +17,6 @@ QString csvCell(const QString &text)
     return QLatin1Char('"') + t.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
-QString mapText(const QMap<QString, QString> &m)
-{
-    QStringList parts;
-    for (auto it = m.cbegin(); it != m.cend(); ++it)
-        parts << it.key() + QLatin1Char('=') + it.value();
-    return parts.join(QLatin1Char(' '));
-}
-
-QString goldenHashText(const UnitRecord &r) { return r.extHash.isEmpty() ? r.goldenHash : r.goldenHash + QLatin1Char('+') + r.extHash; }
-
 QString paramsText(const QList<WrittenParam> &params)
 {
     QStringList parts;
@@ -35,6 +25,16 @@ QString paramsText(const QList<WrittenParam> &params)
     return parts.join(QLatin1Char(' '));
 }
 } // namespace
+
+QString RecordMapText(const QMap<QString, QString> &m)
+{
+    QStringList parts;
+    for (auto it = m.cbegin(); it != m.cend(); ++it)
+        parts << it.key() + QLatin1Char('=') + it.value();
+    return parts.join(QLatin1Char(' '));
+}
+
+QString RecordGoldenHash(const UnitRecord &r) { return r.extHash.isEmpty() ? r.goldenHash : r.goldenHash + QLatin1Char('+') + r.extHash; }
 
 QByteArray RecordsCsvHeader()
 {
@@ -47,9 +47,9 @@ QByteArray RecordsCsvLines(const QList<UnitRecord> &records)
     QByteArray out;
     for (const UnitRecord &r : records) {
         const QStringList cells{r.id > 0 ? QString::number(r.id) : QStringLiteral("pending"), r.started.toString(Qt::ISODateWithMs), r.station, r.port, r.golden,
-                                r.version, mapText(r.identity), mapText(r.unique), UnitRecord::resultText(r.result),
+                                r.version, RecordMapText(r.identity), RecordMapText(r.unique), UnitRecord::resultText(r.result),
                                 r.failureText(), QString::number(r.durationMs), paramsText(r.params), r.unitId,
-                                goldenHashText(r), r.failureCode, r.failureArgs.join(QLatin1Char('\t'))};
+                                RecordGoldenHash(r), r.failureCode, r.failureArgs.join(QLatin1Char('\t'))};
         QStringList line;
         for (const QString &c : cells)
             line << csvCell(c);

@@ -12,3 +12,8 @@ QByteArray RecordsCsvHeader();
 QByteArray RecordsCsvLines(const QList<UnitRecord> &records);
 // The header and the lines, with the byte-order mark.
 QByteArray RecordsCsv(const QList<UnitRecord> &records);
+
+// "code=value code=value", as the report and the export show a record's values.
+QString RecordMapText(const QMap<QString, QString> &values);
+// The golden's hash, with its extended file's after a "+".
+QString RecordGoldenHash(const UnitRecord &r);
