@@ -24,8 +24,9 @@ inline bool ResetPeakResident()
 }
 
 // A bound on memory in MB, as it holds in a normal build. Under AddressSanitizer every block
-// carries red zones and freed blocks wait in quarantine, so the same program holds up to about
-// twice as much: the bound doubles there, and stays exact everywhere else.
+// carries red zones and freed blocks wait in quarantine (held to 32 MB for the tests, see
+// tests/CMakeLists.txt), so the same program holds up to about twice as much: the bound doubles
+// there, and stays exact everywhere else.
 constexpr qint64 MemoryBoundMb(qint64 mb)
 {
 #if defined(__SANITIZE_ADDRESS__)
