@@ -83,7 +83,7 @@ int RunDashboardCli(int argc, char **argv)
                                                     .arg(options.address.toString()));
     DashboardServer server(options);
     if (!server.start(error))
-        return CliOutput(false).finish(exOther, StationDb::Shown(error));
+        return CliOutput(false).finish(exOther, error);
     // Ctrl-C and systemd's stop end the event loop; a read in progress is cut short.
     StopRequests stop([] { QCoreApplication::quit(); }, dbwatch::RequestAbort);
     const QString shown = options.address.protocol() == QAbstractSocket::IPv6Protocol

@@ -119,12 +119,16 @@ void DashboardServer::handle(const HttpRequest &r, const HttpReply &reply)
 
 void DashboardServer::serveFile(const HttpRequest &r, const HttpReply &reply, const QString &file, const QByteArray &type)
 {
-    QFile f(QStringLiteral(":/dashboard/") + file);
-    f.open(QIODevice::ReadOnly);
-    const QByteArray body = f.readAll();
-    const QByteArray etag = '"' + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex().left(16) + '"';
-    HttpResponse out = respond(etagMatches(r, etag) ? 304 : 200, type, body);
-    out.headers.append(header("ETag", etag));
+    // The files are compiled in: read and hashed once, not at every page load.
+    auto it = m_files.constFind(file);
+    if (it == m_files.constEnd()) {
+        QFile f(QStringLiteral(":/dashboard/") + file);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray body = f.readAll();
+        it = m_files.insert(file, {body, '"' + QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex().left(16) + '"'});
+    }
+    HttpResponse out = respond(etagMatches(r, it->second) ? 304 : 200, type, it->first);
+    out.headers.append(header("ETag", it->second));
     reply.send(out);
 }
 

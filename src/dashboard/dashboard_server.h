@@ -47,6 +47,7 @@ private:
     RecordReader m_reader;
     HttpFront m_front;
     QHash<QString, Cached> m_cache;
+    QHash<QString, QPair<QByteArray, QByteArray>> m_files;   // page file → body, ETag
     QHash<QString, QList<Waiting>> m_inFlight;
 };
 

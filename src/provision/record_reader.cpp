@@ -8,24 +8,24 @@
 #include <atomic>
 
 namespace {
-// Each reading thread keeps its connection for the spec it was opened with.
+// Each reading thread keeps its connection to the database it was opened on.
 struct ThreadDb {
-    QString spec;
+    QString source;
     int epoch = 0;
     std::unique_ptr<StationDb> db;
 };
 thread_local ThreadDb t_db;
 
 // `epoch` moves on when the file was replaced: connections of an older one are opened again.
-StationDb *threadDb(const QString &spec, int epoch, QString &error)
+StationDb *threadDb(const QString &source, int epoch, QString &error)
 {
-    if (t_db.db && t_db.spec == spec && t_db.epoch == epoch)
+    if (t_db.db && t_db.source == source && t_db.epoch == epoch)
         return t_db.db.get();
     auto db = std::make_unique<StationDb>();
     db->setReadOnly(true);
-    if (!db->open(spec, error))
+    if (!db->open(source, error))
         return nullptr;
-    t_db = ThreadDb{spec, epoch, std::move(db)};
+    t_db = ThreadDb{source, epoch, std::move(db)};
     return t_db.db.get();
 }
 
@@ -35,8 +35,8 @@ struct Pending {
 thread_local const Pending *t_pending = nullptr;
 } // namespace
 
-RecordReader::RecordReader(const QString &spec, QObject *parent)
-    : QObject(parent), m_spec(spec), m_epoch(std::make_shared<std::atomic<int>>(0)), m_alive(std::make_shared<int>(0))
+RecordReader::RecordReader(const QString &source, QObject *parent)
+    : QObject(parent), m_source(source), m_epoch(std::make_shared<std::atomic<int>>(0)), m_alive(std::make_shared<int>(0))
 {
     // A read held by a silent database holds its thread; the others go on.
     m_pool.setMaxThreadCount(4);
@@ -59,13 +59,13 @@ bool RecordReader::start(QString &error)
 {
     StationDb db;
     db.setReadOnly(true);
-    if (!db.open(m_spec, error))
+    if (!db.open(m_source, error))
         return false;
     const auto stamp = RecordsStamp(db, error);
     if (!stamp)
         return false;
     m_stamp = *stamp;
-    m_file = FileIdentity(m_spec);
+    m_file = FileIdentity(m_source);
     m_pollTimer.start();
     return true;
 }
@@ -84,14 +84,14 @@ void RecordReader::read(Work work, Done done, int boundMs, const QString &timeou
             (*shared)(false, !timeoutText.isEmpty() ? timeoutText
                                                     : QStringLiteral("the database did not answer within %1 s").arg(boundMs / 1000.0));
     });
-    const QString spec = m_spec;
+    const QString source = m_source;
     const auto epoch = m_epoch;
     m_pool.start([=]() {
         if (pending->answered.load())
             return;   // already given up on: no read for nobody
         QString error;
         bool ok = false;
-        if (StationDb *db = threadDb(spec, epoch->load(), error)) {
+        if (StationDb *db = threadDb(source, epoch->load(), error)) {
             t_pending = pending.get();
             ok = work(*db, error);
             t_pending = nullptr;
@@ -113,11 +113,11 @@ void RecordReader::poll()
         return;
     // An SQLite file moved away or replaced: say so, or read the new one.
     if (!m_file.isEmpty()) {
-        const QByteArray now = FileIdentity(m_spec);
+        const QByteArray now = FileIdentity(m_source);
         if (now.isEmpty()) {
             const bool was = m_answering;
             m_answering = false;
-            m_silence = QStringLiteral("the records file %1 is gone").arg(m_spec);
+            m_silence = QStringLiteral("the records file %1 is gone").arg(m_source);
             if (was)
                 emit changed();
             return;

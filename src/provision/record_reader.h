@@ -20,7 +20,7 @@ public:
     // The longest a read may take before its caller hears that the database does not answer.
     static constexpr int kAnswerMs = 4500;
 
-    explicit RecordReader(const QString &spec, QObject *parent = nullptr);
+    explicit RecordReader(const QString &source, QObject *parent = nullptr);
     ~RecordReader() override;
 
     // Opens the database once to see that it can be read; false with the reason.
@@ -48,7 +48,7 @@ signals:
 private:
     void poll();
 
-    QString m_spec;
+    QString m_source;
     QThreadPool m_pool;
     QTimer m_pollTimer;
     bool m_polling = false;
